@@ -1,0 +1,24 @@
+// Talvessa: the game in its window. It takes no arguments.
+#include <cstdio>
+
+#include "platform/platform.h"
+#include "shell/game.h"
+
+int main() {
+  std::string error;
+  std::unique_ptr<talvessa::Platform> platform = talvessa::OpenSdlPlatform(error);
+  if (platform == nullptr) {
+    std::fprintf(stderr,
+                 "talvessa: cannot open the game window (%s); without a display, run it under a "
+                 "virtual one, e.g. xvfb-run ./run.sh\n",
+                 error.c_str());
+    return 1;
+  }
+  talvessa::Game game(*platform);
+  try {
+    talvessa::StateLoop(game);
+  } catch (const talvessa::WindowClosed&) {
+    // The window was closed: the music is already stopped and the effects silenced.
+  }
+  return 0;
+}

@@ -1,0 +1,211 @@
+// The real backend: one SDL window showing the game's picture, the keyboard as SDL sees it for our
+// window, and SDL_mixer for effects and the tune.
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <chrono>
+#include <map>
+#include <thread>
+
+#include "platform/platform.h"
+
+namespace talvessa {
+
+namespace {
+
+constexpr const char* kCaption = "Talvessa";
+constexpr const char* kSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+
+// Letters and punctuation follow the keyboard layout, as virtual keys do; the rest are fixed keys.
+SDL_Scancode ScancodeFor(int virtualKey) {
+  switch (virtualKey) {
+    case vk::Enter: return SDL_SCANCODE_RETURN;
+    case vk::Escape: return SDL_SCANCODE_ESCAPE;
+    case vk::Space: return SDL_SCANCODE_SPACE;
+    case vk::Left: return SDL_SCANCODE_LEFT;
+    case vk::Right: return SDL_SCANCODE_RIGHT;
+    case vk::B: return SDL_GetScancodeFromKey(SDLK_b);
+    case vk::N: return SDL_GetScancodeFromKey(SDLK_n);
+    case vk::V: return SDL_GetScancodeFromKey(SDLK_v);
+    case vk::X: return SDL_GetScancodeFromKey(SDLK_x);
+    case vk::Z: return SDL_GetScancodeFromKey(SDLK_z);
+    case vk::Comma: return SDL_GetScancodeFromKey(SDLK_COMMA);
+    case vk::Period: return SDL_GetScancodeFromKey(SDLK_PERIOD);
+    case vk::Slash: return SDL_GetScancodeFromKey(SDLK_SLASH);
+    default: return SDL_SCANCODE_UNKNOWN;
+  }
+}
+
+class SdlPlatform final : public Platform {
+ public:
+  SdlPlatform(SDL_Window* window, SDL_Renderer* renderer, SDL_Texture* texture, bool audio)
+      : window_(window), renderer_(renderer), texture_(texture), audio_(audio) {
+    Redraw();
+  }
+
+  ~SdlPlatform() override {
+    if (audio_) {
+      Mix_HaltChannel(-1);
+      CloseMusic();
+      for (auto& [path, chunk] : effects_) Mix_FreeChunk(chunk);
+      Mix_CloseAudio();
+    }
+    SDL_DestroyTexture(texture_);
+    SDL_DestroyRenderer(renderer_);
+    SDL_DestroyWindow(window_);
+    SDL_Quit();
+  }
+
+  SdlPlatform(const SdlPlatform&) = delete;
+  SdlPlatform& operator=(const SdlPlatform&) = delete;
+
+  std::uint64_t ClockUs() override {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
+  }
+
+  void Sleep(std::uint32_t us) override { std::this_thread::sleep_for(std::chrono::microseconds(us)); }
+
+  std::uint64_t TimerSeed() override {
+    return static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()) ^
+           ClockUs();
+  }
+
+  std::string ProgramFolder() override {
+    char* base = SDL_GetBasePath();
+    std::string folder = base != nullptr ? base : "./";
+    SDL_free(base);
+    return folder;
+  }
+
+  PumpResult PumpEvents() override {
+    // Draining the whole queue on every pump keeps it from growing without end.
+    bool close = false;
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0) {
+      if (event.type == SDL_QUIT) close = true;
+      if (event.type == SDL_WINDOWEVENT) {
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) close = true;
+        if (event.window.event == SDL_WINDOWEVENT_EXPOSED) Redraw();
+      }
+    }
+    return close ? PumpResult::CloseRequested : PumpResult::Running;
+  }
+
+  void WaitForEvents(std::uint32_t timeoutMs) override {
+    SDL_WaitEventTimeout(nullptr, static_cast<int>(timeoutMs));
+  }
+
+  bool KeyDown(int virtualKey) override {
+    // SDL tracks keys for the window that has the keyboard and releases them all when it loses it.
+    if (SDL_GetKeyboardFocus() != window_) return false;
+    const Uint8* keys = SDL_GetKeyboardState(nullptr);
+    const SDL_Scancode code = ScancodeFor(virtualKey);
+    if (code != SDL_SCANCODE_UNKNOWN && keys[code] != 0) return true;
+    return virtualKey == vk::Enter && keys[SDL_SCANCODE_KP_ENTER] != 0;
+  }
+
+  void Present(const WindowPicture& picture) override {
+    SDL_UpdateTexture(texture_, nullptr, picture.rgb.data(), WindowPicture::kWidth * 3);
+    Redraw();
+  }
+
+  void PlayEffect(const std::string& path) override {
+    if (!audio_) return;
+    auto found = effects_.find(path);
+    if (found == effects_.end()) {
+      // A file that does not load is remembered as silent, not tried again at every throw.
+      found = effects_.emplace(path, Mix_LoadWAV((path + ".wav").c_str())).first;
+    }
+    if (found->second != nullptr) Mix_PlayChannel(0, found->second, 0);
+  }
+
+  void SilenceEffects() override {
+    if (audio_) Mix_HaltChannel(-1);
+  }
+
+  void OpenMusic(const std::string& path) override {
+    if (!audio_ || music_ != nullptr) return;
+    Mix_SetSoundFonts(kSoundFont);
+    music_ = Mix_LoadMUS(path.c_str());
+  }
+
+  void PlayMusic() override {
+    if (music_ != nullptr) Mix_PlayMusic(music_, -1);
+  }
+
+  MusicMode MusicStatus() override {
+    if (music_ == nullptr) return MusicMode::NotOpen;
+    return Mix_PlayingMusic() != 0 ? MusicMode::Playing : MusicMode::Stopped;
+  }
+
+  void SeekMusicToStart() override {
+    if (music_ != nullptr) Mix_RewindMusic();
+  }
+
+  void StopMusic() override {
+    if (music_ != nullptr) Mix_HaltMusic();
+  }
+
+  void CloseMusic() override {
+    if (music_ == nullptr) return;
+    Mix_HaltMusic();
+    Mix_FreeMusic(music_);
+    music_ = nullptr;
+  }
+
+ private:
+  void Redraw() {
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    SDL_RenderPresent(renderer_);
+  }
+
+  SDL_Window* window_;
+  SDL_Renderer* renderer_;
+  SDL_Texture* texture_;
+  bool audio_;
+  std::map<std::string, Mix_Chunk*> effects_;
+  Mix_Music* music_ = nullptr;
+};
+
+// Sound is optional: without a device the game plays on silently.
+bool OpenAudio() {
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+  if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) != 0) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return false;
+  }
+  Mix_AllocateChannels(1);
+  return true;
+}
+
+}  // namespace
+
+std::unique_ptr<Platform> OpenSdlPlatform(std::string& error) {
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    error = SDL_GetError();
+    SDL_Quit();
+    return nullptr;
+  }
+  SDL_Window* window = SDL_CreateWindow(kCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                        WindowPicture::kWidth, WindowPicture::kHeight, SDL_WINDOW_SHOWN);
+  SDL_Renderer* renderer = window != nullptr ? SDL_CreateRenderer(window, -1, 0) : nullptr;
+  SDL_Texture* texture = renderer != nullptr
+                             ? SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB24, SDL_TEXTUREACCESS_STREAMING,
+                                                 WindowPicture::kWidth, WindowPicture::kHeight)
+                             : nullptr;
+  if (texture == nullptr) {
+    error = SDL_GetError();
+    if (renderer != nullptr) SDL_DestroyRenderer(renderer);
+    if (window != nullptr) SDL_DestroyWindow(window);
+    SDL_Quit();
+    return nullptr;
+  }
+  const WindowPicture black;
+  SDL_UpdateTexture(texture, nullptr, black.rgb.data(), WindowPicture::kWidth * 3);
+  return std::make_unique<SdlPlatform>(window, renderer, texture, OpenAudio());
+}
+
+}  // namespace talvessa

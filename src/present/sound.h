@@ -1,0 +1,40 @@
+// Sound effects "se0" … "se8" and the tune "bg1.mid", all in the data folder "da/" beside the program.
+// Nothing here reports a failure: a missing file or device only leaves the sound out.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+#include "world/world.h"
+
+namespace talvessa {
+
+class Sound final : public EffectPlayer {
+ public:
+  // `appFolder` ends in one separator and is read at every call, so it may be set later.
+  Sound(Platform& platform, const std::string& appFolder) : platform_(platform), appFolder_(appFolder) {}
+
+  // Effect n of the table; the new effect cuts the one playing. Entries without a name play nothing.
+  void PlayEffect(int n) override;
+  // Cuts whatever effect is playing.
+  void SilenceEffects();
+
+  // Opens tune n of the music table (only 1, "bg1.mid", has a name).
+  void OpenMusic(int n);
+  void PlayMusic();
+  void StopMusic();
+  void CloseMusic();
+  // Rewinds and restarts the tune when it has played to its end.
+  void KeepMusicLooping();
+  // The full path of the tune last opened.
+  const std::string& MusicPath() const { return musicPath_; }
+
+ private:
+  std::string DataPath(const char* name) const;
+
+  Platform& platform_;
+  const std::string& appFolder_;
+  std::string musicPath_;
+};
+
+}  // namespace talvessa

@@ -1,0 +1,157 @@
+#include "present/surface.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+#include <utility>
+
+namespace talvessa {
+
+namespace {
+
+constexpr int kBytesPerPixel = 3;
+
+std::uint8_t* PixelPtr(Surface& s, int x, int y) {
+  return s.pixels.data() + (static_cast<std::size_t>(y) * s.Width + x) * kBytesPerPixel;
+}
+const std::uint8_t* PixelPtr(const Surface& s, int x, int y) {
+  return s.pixels.data() + (static_cast<std::size_t>(y) * s.Width + x) * kBytesPerPixel;
+}
+
+void Notify(const Surface& s) {
+  if (s.watcher != nullptr) s.watcher->SurfaceChanged(s);
+}
+
+void FillPixels(std::uint8_t* row, int count, Colour colour) {
+  const std::uint8_t rgb[3] = {static_cast<std::uint8_t>(colour & 0xFF),
+                               static_cast<std::uint8_t>((colour >> 8) & 0xFF),
+                               static_cast<std::uint8_t>((colour >> 16) & 0xFF)};
+  for (int i = 0; i < count; ++i) std::memcpy(row + i * kBytesPerPixel, rgb, kBytesPerPixel);
+}
+
+// The overlap of [d, d + n) with [0, destSize) and of [s, s + n) with [0, srcSize), as a shift of
+// both starts and a length; the length is 0 or less when nothing overlaps.
+struct Span {
+  std::int64_t dest, src, length;
+};
+Span ClipSpan(std::int64_t d, std::int64_t s, std::int64_t n, std::int64_t destSize,
+              std::int64_t srcSize) {
+  const std::int64_t skip = std::max({std::int64_t{0}, -d, -s});
+  const std::int64_t end = std::min({n, destSize - d, srcSize - s});
+  return {d + skip, s + skip, end - skip};
+}
+
+}  // namespace
+
+void SetGeometry(Surface& surface, int width, int height, int left, int top) {
+  Surface resized;
+  resized.Width = std::max(width, 0);
+  resized.Height = std::max(height, 0);
+  resized.pixels.resize(static_cast<std::size_t>(resized.Width) * resized.Height * kBytesPerPixel);
+  for (int y = 0; y < resized.Height; ++y) FillPixels(PixelPtr(resized, 0, y), resized.Width, surface.BackColor);
+  const int keepW = std::min(resized.Width, surface.Width);
+  const int keepH = std::min(resized.Height, surface.Height);
+  for (int y = 0; y < keepH; ++y) {
+    std::memcpy(PixelPtr(resized, 0, y), PixelPtr(std::as_const(surface), 0, y),
+                static_cast<std::size_t>(keepW) * kBytesPerPixel);
+  }
+  surface.Width = resized.Width;
+  surface.Height = resized.Height;
+  surface.Left = left;
+  surface.Top = top;
+  surface.pixels = std::move(resized.pixels);
+  Notify(surface);
+}
+
+void Clear(Surface& surface) {
+  FillRect(surface, 0, 0, surface.Width, surface.Height, surface.BackColor);
+}
+
+Colour PixelAt(const Surface& surface, int x, int y) {
+  if (x < 0 || y < 0 || x >= surface.Width || y >= surface.Height) {
+    throw std::out_of_range("pixel outside the surface");
+  }
+  const std::uint8_t* p = PixelPtr(surface, x, y);
+  return Rgb(p[0], p[1], p[2]);
+}
+
+void SetPoint(Surface& surface, int x, int y, Colour colour) { FillRect(surface, x, y, 1, 1, colour); }
+
+void FillRect(Surface& surface, int x, int y, int w, int h, Colour colour) {
+  const Span cols = ClipSpan(x, 0, w, surface.Width, surface.Width);
+  const Span rows = ClipSpan(y, 0, h, surface.Height, surface.Height);
+  if (cols.length <= 0 || rows.length <= 0) return;
+  for (std::int64_t row = rows.dest; row < rows.dest + rows.length; ++row) {
+    FillPixels(PixelPtr(surface, static_cast<int>(cols.dest), static_cast<int>(row)),
+               static_cast<int>(cols.length), colour);
+  }
+  Notify(surface);
+}
+
+void Blit(Surface& dest, std::int32_t dx, std::int32_t dy, std::int32_t w, std::int32_t h,
+          const Surface& src, std::int32_t sx, std::int32_t sy, Rop rop) {
+  const Span cols = ClipSpan(dx, sx, w, dest.Width, src.Width);
+  const Span rows = ClipSpan(dy, sy, h, dest.Height, src.Height);
+  if (cols.length <= 0 || rows.length <= 0) return;
+
+  const auto rowBytes = static_cast<std::size_t>(cols.length) * kBytesPerPixel;
+  const int height = static_cast<int>(rows.length);
+  // A copy within one surface reads from a snapshot so that overlapping rectangles stay intact.
+  Surface snapshot;
+  const Surface* from = &src;
+  if (&src == &dest) {
+    snapshot = src;
+    from = &snapshot;
+  }
+  auto sourceRow = [&](int r) {
+    return PixelPtr(*from, static_cast<int>(cols.src), static_cast<int>(rows.src) + r);
+  };
+  auto destRow = [&](int r) {
+    return PixelPtr(dest, static_cast<int>(cols.dest), static_cast<int>(rows.dest) + r);
+  };
+
+  bool changed = false;
+  switch (rop) {
+    case Rop::SrcCopy:
+      for (int r = 0; r < height; ++r) {
+        // The visible surface is only shown again when a copy really changed it.
+        if (dest.watcher != nullptr && std::memcmp(destRow(r), sourceRow(r), rowBytes) == 0) continue;
+        std::memcpy(destRow(r), sourceRow(r), rowBytes);
+        changed = true;
+      }
+      break;
+    case Rop::SrcPaint:
+      for (int r = 0; r < height; ++r) {
+        std::uint8_t* d = destRow(r);
+        const std::uint8_t* s = sourceRow(r);
+        for (std::size_t i = 0; i < rowBytes; ++i) d[i] |= s[i];
+      }
+      changed = true;
+      break;
+    case Rop::SrcAnd:
+      for (int r = 0; r < height; ++r) {
+        std::uint8_t* d = destRow(r);
+        const std::uint8_t* s = sourceRow(r);
+        for (std::size_t i = 0; i < rowBytes; ++i) d[i] &= s[i];
+      }
+      changed = true;
+      break;
+  }
+  if (changed) Notify(dest);
+}
+
+void DrawMasked(Surface& dest, int x, int y, const Surface& sheet, const SpriteCell& cell) {
+  Blit(dest, x, y, cell.width, cell.height, sheet, cell.maskX, cell.maskY, Rop::SrcPaint);
+  Blit(dest, x, y, cell.width, cell.height, sheet, cell.picX, cell.picY, Rop::SrcAnd);
+}
+
+void CopyRegion(Displays& display, int src, int dst, int col0, int row0, int col1, int row1) {
+  // Grid positions are multiplied as 16-bit values, as the game has always done.
+  auto units = [](int n) { return static_cast<std::int16_t>(16 * n); };
+  const Surface& from = display.at(static_cast<std::size_t>(src));
+  Surface& to = display.at(static_cast<std::size_t>(dst));
+  Blit(to, units(col0), units(row0), units(col1 - col0), units(row1 - row0), from, units(col0),
+       units(row0), Rop::SrcCopy);
+}
+
+}  // namespace talvessa

@@ -1,0 +1,46 @@
+// The frame loop of play: a frame every FramePeriod, a world step and a new picture every second one.
+#include <cstdint>
+
+#include "render/render.h"
+#include "shell/game.h"
+#include "world/actors.h"
+
+namespace talvessa {
+
+namespace {
+
+// One frame; false when the loop must return to the game-state loop.
+bool PlayFrame(Game& game) {
+  World& w = game.world;
+  BeginPass(game);
+  game.sound.KeepMusicLooping();
+  // Commands see FrameCount as it stood before this frame: steps act on the frames between steps.
+  PollKeys(game);
+  HandleCommand(game);
+  w.FrameCount = static_cast<std::int32_t>(static_cast<std::uint32_t>(w.FrameCount) + 1u);
+  if ((w.FrameCount & 1) != 0) {
+    StepActors(w);
+    CopyRegion(game.Display, 2, 1, 0, 0, 32, 24);
+    DrawPlayPasses(w, game.Display[1]);
+    CopyRegion(game.Display, 1, 0, 0, 0, 32, 24);
+    // The frame that ends the game goes straight to its end screen.
+    if (w.GameState == GameState::GameOver || w.GameState == GameState::TerroristsLeft) return false;
+  }
+  if (KeyHeld(game, vk::Escape)) {
+    w.GameState = GameState::Quit;
+    return false;
+  }
+  if (w.PauseRequest == 13) {
+    w.KeyLatch = 0;
+    w.GameState = GameState::Paused;
+    return false;
+  }
+  PaceFrame(game);
+  return true;
+}
+
+}  // namespace
+
+void FrameLoop(Game& game) { RunPasses(game, Loop::Play, PlayFrame); }
+
+}  // namespace talvessa

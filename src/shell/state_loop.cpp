@@ -1,0 +1,86 @@
+// Start-up, the game-state loop and the pause display.
+#include "screens/screens.h"
+#include "shell/game.h"
+
+namespace talvessa {
+
+namespace {
+
+// Each pause pass rests this long unless an event comes first, so a pause does not spin a core;
+// with the keyboard read every twelfth pass, Enter is still seen within about 40 ms.
+constexpr std::uint32_t kPauseRestMs = 3;
+constexpr std::int16_t kPassesPerKeyRead = 12;
+
+std::string WithOneTrailingSeparator(std::string folder) {
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  return folder;
+}
+
+}  // namespace
+
+Game::Game(Platform& p) : platform(p), sound(p, AppFolder), window(p) {}
+
+void SetUpForm(Game& game) {
+  game.random.Seed(game.platform.TimerSeed());
+  game.AppFolder = WithOneTrailingSeparator(game.platform.ProgramFolder());
+  game.Display[0].watcher = &game.window;
+  for (Surface& display : game.Display) {
+    display.BackColor = kWhite;
+    SetGeometry(display, 576, 448, 0, 0);
+    Clear(display);
+  }
+  SetGeometry(game.Chip, 288, 288, 0, 0);
+  SetGeometry(game.LogoChip, 96, 128, 0, 0);
+}
+
+void StateLoop(Game& game) {
+  SetUpForm(game);
+  ResetWorld(game.world);
+  RunGameStates(game);
+}
+
+void RunGameStates(Game& game) {
+  World& w = game.world;
+  while (w.GameState != GameState::Quit) {
+    PumpEvents(game);
+    switch (w.GameState) {
+      case GameState::Playing: FrameLoop(game); break;
+      case GameState::Logo: RunLogoScreen(game); break;
+      case GameState::Attract: RunAttractSequence(game); break;
+      case GameState::GameOver:
+      case GameState::TerroristsLeft:
+        w.FramePeriod = kScreenFramePeriod;
+        game.sound.StopMusic();
+        game.sound.CloseMusic();
+        if (w.GameState == GameState::GameOver) {
+          RunGameOverScreen(game);
+        } else {
+          RunEndingScreen(game);
+        }
+        break;
+      case GameState::Paused:
+        PausePass(game);
+        NotePass(game, Loop::Pause);
+        break;
+      case GameState::Quit: break;
+    }
+  }
+  game.sound.StopMusic();
+  game.sound.CloseMusic();
+}
+
+void PausePass(Game& game) {
+  World& w = game.world;
+  game.platform.WaitForEvents(kPauseRestMs);
+  PumpEvents(game);
+  w.KeyLatch = static_cast<std::int16_t>(w.KeyLatch + 1);
+  CopyRegion(game.Display, 1, 0, 0, 0, 36, 24);
+  if (w.KeyLatch == kPassesPerKeyRead) {
+    w.KeyLatch = 0;
+    PollKeys(game);
+    HandleCommand(game);
+  }
+  if (KeyHeld(game, vk::Escape)) w.GameState = GameState::Quit;
+}
+
+}  // namespace talvessa

@@ -1,0 +1,142 @@
+// The playing field of one game: five tables of 16 records, where index i is also field column i
+// (x = 32 * i), and the single values of play, together with the values of the shell and the screens
+// that every world reset puts back.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace talvessa {
+
+constexpr int kColumns = 16;
+constexpr int kCell = 32;
+constexpr int kFieldWidth = 512;
+constexpr int kFieldHeight = 384;
+
+// Which screen runs. No other values are ever stored.
+enum class GameState : std::uint8_t {
+  Playing = 0,
+  GameOver = 1,
+  TerroristsLeft = 2,
+  Logo = 9,
+  Attract = 10,
+  Paused = 13,
+  Quit = 30,
+};
+
+// Command codes made by the key poll.
+namespace command {
+constexpr std::int16_t None = 0;
+constexpr std::int16_t Pause = 13;     // pause or resume
+constexpr std::int16_t Throw = 32;     // throw a banknote; start or restart on the screens
+constexpr std::int16_t StepLeft = 37;
+constexpr std::int16_t StepRight = 39;
+constexpr std::int16_t Van = 86;       // send the van with a bundle
+}  // namespace command
+
+// Frame periods in milliseconds: play, and every other screen.
+constexpr std::int32_t kPlayFramePeriod = 33;
+constexpr std::int32_t kScreenFramePeriod = 67;
+
+// Money thrown upward by the player; 32 x 32 for hit tests.
+struct Shot {
+  std::int16_t X, Y, Value, Active;
+};
+// A hit flash; Stage 0 is free, 1 new, then one more each world step until 8 frees it.
+struct Burst {
+  std::int16_t X, Y, Stage;
+};
+// The rising reward of a rescue in its column; Timer 0 is idle.
+struct Popup {
+  std::int16_t X, Y, Timer, Amount;
+};
+// A terrorists' unit, one per column.
+struct Unit {
+  std::int16_t X, Y, Width, Height, Tick, State, Health;
+};
+// A hostage slot, one per column.
+struct Hostage {
+  std::int16_t X, Y, Kind, Reward;
+};
+
+// Unit state codes; drawing and the rules select by these exact numbers.
+namespace unit {
+constexpr std::int16_t Waiting = 0;     // phase 1: a figure waiting at the top row
+constexpr std::int16_t Fetching = 1;    // coming down for its raised hostage
+constexpr std::int16_t Lifting = 2;     // carrying its hostage up; can be hit
+constexpr std::int16_t RisingOut = 3;   // leaving upward after an escape or a rescue
+constexpr std::int16_t Arriving = 4;    // coming down to the top row
+constexpr std::int16_t LeavingPhase1 = 5;
+constexpr std::int16_t VehicleWaiting = 10;  // phase 2: wide vehicles
+constexpr std::int16_t VehicleFetching = 11;
+constexpr std::int16_t VehicleLifting = 12;
+constexpr std::int16_t VehicleRisingOut = 13;
+constexpr std::int16_t VehicleArriving = 14;
+constexpr std::int16_t LeavingPhase2 = 15;
+constexpr std::int16_t VehicleParked = 19;
+constexpr std::int16_t AircraftWaiting = 20;  // phase 3: aircraft
+constexpr std::int16_t AircraftFetching = 21;
+constexpr std::int16_t AircraftLifting = 22;
+constexpr std::int16_t AircraftRisingOut = 23;
+constexpr std::int16_t AircraftArriving = 24;
+constexpr std::int16_t AircraftParked = 29;
+constexpr std::int16_t LeavingForGood = 105;  // after the third standoff
+}  // namespace unit
+
+// Hostage kinds.
+namespace kind {
+constexpr std::int16_t Empty = 0;
+constexpr std::int16_t LoneWaiting = 1;
+constexpr std::int16_t LoneTaken = 2;
+constexpr std::int16_t FamilyWaiting = 11;
+constexpr std::int16_t FamilyTaken = 12;
+constexpr std::int16_t LoneStandoff = 102;
+constexpr std::int16_t FamilyStandoff = 112;
+}  // namespace kind
+
+struct World {
+  std::array<Shot, kColumns> Shots{};
+  std::array<Burst, kColumns> Bursts{};
+  std::array<Popup, kColumns> Popups{};
+  std::array<Unit, kColumns> Units{};
+  std::array<Hostage, kColumns> Hostages{};
+
+  std::int16_t PlayerX = 0;
+  std::int16_t PlayerY = 0;
+  std::int16_t KeyLatch = 0;  // 1 after a step in this world step; counts the passes while paused
+  std::int32_t ShotsYen = 0;  // in units of 10,000 yen
+  std::int16_t VanX = 0;
+  std::int16_t VanY = 0;
+  std::int16_t VanTimer = 0;
+  std::int16_t VanStopEnd = 0;
+  std::int16_t Phase = 0;
+  std::uint8_t HostagesInPlay = 0;
+  std::int32_t Funds = 0;
+  std::int16_t Rescued = 0;
+  std::int16_t NotRescued = 0;
+  std::uint8_t StandoffCount = 0;
+
+  // Values of the shell and the screens that the reset also puts back.
+  ::talvessa::GameState GameState = ::talvessa::GameState::Logo;
+  std::int16_t Command = 0;
+  std::uint8_t PauseRequest = 0;  // 13 from the Enter that pauses until the Enter that resumes
+  std::int32_t FramePeriod = 0;
+  std::int32_t FrameCount = 0;  // frames of play since the reset; the world steps when it turns odd
+  std::int16_t EndCounter = 0;
+  std::int16_t TitleCounter = 0;
+  std::int16_t AttractScrollA = 0;
+  std::int16_t AttractScrollB = 0;
+};
+
+// Puts the world back to the start of a game and leaves GameState at Logo. KeyLatch, the units'
+// Tick and every popup keep their values: a popup still rising finishes in the next game.
+void ResetWorld(World& world);
+
+// Plays sound effect n ("se0" …); the world's only way to make a sound.
+class EffectPlayer {
+ public:
+  virtual ~EffectPlayer() = default;
+  virtual void PlayEffect(int n) = 0;
+};
+
+}  // namespace talvessa

@@ -1,0 +1,56 @@
+// talvessa-headless: the whole game on the headless backend, driven by a seed and a key script, with
+// a JSON Lines trace of every loop pass and PNG pictures of the window.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "platform/headless_platform.h"
+#include "shell/game.h"
+
+namespace talvessa {
+
+// Reads a key script: lines "<ms> <key> down|up" or "<ms> close", '#' starts a comment. Throws
+// std::runtime_error naming the file and line of the first malformed line.
+std::vector<ScriptEvent> ParseKeyScript(const std::string& text, const std::string& fileName);
+
+struct HeadlessOptions {
+  std::uint64_t seed = 1;
+  std::string keysFile;
+  std::optional<std::uint64_t> untilMs;
+  std::string traceFile;
+  std::string framesDir;
+  std::uint64_t every = 1;
+  std::uint32_t clockStartMs = 0;
+  bool help = false;
+};
+
+// Reads the command line; throws std::runtime_error with a one-line message on a bad argument.
+HeadlessOptions ParseHeadlessArguments(const std::vector<std::string>& args);
+
+// The usage text of --help.
+const char* HeadlessUsage();
+
+// Writes one JSON object per loop pass: the time, the loop, every world value and table, and the
+// effects and music commands issued since the previous line.
+class TraceWriter final : public PassObserver {
+ public:
+  TraceWriter(std::ostream& out, HeadlessPlatform& platform) : out_(out), platform_(platform) {}
+  void PassDone(const Game& game, Loop loop) override;
+  // The last line of a run, after the program's closing steps: how it ended and their sounds.
+  void RunEnded(const Game& game, const char* reason);
+
+ private:
+  void WriteLine(const Game& game, const char* loop, const char* reason);
+  std::ostream& out_;
+  HeadlessPlatform& platform_;
+  std::string line_;
+};
+
+// Runs the game once; returns the exit status. Errors go to `err` as one line.
+int RunHeadless(const HeadlessOptions& options, std::ostream& err);
+
+}  // namespace talvessa

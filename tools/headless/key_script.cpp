@@ -1,0 +1,72 @@
+#include <array>
+#include <charconv>
+#include <sstream>
+#include <stdexcept>
+#include <string_view>
+
+#include "headless.h"
+
+namespace talvessa {
+
+namespace {
+
+struct KeyName {
+  std::string_view name;
+  int virtualKey;
+};
+
+constexpr std::array<KeyName, 13> kKeyNames = {{
+    {"Enter", vk::Enter}, {"Escape", vk::Escape}, {"Space", vk::Space}, {"Left", vk::Left},
+    {"Right", vk::Right}, {"Z", vk::Z}, {"X", vk::X}, {"B", vk::B}, {"N", vk::N}, {"V", vk::V},
+    {"Comma", vk::Comma}, {"Period", vk::Period}, {"Slash", vk::Slash},
+}};
+
+std::optional<int> KeyByName(std::string_view name) {
+  for (const KeyName& key : kKeyNames) {
+    if (key.name == name) return key.virtualKey;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::uint64_t> Milliseconds(std::string_view word) {
+  std::uint64_t value = 0;
+  const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+  if (error != std::errc{} || end != word.data() + word.size()) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+std::vector<ScriptEvent> ParseKeyScript(const std::string& text, const std::string& fileName) {
+  std::vector<ScriptEvent> events;
+  std::istringstream lines(text);
+  std::string line;
+  for (int number = 1; std::getline(lines, line); ++number) {
+    const auto fail = [&](const std::string& why) {
+      throw std::runtime_error(fileName + ":" + std::to_string(number) + ": " + why);
+    };
+    if (const auto hash = line.find('#'); hash != std::string::npos) line.erase(hash);
+    std::istringstream words(line);
+    std::vector<std::string> word;
+    for (std::string w; words >> w;) word.push_back(w);
+    if (word.empty()) continue;
+
+    const auto at = Milliseconds(word[0]);
+    if (!at) fail("expected a time in milliseconds, found \"" + word[0] + "\"");
+    if (word.size() == 2 && word[1] == "close") {
+      events.push_back({*at, ScriptEvent::Kind::CloseWindow, 0});
+      continue;
+    }
+    if (word.size() != 3) fail("expected \"<ms> <key> down|up\" or \"<ms> close\"");
+    const auto key = KeyByName(word[1]);
+    if (!key) {
+      fail("unknown key \"" + word[1] +
+           "\" (keys: Enter Escape Space Left Right Z X B N V Comma Period Slash)");
+    }
+    if (word[2] != "down" && word[2] != "up") fail("expected down or up, found \"" + word[2] + "\"");
+    events.push_back({*at, word[2] == "down" ? ScriptEvent::Kind::KeyDown : ScriptEvent::Kind::KeyUp, *key});
+  }
+  return events;
+}
+
+}  // namespace talvessa

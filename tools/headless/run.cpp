@@ -1,0 +1,128 @@
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "headless.h"
+
+namespace talvessa {
+
+namespace {
+
+std::uint64_t Number(const std::string& flag, const std::string& word) {
+  std::uint64_t value = 0;
+  const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+  if (error != std::errc{} || end != word.data() + word.size()) {
+    throw std::runtime_error(flag + " expects a whole number, not \"" + word + "\"");
+  }
+  return value;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+const char* HeadlessUsage() {
+  return "usage: talvessa-headless [--seed N] [--keys FILE] [--until-ms T] [--trace FILE]\n"
+         "                         [--frames DIR [--every N]] [--clock-start MS]\n"
+         "Runs the whole game without a window; see docs/headless.md.\n";
+}
+
+HeadlessOptions ParseHeadlessArguments(const std::vector<std::string>& args) {
+  HeadlessOptions options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& flag = args[i];
+    if (flag == "--help" || flag == "-h") {
+      options.help = true;
+      continue;
+    }
+    if (i + 1 >= args.size()) throw std::runtime_error("unknown option or missing value: " + flag);
+    const std::string& value = args[++i];
+    if (flag == "--seed") {
+      options.seed = Number(flag, value);
+    } else if (flag == "--keys") {
+      options.keysFile = value;
+    } else if (flag == "--until-ms") {
+      options.untilMs = Number(flag, value);
+    } else if (flag == "--trace") {
+      options.traceFile = value;
+    } else if (flag == "--frames") {
+      options.framesDir = value;
+    } else if (flag == "--every") {
+      options.every = Number(flag, value);
+      if (options.every == 0) throw std::runtime_error("--every expects 1 or more");
+    } else if (flag == "--clock-start") {
+      const std::uint64_t start = Number(flag, value);
+      if (start > 0xFFFFFFFFu) throw std::runtime_error("--clock-start must fit in 32 bits");
+      options.clockStartMs = static_cast<std::uint32_t>(start);
+    } else {
+      throw std::runtime_error("unknown option: " + flag);
+    }
+  }
+  return options;
+}
+
+int RunHeadless(const HeadlessOptions& options, std::ostream& err) {
+  HeadlessPlatform::Options setup;
+  setup.seed = options.seed;
+  setup.clockStartMs = options.clockStartMs;
+  setup.untilMs = options.untilMs;
+  std::ofstream traceFile;
+  try {
+    if (!options.keysFile.empty()) setup.script = ParseKeyScript(ReadFile(options.keysFile), options.keysFile);
+    if (!options.framesDir.empty()) std::filesystem::create_directories(options.framesDir);
+    if (!options.traceFile.empty()) {
+      traceFile.open(options.traceFile, std::ios::binary | std::ios::trunc);
+      if (!traceFile) throw std::runtime_error("cannot write " + options.traceFile);
+    }
+  } catch (const std::exception& error) {
+    err << "talvessa-headless: " << error.what() << '\n';
+    return 2;
+  }
+
+  HeadlessPlatform platform(setup);
+  Game game(platform);
+  TraceWriter trace(traceFile, platform);
+  if (traceFile.is_open()) game.observer = &trace;
+  bool framesOk = true;
+  if (!options.framesDir.empty()) {
+    platform.onPresent = [&](const WindowPicture& picture, std::uint64_t number) {
+      if (number % options.every != 0) return;
+      char name[32];
+      std::snprintf(name, sizeof name, "frame-%06llu.png", static_cast<unsigned long long>(number));
+      framesOk = SavePng(picture, (std::filesystem::path(options.framesDir) / name).string()) && framesOk;
+    };
+  }
+
+  const char* reason = "quit";
+  try {
+    StateLoop(game);
+  } catch (const WindowClosed&) {
+    reason = "closed";
+  } catch (const HeadlessTimeUp&) {
+    reason = "time";
+  }
+  if (traceFile.is_open()) {
+    trace.RunEnded(game, reason);
+    traceFile.flush();
+    if (!traceFile) {
+      err << "talvessa-headless: cannot write " << options.traceFile << '\n';
+      return 1;
+    }
+  }
+  if (!framesOk) {
+    err << "talvessa-headless: cannot write the frames into " << options.framesDir << '\n';
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace talvessa
