@@ -55,6 +55,7 @@ void HeadlessPlatform::ApplyDueEvents() {
 }
 
 PumpResult HeadlessPlatform::PumpEvents() {
+  ++pumpCount_;
   elapsedUs_ += kPumpCostUs;
   if (options_.untilMs && elapsedUs_ >= *options_.untilMs * 1000) throw HeadlessTimeUp{};
   ApplyDueEvents();
@@ -71,6 +72,14 @@ void HeadlessPlatform::WaitForEvents(std::uint32_t timeoutMs) {
 }
 
 bool HeadlessPlatform::KeyDown(int virtualKey) { return held_.contains(virtualKey); }
+
+void HeadlessPlatform::SetKeyHeld(int virtualKey, bool held) {
+  if (held) {
+    held_.insert(virtualKey);
+  } else {
+    held_.erase(virtualKey);
+  }
+}
 
 void HeadlessPlatform::Present(const WindowPicture& picture) {
   lastPicture_ = picture;

@@ -61,6 +61,9 @@ class HeadlessPlatform final : public Platform {
   std::uint64_t ElapsedUs() const { return elapsedUs_; }
   // Moves the virtual clock as if the game had worked for `us` (for tests).
   void Advance(std::uint64_t us) { elapsedUs_ += us; }
+  // Holds or releases a key at once, as if the script said so (for tests).
+  void SetKeyHeld(int virtualKey, bool held);
+  std::uint64_t PumpCount() const { return pumpCount_; }
   std::uint64_t PresentCount() const { return presentCount_; }
   const WindowPicture& LastPicture() const { return lastPicture_; }
   // Sound effects ("se0" …, and "silence" when the closing window cuts them) and music commands
@@ -81,6 +84,7 @@ class HeadlessPlatform final : public Platform {
   bool closeRequested_ = false;
   std::set<int> held_;
   MusicMode music_ = MusicMode::NotOpen;
+  std::uint64_t pumpCount_ = 0;
   std::uint64_t presentCount_ = 0;
   WindowPicture lastPicture_;
   std::vector<std::string> effects_;

@@ -181,11 +181,30 @@ bool OpenAudio() {
   return true;
 }
 
+// SDL falls back to drivers that draw nowhere; the game wants a window someone can see, unless the
+// user asked for such a driver by name.
+bool ShowsNothing(const char* driver) {
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  if (asked != nullptr && *asked != '\0') return false;
+  return SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0;
+}
+
 }  // namespace
 
 std::unique_ptr<Platform> OpenSdlPlatform(std::string& error) {
+  // Without a desktop session only the console driver can show the game; trying the others would
+  // fail noisily.
+  if (SDL_getenv("SDL_VIDEODRIVER") == nullptr && SDL_getenv("DISPLAY") == nullptr &&
+      SDL_getenv("WAYLAND_DISPLAY") == nullptr) {
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "KMSDRM");
+  }
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     error = SDL_GetError();
+    SDL_Quit();
+    return nullptr;
+  }
+  if (ShowsNothing(SDL_GetCurrentVideoDriver())) {
+    error = "no display";
     SDL_Quit();
     return nullptr;
   }

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the test build (AddressSanitizer + UndefinedBehaviorSanitizer) and
+# runs every test.
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/setup
+cmake --preset test >/dev/null
+cmake --build --preset test
+ctest --preset test

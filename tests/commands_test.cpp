@@ -1,0 +1,291 @@
+#include <gtest/gtest.h>
+
+#include "harness.h"
+
+namespace talvessa {
+namespace {
+
+using testing::Harness;
+
+class Commands : public ::testing::Test {
+ protected:
+  Commands() {
+    w().GameState = GameState::Playing;
+    w().Shots[0] = Shot{};  // no attract banknote in flight
+    w().FrameCount = 1;
+  }
+  World& w() { return h.world(); }
+  // One poll and its command, as a frame of play does.
+  void Frame() {
+    PollKeys(h.game);
+    HandleCommand(h.game);
+  }
+  int ShotsInFlight() {
+    int n = 0;
+    for (const Shot& s : w().Shots) n += s.Active;
+    return n;
+  }
+  Harness h;
+};
+
+TEST_F(Commands, KeysAreTestedInPriorityOrder) {
+  struct Case {
+    std::vector<int> held;
+    std::int16_t command;
+  } cases[] = {
+      {{vk::Enter, vk::Space, vk::Right}, command::Pause},
+      {{vk::Left, vk::Right}, command::StepRight},
+      {{vk::Left, vk::X}, command::StepLeft},
+      {{vk::Z, vk::X}, command::StepLeft},
+      {{vk::X, vk::Space}, command::StepRight},
+      {{vk::Space, vk::V}, command::Throw},
+      {{vk::B, vk::N}, command::Throw},
+      {{vk::N, vk::Period}, command::Van},
+      {{vk::V}, command::Van},
+      {{vk::Comma}, command::Van},
+      {{vk::Period, vk::Slash}, command::Throw},
+      {{vk::Slash}, command::Van},
+      {{vk::Escape}, command::None},
+      {{}, command::None},
+  };
+  for (const Case& c : cases) {
+    for (int key : c.held) h.Hold(key);
+    h.game.LastKey = 0;
+    PollKeys(h.game);
+    EXPECT_EQ(w().Command, c.command) << "first held key " << (c.held.empty() ? 0 : c.held[0]);
+    EXPECT_EQ(h.game.LastKey, c.command);
+    for (int key : c.held) h.Release(key);
+  }
+}
+
+TEST_F(Commands, HoldingSpaceThrowsOneNoteAndPressingAgainThrowsTheNext) {
+  h.Hold(vk::Space);
+  for (int i = 0; i < 5; ++i) Frame();
+  EXPECT_EQ(ShotsInFlight(), 1);
+  h.Release(vk::Space);
+  Frame();
+  h.Hold(vk::Space);
+  Frame();
+  EXPECT_EQ(ShotsInFlight(), 2);
+}
+
+TEST_F(Commands, SpaceThenBWithoutAPollInBetweenIsOnePress) {
+  h.Hold(vk::Space);
+  Frame();
+  h.Release(vk::Space);
+  h.Hold(vk::B);
+  Frame();
+  h.Release(vk::B);
+  h.Hold(vk::Period);
+  Frame();
+  EXPECT_EQ(ShotsInFlight(), 1);
+}
+
+TEST_F(Commands, AnArrowSeenBetweenTwoSpacePollsMakesTheHeldSpaceANewPress) {
+  h.Hold(vk::Space);
+  Frame();
+  h.Hold(vk::Right);
+  Frame();
+  EXPECT_EQ(h.game.LastKey, command::StepRight);
+  h.Release(vk::Right);
+  Frame();
+  EXPECT_EQ(ShotsInFlight(), 2);
+}
+
+TEST_F(Commands, EnterHidesSpaceUntilReleasedThenSpaceCountsAsNew) {
+  h.Hold(vk::Space);
+  h.Hold(vk::Enter);
+  Frame();
+  EXPECT_EQ(w().PauseRequest, 13);
+  EXPECT_EQ(ShotsInFlight(), 0);
+  w().PauseRequest = 0;  // as if the pause had come and gone
+  Frame();               // Enter still held: nothing new
+  EXPECT_EQ(w().PauseRequest, 0);
+  h.Release(vk::Enter);
+  Frame();
+  EXPECT_EQ(ShotsInFlight(), 1);
+}
+
+TEST_F(Commands, ThrowingANoteCostsTenAndNeedsAFreeRecordAmongTheFirstEight) {
+  w().Funds = 9;
+  w().Command = command::Throw;
+  HandleCommand(h.game);
+  EXPECT_EQ(ShotsInFlight(), 0);
+  EXPECT_EQ(w().Command, 0);
+
+  w().Funds = 10;
+  w().PlayerX = 96;
+  w().Command = command::Throw;
+  HandleCommand(h.game);
+  EXPECT_EQ(w().Funds, 0);
+  EXPECT_EQ(w().ShotsYen, 1000);
+  const Shot& shot = w().Shots[0];
+  EXPECT_EQ(shot.Active, 1);
+  EXPECT_EQ(shot.X, 96);
+  EXPECT_EQ(shot.Y, 336);
+  EXPECT_EQ(shot.Value, 1000);
+  EXPECT_EQ(h.platform.TakeEffects(), std::vector<std::string>{"se0"});
+
+  w().Funds = 1000;
+  for (int k = 0; k < 8; ++k) w().Shots[k].Active = 1;
+  w().Command = command::Throw;
+  HandleCommand(h.game);
+  EXPECT_EQ(ShotsInFlight(), 8);
+  EXPECT_EQ(w().Funds, 1000);
+  EXPECT_TRUE(h.platform.TakeEffects().empty());
+}
+
+TEST_F(Commands, TheVanNeedsAHundredNoVanRunningAndAFreeRecordAmongTheFirstSix) {
+  w().Funds = 99;
+  w().Command = command::Van;
+  HandleCommand(h.game);
+  EXPECT_EQ(w().VanTimer, 0);
+
+  w().Funds = 100;
+  w().Shots[0].Active = 1;
+  w().Command = command::Van;
+  HandleCommand(h.game);
+  EXPECT_EQ(w().VanTimer, 1);
+  EXPECT_EQ(w().Funds, 0);
+  EXPECT_EQ(w().ShotsYen, 10000);
+  EXPECT_EQ(w().Shots[1].Active, 1);
+  EXPECT_EQ(w().Shots[1].Value, 10000);
+  EXPECT_EQ(w().Shots[1].Y, 336);
+  EXPECT_EQ(h.platform.TakeEffects(), std::vector<std::string>{"se7"});
+
+  w().Funds = 500;
+  w().Command = command::Van;
+  HandleCommand(h.game);  // the van is still running
+  EXPECT_EQ(w().Funds, 500);
+
+  w().VanTimer = 0;
+  for (int k = 0; k < 6; ++k) w().Shots[k].Active = 1;
+  w().Command = command::Van;
+  HandleCommand(h.game);
+  EXPECT_EQ(w().VanTimer, 0);
+  EXPECT_EQ(w().Shots[6].Active, 0);
+
+  w().GameState = GameState::Attract;
+  for (Shot& s : w().Shots) s.Active = 0;
+  w().Command = command::Van;
+  HandleCommand(h.game);
+  EXPECT_EQ(w().VanTimer, 0);
+}
+
+TEST_F(Commands, TheMoneyThrownSaturatesInsteadOfWrapping) {
+  w().ShotsYen = 2147483000;
+  w().Command = command::Van;
+  HandleCommand(h.game);
+  EXPECT_EQ(w().ShotsYen, 2147483647);
+}
+
+TEST_F(Commands, StepsActOnlyBetweenWorldStepsAndOncePerStep) {
+  w().FrameCount = 2;  // even: the command waits
+  w().Command = command::StepLeft;
+  HandleCommand(h.game);
+  EXPECT_EQ(w().PlayerX, 256);
+  EXPECT_EQ(w().Command, command::StepLeft);
+
+  w().FrameCount = 3;
+  HandleCommand(h.game);
+  EXPECT_EQ(w().PlayerX, 224);
+  EXPECT_EQ(w().KeyLatch, 1);
+  EXPECT_EQ(w().Command, 0);
+
+  w().Command = command::StepRight;  // latched until the next world step
+  HandleCommand(h.game);
+  EXPECT_EQ(w().PlayerX, 224);
+  EXPECT_EQ(w().Command, 0);
+}
+
+TEST_F(Commands, TheFlagStaysOnTheSixteenColumns) {
+  for (auto [start, command, expected] : {std::tuple{0, command::StepLeft, 0}, {32, command::StepLeft, 0},
+                                          {480, command::StepRight, 480}, {448, command::StepRight, 480}}) {
+    w().PlayerX = static_cast<std::int16_t>(start);
+    w().KeyLatch = 0;
+    w().Command = command;
+    HandleCommand(h.game);
+    EXPECT_EQ(w().PlayerX, expected) << "from " << start;
+  }
+}
+
+TEST_F(Commands, WhilePausedOnlyEnterActs) {
+  w().GameState = GameState::Paused;
+  w().PauseRequest = 13;
+  w().Funds = 1000;
+  for (std::int16_t command : {command::Throw, command::Van, command::StepLeft, command::StepRight}) {
+    w().Command = command;
+    HandleCommand(h.game);
+  }
+  EXPECT_EQ(ShotsInFlight(), 0);
+  EXPECT_EQ(w().PlayerX, 256);
+  EXPECT_EQ(w().VanTimer, 0);
+  w().Command = command::Pause;
+  HandleCommand(h.game);
+  EXPECT_EQ(w().GameState, GameState::Playing);
+  EXPECT_EQ(w().PauseRequest, 0);
+}
+
+TEST_F(Commands, SpaceOnTheGameOverScreenRestartsFromItsHundredthFrame) {
+  w().GameState = GameState::GameOver;
+  w().EndCounter = 99;
+  w().Funds = 17;
+  w().Command = command::Throw;
+  HandleCommand(h.game);
+  EXPECT_EQ(w().GameState, GameState::GameOver);
+
+  FillRect(h.game.Display[2], 0, 0, 10, 10, Rgb(9, 9, 9));
+  h.game.Display[2].BackColor = kBlack;
+  w().EndCounter = 100;
+  w().Command = command::Throw;
+  HandleCommand(h.game);
+  EXPECT_EQ(w().GameState, GameState::Attract);
+  EXPECT_EQ(w().Funds, 3000);
+  EXPECT_EQ(w().EndCounter, 0);
+  EXPECT_EQ(PixelAt(h.game.Display[2], 5, 5), kBlack);
+}
+
+TEST_F(Commands, SpaceOnTheEndingCountsOnlyAtExactlyTheHundredthFrame) {
+  for (std::int16_t counter : {99, 101}) {
+    w().GameState = GameState::TerroristsLeft;
+    w().EndCounter = counter;
+    w().Command = command::Throw;
+    HandleCommand(h.game);
+    EXPECT_EQ(w().GameState, GameState::TerroristsLeft) << counter;
+  }
+  w().EndCounter = 100;
+  w().Command = command::Throw;
+  HandleCommand(h.game);
+  EXPECT_EQ(w().GameState, GameState::Attract);
+}
+
+TEST_F(Commands, SpaceOnTheAttractSequenceBuildsTheFieldAndStartsPlay) {
+  ResetWorld(w());
+  w().GameState = GameState::Attract;
+  for (Surface& display : h.game.Display) {
+    display.BackColor = kBlack;
+    SetGeometry(display, 512, 384, 32, 32);
+  }
+  const std::uint64_t before = h.platform.ElapsedUs();
+  w().Command = command::Throw;
+  HandleCommand(h.game);
+
+  EXPECT_EQ(w().GameState, GameState::Playing);
+  EXPECT_EQ(w().FramePeriod, 33);
+  EXPECT_EQ(w().Command, 0);
+  EXPECT_EQ(w().Shots[0].X, 0);
+  EXPECT_EQ(w().Shots[0].Y, 0);
+  EXPECT_EQ(w().Shots[0].Active, 1);
+  EXPECT_EQ(h.game.Display[1].FontName, "ＭＳ Ｐゴシック");
+  EXPECT_EQ(h.game.Display[2].FontName, "ＭＳ Ｐゴシック");
+  EXPECT_GT(h.platform.ElapsedUs() - before, 100'000u);
+  EXPECT_EQ(h.platform.TakeEffects(), std::vector<std::string>{"se2"});
+  EXPECT_EQ(h.platform.TakeMusicCommands(), (std::vector<std::string>{"open bg1.mid", "play"}));
+  // The first picture of the game is on screen: the ground with its dots.
+  EXPECT_EQ(PixelAt(h.game.Display[0], 10, 10), Rgb(128, 128, 64));
+  EXPECT_EQ(PixelAt(h.game.Display[0], 32, 32), Rgb(189, 192, 34));
+  EXPECT_EQ(h.game.sound.MusicPath(), h.game.AppFolder + "da/bg1.mid");
+}
+
+}  // namespace
+}  // namespace talvessa

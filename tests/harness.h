@@ -1,0 +1,61 @@
+// A game on the headless backend, set up and reset as at start-up, for tests that drive it directly.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/headless_platform.h"
+#include "shell/game.h"
+
+namespace talvessa::testing {
+
+struct Harness {
+  explicit Harness(HeadlessPlatform::Options options = {}) : platform(std::move(options)), game(platform) {
+    SetUpForm(game);
+    ResetWorld(game.world);
+  }
+  World& world() { return game.world; }
+  void Hold(int virtualKey) { platform.SetKeyHeld(virtualKey, true); }
+  void Release(int virtualKey) { platform.SetKeyHeld(virtualKey, false); }
+
+  HeadlessPlatform platform;
+  Game game;
+};
+
+// Stops a loop from inside an observer once it has seen enough passes.
+struct EnoughPasses {};
+
+// Records the loop and a few values after every pass; stops the run after `limit` passes.
+class PassLog final : public PassObserver {
+ public:
+  explicit PassLog(std::size_t limit = 100000) : limit_(limit) {}
+  struct Entry {
+    Loop loop;
+    GameState state;
+    std::int32_t frameCount;
+    std::int16_t shot0Y;
+    std::uint64_t presents;
+  };
+  void PassDone(const Game& game, Loop loop) override {
+    const auto& platform = static_cast<const HeadlessPlatform&>(game.platform);
+    entries.push_back({loop, game.world.GameState, game.world.FrameCount, game.world.Shots[0].Y,
+                       platform.PresentCount()});
+    if (entries.size() >= limit_) throw EnoughPasses{};
+  }
+  std::size_t Count(Loop loop) const {
+    std::size_t n = 0;
+    for (const Entry& e : entries) n += e.loop == loop ? 1 : 0;
+    return n;
+  }
+  std::vector<Entry> entries;
+
+ private:
+  std::size_t limit_;
+};
+
+inline ScriptEvent Down(std::uint64_t ms, int key) { return {ms, ScriptEvent::Kind::KeyDown, key}; }
+inline ScriptEvent Up(std::uint64_t ms, int key) { return {ms, ScriptEvent::Kind::KeyUp, key}; }
+inline ScriptEvent Close(std::uint64_t ms) { return {ms, ScriptEvent::Kind::CloseWindow, 0}; }
+
+}  // namespace talvessa::testing

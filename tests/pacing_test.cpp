@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include "harness.h"
+
+namespace talvessa {
+namespace {
+
+using testing::Close;
+using testing::EnoughPasses;
+using testing::Harness;
+using testing::PassLog;
+
+constexpr std::uint64_t kMs = 1000;
+
+// One frame of `workMs` on the clock followed by the pacing tail; returns the time the tail took.
+std::uint64_t PacedFrame(Harness& h, std::uint64_t workUs) {
+  BeginPass(h.game);
+  h.platform.Advance(workUs);
+  const std::uint64_t before = h.platform.ElapsedUs();
+  PaceFrame(h.game);
+  return h.platform.ElapsedUs() - before;
+}
+
+TEST(Pacing, ATenMillisecondFrameWaitsUntilMoreThan23MsAfterItsEnd) {
+  Harness h;
+  h.world().FramePeriod = 33;
+  PacedFrame(h, 10 * kMs);
+  EXPECT_EQ(h.game.FrameElapsed, 10);
+  EXPECT_EQ(h.game.FrameRemaining, 23);
+  const std::uint32_t waited = TimeMs(h.game) - h.game.FrameEnd;
+  EXPECT_GT(waited, 23u);
+  EXPECT_LE(waited, 24u);
+}
+
+TEST(Pacing, ALongFrameGetsNoWaitAndDoesNotShortenTheNext) {
+  Harness h;
+  h.world().FramePeriod = 33;
+  EXPECT_LT(PacedFrame(h, 40 * kMs), 100u);  // only the pump of the frame's top
+  EXPECT_EQ(h.game.FrameElapsed, 40);
+  EXPECT_LT(PacedFrame(h, 33 * kMs), 100u);  // exactly the period: no wait either
+  EXPECT_EQ(h.game.FrameElapsed, 33);
+  PacedFrame(h, 10 * kMs);
+  EXPECT_GT(TimeMs(h.game) - h.game.FrameEnd, 23u);
+}
+
+TEST(WaitMs, ReturnsStrictlyAfterTheTimeOnTheClockWhateverTheStartWithinAMillisecond) {
+  for (std::uint64_t offsetUs : {0u, 1u, 499u, 999u}) {
+    for (std::int32_t ms : {0, 1, 2, 23, 33, 67}) {
+      Harness h;
+      h.platform.Advance(offsetUs);
+      const std::uint32_t t0 = TimeMs(h.game);
+      const std::uint64_t start = h.platform.ElapsedUs();
+      WaitMs(h.game, ms);
+      EXPECT_EQ(TimeMs(h.game) - t0, static_cast<std::uint32_t>(ms) + 1) << ms << " from +" << offsetUs;
+      // …and no earlier than the moment the clock turned to t0 + ms + 1.
+      EXPECT_GE(h.platform.ElapsedUs() - start + offsetUs, (static_cast<std::uint64_t>(ms) + 1) * kMs);
+    }
+  }
+}
+
+TEST(WaitMs, PumpsEventsEvenWhenNothingIsLeftToWait) {
+  Harness h;
+  const std::uint64_t pumps = h.platform.PumpCount();
+  WaitMs(h.game, -5);
+  EXPECT_EQ(h.platform.PumpCount(), pumps + 1);
+}
+
+TEST(WaitMs, SleepsInsteadOfSpinningOnTheClock) {
+  Harness h;
+  const std::uint64_t pumps = h.platform.PumpCount();
+  WaitMs(h.game, 33);
+  const std::uint64_t sliced = h.platform.PumpCount() - pumps;
+  h.game.waitMode = WaitMode::Busy;
+  WaitMs(h.game, 33);
+  const std::uint64_t busy = h.platform.PumpCount() - pumps - sliced;
+  // Spinning pumps every 5 us of the virtual clock: thousands of pumps; sleeping leaves only the
+  // final stretch to spin.
+  EXPECT_GT(busy, 6000u);
+  EXPECT_LT(sliced, busy / 10);
+}
+
+TEST(WaitMs, NeitherStallsNorHangsWhenTheClockWraps) {
+  for (std::uint32_t before : {1u, 10u, 33u}) {
+    HeadlessPlatform::Options options;
+    options.clockStartMs = static_cast<std::uint32_t>(0x100000000ull - before);
+    Harness h(options);
+    const std::uint64_t start = h.platform.ElapsedUs();
+    WaitMs(h.game, 33);
+    const std::uint64_t took = h.platform.ElapsedUs() - start;
+    EXPECT_GT(took, 33 * kMs);
+    EXPECT_LE(took, 34 * kMs) << before;
+  }
+}
+
+TEST(Pacing, FramesAcrossTheClockWrapKeepTheirPeriod) {
+  HeadlessPlatform::Options options;
+  options.clockStartMs = static_cast<std::uint32_t>(0x100000000ull - 5);
+  Harness h(options);
+  h.world().FramePeriod = 33;
+  PacedFrame(h, 10 * kMs);
+  EXPECT_EQ(h.game.FrameElapsed, 10);
+  EXPECT_LT(h.game.FrameEnd, h.game.FrameStart);  // the clock wrapped inside the frame
+  EXPECT_GT(TimeMs(h.game) - h.game.FrameEnd, 23u);
+}
+
+TEST(DelayMs, WaitsOnTheTickCountWithoutPumping) {
+  HeadlessPlatform::Options options;
+  options.script = {Close(5)};
+  Harness h(options);
+  const std::uint64_t pumps = h.platform.PumpCount();
+  const std::uint64_t start = h.platform.ElapsedUs();
+  DelayMs(h.game, 25);
+  EXPECT_GT(h.platform.ElapsedUs() - start, 25 * kMs);
+  EXPECT_LE(h.platform.ElapsedUs() - start, 26 * kMs);
+  EXPECT_EQ(h.platform.PumpCount(), pumps);  // the window is not looked at during the delay
+  EXPECT_THROW(PumpEvents(h.game), WindowClosed);
+}
+
+TEST(FrameLoop, TheWorldStepsOnTheFirstThirdFifthFrame) {
+  Harness h;
+  ResetWorld(h.world());
+  h.world().GameState = GameState::Playing;
+  h.world().FramePeriod = 33;
+  h.world().Shots[0].Y = 352;
+  PassLog log(6);
+  h.game.observer = &log;
+  EXPECT_THROW(FrameLoop(h.game), EnoughPasses);
+  ASSERT_EQ(log.entries.size(), 6u);
+  std::int16_t y = 352;
+  for (const auto& e : log.entries) {
+    if (e.frameCount % 2 == 1) y = static_cast<std::int16_t>(y - 24);  // the banknote rises at each step
+    EXPECT_EQ(e.shot0Y, y) << "frame " << e.frameCount;
+  }
+  EXPECT_EQ(log.entries[0].frameCount, 1);
+  // A new picture after each world step, none in between.
+  EXPECT_EQ(log.entries[1].presents, log.entries[0].presents);
+  EXPECT_GT(log.entries[2].presents, log.entries[1].presents);
+}
+
+TEST(FrameLoop, PlayRunsAFramePeriodOf33MsAndStepsEvery66Ms) {
+  Harness h;
+  h.world().GameState = GameState::Playing;
+  h.world().FramePeriod = 33;
+  PassLog log(300);
+  h.game.observer = &log;
+  const std::uint64_t start = h.platform.ElapsedUs();
+  EXPECT_THROW(FrameLoop(h.game), EnoughPasses);
+  // Each frame lasts until the clock has passed 33 ms: 34 clock milliseconds.
+  const double perFrameMs = (h.platform.ElapsedUs() - start) / 300.0 / kMs;
+  EXPECT_GT(perFrameMs, 33.0);
+  EXPECT_LT(perFrameMs, 34.1);
+}
+
+}  // namespace
+}  // namespace talvessa
