@@ -36,11 +36,12 @@ class PassLog final : public PassObserver {
     std::int32_t frameCount;
     std::int16_t shot0Y;
     std::uint64_t presents;
+    std::uint64_t us;  // virtual time at the end of the pass
   };
   void PassDone(const Game& game, Loop loop) override {
     const auto& platform = static_cast<const HeadlessPlatform&>(game.platform);
     entries.push_back({loop, game.world.GameState, game.world.FrameCount, game.world.Shots[0].Y,
-                       platform.PresentCount()});
+                       platform.PresentCount(), platform.ElapsedUs()});
     if (entries.size() >= limit_) throw EnoughPasses{};
   }
   std::size_t Count(Loop loop) const {

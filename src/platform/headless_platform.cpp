@@ -66,9 +66,11 @@ PumpResult HeadlessPlatform::PumpEvents() {
   return PumpResult::Running;
 }
 
-void HeadlessPlatform::WaitForEvents(std::uint32_t timeoutMs) {
+bool HeadlessPlatform::WaitForEvents(std::uint32_t timeoutMs) {
   const std::uint64_t timeoutEnd = elapsedUs_ + std::uint64_t{timeoutMs} * 1000;
-  elapsedUs_ = std::max(elapsedUs_, std::min(timeoutEnd, NextEventUs()));
+  const std::uint64_t next = NextEventUs();
+  elapsedUs_ = std::max(elapsedUs_, std::min(timeoutEnd, next));
+  return next <= elapsedUs_;
 }
 
 bool HeadlessPlatform::KeyDown(int virtualKey) { return held_.contains(virtualKey); }

@@ -45,7 +45,7 @@ class HeadlessPlatform final : public Platform {
   std::uint64_t TimerSeed() override;
   std::string ProgramFolder() override;
   PumpResult PumpEvents() override;
-  void WaitForEvents(std::uint32_t timeoutMs) override;
+  bool WaitForEvents(std::uint32_t timeoutMs) override;
   bool KeyDown(int virtualKey) override;
   void Present(const WindowPicture& picture) override;
   void PlayEffect(const std::string& path) override;

@@ -52,7 +52,8 @@ class Platform {
   // Handles every pending window event; reports whether the window was asked to close.
   virtual PumpResult PumpEvents() = 0;
   // Blocks until a window event is pending or `timeoutMs` has passed; handles nothing itself.
-  virtual void WaitForEvents(std::uint32_t timeoutMs) = 0;
+  // Reports whether an event is pending.
+  virtual bool WaitForEvents(std::uint32_t timeoutMs) = 0;
   // Whether the key is held down now, as of the last pump, and only while our window has the keyboard.
   virtual bool KeyDown(int virtualKey) = 0;
 

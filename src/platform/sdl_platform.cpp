@@ -2,6 +2,7 @@
 // window, and SDL_mixer for effects and the tune.
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <sys/prctl.h>
 
 #include <chrono>
 #include <map>
@@ -92,8 +93,8 @@ class SdlPlatform final : public Platform {
     return close ? PumpResult::CloseRequested : PumpResult::Running;
   }
 
-  void WaitForEvents(std::uint32_t timeoutMs) override {
-    SDL_WaitEventTimeout(nullptr, static_cast<int>(timeoutMs));
+  bool WaitForEvents(std::uint32_t timeoutMs) override {
+    return SDL_WaitEventTimeout(nullptr, static_cast<int>(timeoutMs)) != 0;
   }
 
   bool KeyDown(int virtualKey) override {
@@ -222,6 +223,9 @@ std::unique_ptr<Platform> OpenSdlPlatform(std::string& error) {
     SDL_Quit();
     return nullptr;
   }
+  // Sleeps end within a few microseconds of their time instead of the default 50 us of slack: the
+  // frame waits sleep close to their deadline.
+  prctl(PR_SET_TIMERSLACK, 1000UL);
   const WindowPicture black;
   SDL_UpdateTexture(texture, nullptr, black.rgb.data(), WindowPicture::kWidth * 3);
   return std::make_unique<SdlPlatform>(window, renderer, texture, OpenAudio());

@@ -58,6 +58,9 @@ struct Game {
   // The command of the key found at the previous poll: makes some keys act once per press.
   std::int16_t LastKey = 0;
 
+  // A window event came during this round of twelve pause passes: they run on without rest.
+  bool pauseWoken = false;
+
   WaitMode waitMode = WaitMode::Sliced;
   PassObserver* observer = nullptr;
 };

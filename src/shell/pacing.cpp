@@ -8,11 +8,13 @@ namespace talvessa {
 
 namespace {
 
-// WaitMs sleeps in slices of at most kSliceUs, pumping events between them, until kSpinUs before
-// the moment the clock passes; only the last stretch is spent on the clock, so the frame keeps
-// its time to a few microseconds without burning a core.
-constexpr std::int64_t kSliceUs = 2000;
-constexpr std::int64_t kSpinUs = 1500;
+// WaitMs sleeps in slices of at most kSliceUs, pumping events between them, until kNapUs before
+// the moment the clock passes, so that a late wake-up cannot make the frame late. One short nap then
+// takes it to kSpinUs before, and only that last stretch is spun on the clock. Frames keep their
+// time to a fraction of a millisecond while the process sleeps through nearly all of every wait.
+constexpr std::int64_t kSliceUs = 8000;
+constexpr std::int64_t kNapUs = 1500;
+constexpr std::int64_t kSpinUs = 500;
 
 std::uint32_t MillisecondsOf(std::uint64_t us) { return static_cast<std::uint32_t>(us / 1000); }
 
@@ -56,7 +58,11 @@ void WaitMs(Game& game, std::int32_t ms) {
     if (std::int64_t{elapsed} > ms) return;
     if (game.waitMode == WaitMode::Busy) continue;
     const std::int64_t left = deadlineUs - static_cast<std::int64_t>(nowUs);
-    if (left > kSpinUs) game.platform.Sleep(static_cast<std::uint32_t>(std::min(left - kSpinUs, kSliceUs)));
+    if (left > kNapUs) {
+      game.platform.Sleep(static_cast<std::uint32_t>(std::min(left - kNapUs, kSliceUs)));
+    } else if (left > kSpinUs) {
+      game.platform.Sleep(static_cast<std::uint32_t>(left - kSpinUs));
+    }
   }
 }
 

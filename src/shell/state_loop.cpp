@@ -6,9 +6,10 @@ namespace talvessa {
 
 namespace {
 
-// Each pause pass rests this long unless an event comes first, so a pause does not spin a core;
-// with the keyboard read every twelfth pass, Enter is still seen within about 40 ms.
-constexpr std::uint32_t kPauseRestMs = 3;
+// A pause pass rests until a window event comes, at most this long, so a pause does not spin a
+// core. Once an event has come, the passes run on without rest until the keyboard is read again,
+// so a key pressed during a pause is seen at once.
+constexpr std::uint32_t kPauseRestMs = 10;
 constexpr std::int16_t kPassesPerKeyRead = 12;
 
 std::string WithOneTrailingSeparator(std::string folder) {
@@ -71,12 +72,13 @@ void RunGameStates(Game& game) {
 
 void PausePass(Game& game) {
   World& w = game.world;
-  game.platform.WaitForEvents(kPauseRestMs);
+  if (!game.pauseWoken) game.pauseWoken = game.platform.WaitForEvents(kPauseRestMs);
   PumpEvents(game);
   w.KeyLatch = static_cast<std::int16_t>(w.KeyLatch + 1);
   CopyRegion(game.Display, 1, 0, 0, 0, 36, 24);
   if (w.KeyLatch == kPassesPerKeyRead) {
     w.KeyLatch = 0;
+    game.pauseWoken = false;
     PollKeys(game);
     HandleCommand(game);
   }

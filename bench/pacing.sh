@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Builds the release and runs the pacing benchmark in a real window under Xvfb.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/setup
+cmake --preset release >/dev/null
+cmake --build --preset release --target pacing_bench >/dev/null
+SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1024x768x24" ./build/release/bench/pacing_bench
