@@ -4,5 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/setup
 cmake --preset release >/dev/null
-cmake --build --preset release >/dev/null
+cmake --build --preset release
 exec ./build/release/talvessa

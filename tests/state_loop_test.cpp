@@ -255,3 +255,40 @@ TEST(Window, ClosedDuringAWaitStopsTheSoundAndEndsTheRun) {
 
 }  // namespace
 }  // namespace talvessa
+
+namespace talvessa {
+namespace {
+
+TEST(SetUpForm, GivesTheProgramFolderExactlyOneTrailingSeparator) {
+  for (auto [folder, expected] : {std::pair{"/", "/"}, {"/opt/talvessa", "/opt/talvessa/"},
+                                  {"/opt/talvessa/", "/opt/talvessa/"}, {"/home/ana/My Games/タルヴェッサ",
+                                                                         "/home/ana/My Games/タルヴェッサ/"}}) {
+    HeadlessPlatform::Options options;
+    options.programFolder = folder;
+    Harness h(options);
+    EXPECT_EQ(h.game.AppFolder, expected);
+    h.game.sound.OpenMusic(1);
+    EXPECT_EQ(h.game.sound.MusicPath(), std::string(expected) + "da/bg1.mid");
+  }
+}
+
+TEST(SetUpForm, StartsWithThreeWhiteSurfacesTheSizeOfTheWindow) {
+  Harness h;
+  for (const Surface& display : h.game.Display) {
+    EXPECT_EQ(display.Width, 576);
+    EXPECT_EQ(display.Height, 448);
+    EXPECT_EQ(display.Left, 0);
+    EXPECT_EQ(display.Top, 0);
+    EXPECT_EQ(PixelAt(display, 575, 447), kWhite);
+  }
+  EXPECT_EQ(h.game.Chip.Width, 288);
+  EXPECT_EQ(h.game.Chip.Height, 288);
+  EXPECT_EQ(h.game.LogoChip.Width, 96);
+  EXPECT_EQ(h.game.LogoChip.Height, 128);
+  EXPECT_EQ(h.world().GameState, GameState::Logo);
+  // The window shows the white visible surface from the start.
+  EXPECT_EQ(h.platform.LastPicture().rgb[0], 255);
+}
+
+}  // namespace
+}  // namespace talvessa

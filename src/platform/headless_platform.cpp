@@ -30,12 +30,10 @@ void HeadlessPlatform::Sleep(std::uint32_t us) { elapsedUs_ += us; }
 std::uint64_t HeadlessPlatform::TimerSeed() { return options_.seed; }
 
 std::string HeadlessPlatform::ProgramFolder() {
+  if (options_.programFolder) return *options_.programFolder;
   std::error_code error;
   const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return "./";
-  std::string folder = exe.parent_path().string();
-  if (folder.empty() || folder.back() != '/') folder += '/';
-  return folder;
+  return error ? "." : exe.parent_path().string();
 }
 
 std::uint64_t HeadlessPlatform::NextEventUs() const {

@@ -34,6 +34,8 @@ class HeadlessPlatform final : public Platform {
     std::uint32_t clockStartMs = 0;
     std::vector<ScriptEvent> script;
     std::optional<std::uint64_t> untilMs;
+    // The program's folder as the game is told it; by default the folder of this executable.
+    std::optional<std::string> programFolder;
   };
   // What each event pump costs on the virtual clock, so that loops which never wait still see time pass.
   static constexpr std::uint64_t kPumpCostUs = 5;

@@ -46,7 +46,7 @@ class Platform {
   virtual void Sleep(std::uint32_t us) = 0;
   // A seed for the random generator, taken from the system timer (or fixed by the headless tool).
   virtual std::uint64_t TimerSeed() = 0;
-  // The program's own folder, ending in one separator.
+  // The program's own folder.
   virtual std::string ProgramFolder() = 0;
 
   // Handles every pending window event; reports whether the window was asked to close.

@@ -28,7 +28,6 @@ void SetUpForm(Game& game) {
   for (Surface& display : game.Display) {
     display.BackColor = kWhite;
     SetGeometry(display, 576, 448, 0, 0);
-    Clear(display);
   }
   SetGeometry(game.Chip, 288, 288, 0, 0);
   SetGeometry(game.LogoChip, 96, 128, 0, 0);
