@@ -121,21 +121,20 @@ void Blit(Surface& dest, std::int32_t dx, std::int32_t dy, std::int32_t w, std::
       }
       break;
     case Rop::SrcPaint:
+    case Rop::SrcAnd: {
+      const bool paint = rop == Rop::SrcPaint;
       for (int r = 0; r < height; ++r) {
         std::uint8_t* d = destRow(r);
         const std::uint8_t* s = sourceRow(r);
-        for (std::size_t i = 0; i < rowBytes; ++i) d[i] |= s[i];
+        if (paint) {
+          for (std::size_t i = 0; i < rowBytes; ++i) d[i] |= s[i];
+        } else {
+          for (std::size_t i = 0; i < rowBytes; ++i) d[i] &= s[i];
+        }
       }
       changed = true;
       break;
-    case Rop::SrcAnd:
-      for (int r = 0; r < height; ++r) {
-        std::uint8_t* d = destRow(r);
-        const std::uint8_t* s = sourceRow(r);
-        for (std::size_t i = 0; i < rowBytes; ++i) d[i] &= s[i];
-      }
-      changed = true;
-      break;
+    }
   }
   if (changed) Notify(dest);
 }

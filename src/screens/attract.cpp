@@ -12,10 +12,7 @@ bool AttractFrame(Game& game) {
   PollKeys(game);
   HandleCommand(game);
   PaceFrame(game);
-  if (KeyHeld(game, vk::Escape)) {
-    w.GameState = GameState::Quit;
-    return false;
-  }
+  if (QuitOnEsc(game)) return false;
   return w.GameState != GameState::Playing;
 }
 

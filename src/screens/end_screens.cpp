@@ -19,10 +19,7 @@ bool GameOverFrame(Game& game) {
     HandleCommand(game);
     if (w.GameState != GameState::GameOver) return false;
   }
-  if (KeyHeld(game, vk::Escape)) {
-    w.GameState = GameState::Quit;
-    return false;
-  }
+  if (QuitOnEsc(game)) return false;
   PaceFrame(game);
   return true;
 }
@@ -41,10 +38,7 @@ bool EndingFrame(Game& game) {
   }
   // Here the wait comes before the Esc test.
   PaceFrame(game);
-  if (KeyHeld(game, vk::Escape)) {
-    w.GameState = GameState::Quit;
-    return false;
-  }
+  if (QuitOnEsc(game)) return false;
   return true;
 }
 

@@ -23,9 +23,8 @@ bool LogoFrame(Game& game) {
   BeginPass(game);
   w.TitleCounter = static_cast<std::int16_t>(w.TitleCounter + 1);
   if (w.TitleCounter <= kRevealFrames) CopyRegion(game.Display, 1, 0, 0, 0, 36, 32);
-  if (KeyHeld(game, vk::Escape)) {
-    w.GameState = GameState::Quit;
-    w.TitleCounter = 0;
+  if (QuitOnEsc(game)) {
+    w.TitleCounter = 0;  // and the surfaces keep their size: no closing steps
     return false;
   }
   if (KeyHeld(game, vk::Space)) {

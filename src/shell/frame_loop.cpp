@@ -26,10 +26,7 @@ bool PlayFrame(Game& game) {
     // The frame that ends the game goes straight to its end screen.
     if (w.GameState == GameState::GameOver || w.GameState == GameState::TerroristsLeft) return false;
   }
-  if (KeyHeld(game, vk::Escape)) {
-    w.GameState = GameState::Quit;
-    return false;
-  }
+  if (QuitOnEsc(game)) return false;
   if (w.PauseRequest == 13) {
     w.KeyLatch = 0;
     w.GameState = GameState::Paused;

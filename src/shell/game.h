@@ -89,6 +89,8 @@ void DelayMs(Game& game, std::int32_t ms);
 void BeginPass(Game& game);
 // The tail of every loop pass: waits out what is left of FramePeriod since FrameStart.
 void PaceFrame(Game& game);
+// The Esc test of every loop: when Esc is held, GameState becomes Quit and it says so.
+bool QuitOnEsc(Game& game);
 // Tells the observer, if any, that a pass of `loop` is done.
 void NotePass(Game& game, Loop loop);
 // Runs passes of `loop` until one returns false, noting each.

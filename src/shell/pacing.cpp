@@ -18,6 +18,23 @@ constexpr std::int64_t kSpinUs = 500;
 
 std::uint32_t MillisecondsOf(std::uint64_t us) { return static_cast<std::uint32_t>(us / 1000); }
 
+// The end of a wait of `ms` begun at `startUs`: when the millisecond clock has passed t0 + ms.
+class Deadline {
+ public:
+  Deadline(std::uint64_t startUs, std::int32_t ms)
+      : t0_(MillisecondsOf(startUs)),
+        ms_(ms),
+        us_(static_cast<std::int64_t>(startUs / 1000 * 1000) + (std::int64_t{ms} + 1) * 1000) {}
+  // Differences are taken modulo 2^32, so a wait across the clock's wrap ends on time.
+  bool Passed(std::uint64_t nowUs) const { return std::int64_t{MillisecondsOf(nowUs) - t0_} > ms_; }
+  std::int64_t LeftUs(std::uint64_t nowUs) const { return us_ - static_cast<std::int64_t>(nowUs); }
+
+ private:
+  std::uint32_t t0_;
+  std::int32_t ms_;
+  std::int64_t us_;
+};
+
 }  // namespace
 
 const char* LoopName(Loop loop) {
@@ -46,18 +63,13 @@ std::uint32_t TimeMs(Game& game) { return MillisecondsOf(game.platform.ClockUs()
 std::uint32_t TickCount(Game& game) { return MillisecondsOf(game.platform.ClockUs()); }
 
 void WaitMs(Game& game, std::int32_t ms) {
-  const std::uint64_t startUs = game.platform.ClockUs();
-  const std::uint32_t t0 = MillisecondsOf(startUs);
-  // The clock has passed `ms` once it reads t0 + ms + 1.
-  const auto deadlineUs = static_cast<std::int64_t>((startUs / 1000) * 1000) +
-                          (std::int64_t{ms} + 1) * 1000;
+  const Deadline deadline(game.platform.ClockUs(), ms);
   for (;;) {
     PumpEvents(game);
     const std::uint64_t nowUs = game.platform.ClockUs();
-    const std::uint32_t elapsed = MillisecondsOf(nowUs) - t0;  // modulo 2^32: safe across the wrap
-    if (std::int64_t{elapsed} > ms) return;
+    if (deadline.Passed(nowUs)) return;
     if (game.waitMode == WaitMode::Busy) continue;
-    const std::int64_t left = deadlineUs - static_cast<std::int64_t>(nowUs);
+    const std::int64_t left = deadline.LeftUs(nowUs);
     if (left > kNapUs) {
       game.platform.Sleep(static_cast<std::uint32_t>(std::min(left - kNapUs, kSliceUs)));
     } else if (left > kSpinUs) {
@@ -67,15 +79,9 @@ void WaitMs(Game& game, std::int32_t ms) {
 }
 
 void DelayMs(Game& game, std::int32_t ms) {
-  const std::uint64_t startUs = game.platform.ClockUs();
-  const std::uint32_t t0 = MillisecondsOf(startUs);
-  const auto deadlineUs = static_cast<std::int64_t>((startUs / 1000) * 1000) +
-                          (std::int64_t{ms} + 1) * 1000;
-  for (;;) {
-    const std::uint64_t nowUs = game.platform.ClockUs();
-    if (std::int64_t{MillisecondsOf(nowUs) - t0} > ms) return;
-    const std::int64_t left = deadlineUs - static_cast<std::int64_t>(nowUs);
-    game.platform.Sleep(static_cast<std::uint32_t>(std::clamp<std::int64_t>(left, 1, kSliceUs)));
+  const Deadline deadline(game.platform.ClockUs(), ms);
+  for (std::uint64_t nowUs = game.platform.ClockUs(); !deadline.Passed(nowUs); nowUs = game.platform.ClockUs()) {
+    game.platform.Sleep(static_cast<std::uint32_t>(std::clamp<std::int64_t>(deadline.LeftUs(nowUs), 1, kSliceUs)));
   }
 }
 
@@ -90,6 +96,12 @@ void PaceFrame(Game& game) {
   game.FrameRemaining = static_cast<std::int32_t>(std::clamp<std::int64_t>(
       std::int64_t{game.world.FramePeriod} - game.FrameElapsed, INT32_MIN, INT32_MAX));
   if (game.FrameElapsed < game.world.FramePeriod) WaitMs(game, game.FrameRemaining);
+}
+
+bool QuitOnEsc(Game& game) {
+  if (!KeyHeld(game, vk::Escape)) return false;
+  game.world.GameState = GameState::Quit;
+  return true;
 }
 
 void NotePass(Game& game, Loop loop) {

@@ -81,7 +81,7 @@ void PausePass(Game& game) {
     PollKeys(game);
     HandleCommand(game);
   }
-  if (KeyHeld(game, vk::Escape)) w.GameState = GameState::Quit;
+  QuitOnEsc(game);
 }
 
 }  // namespace talvessa
