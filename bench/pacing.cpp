@@ -99,9 +99,9 @@ void MeasurePause(Game& game, double seconds) {
     ++passes;
   }
   const double wall = WallSeconds() - wall0;
-  std::printf("%-22s %8.3f ms between passes, keyboard read every %.1f ms %14.1f %%\n", "paused (game's rest)",
-              1000.0 * wall / static_cast<double>(passes), 12000.0 * wall / static_cast<double>(passes),
-              100.0 * (CpuSeconds() - cpu0) / wall);
+  std::printf("%-22s %8.3f ms between passes, keyboard read every %.1f ms %14.1f %%\n",
+              "paused (game's rest)", 1000.0 * wall / static_cast<double>(passes),
+              12000.0 * wall / static_cast<double>(passes), 100.0 * (CpuSeconds() - cpu0) / wall);
 }
 
 }  // namespace

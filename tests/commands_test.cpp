@@ -199,8 +199,10 @@ TEST_F(Commands, StepsActOnlyBetweenWorldStepsAndOncePerStep) {
 }
 
 TEST_F(Commands, TheFlagStaysOnTheSixteenColumns) {
-  for (auto [start, command, expected] : {std::tuple{0, command::StepLeft, 0}, {32, command::StepLeft, 0},
-                                          {480, command::StepRight, 480}, {448, command::StepRight, 480}}) {
+  for (auto [start, command, expected] : {std::tuple{0, command::StepLeft, 0},
+                                          {32, command::StepLeft, 0},
+                                          {480, command::StepRight, 480},
+                                          {448, command::StepRight, 480}}) {
     w().PlayerX = static_cast<std::int16_t>(start);
     w().KeyLatch = 0;
     w().Command = command;

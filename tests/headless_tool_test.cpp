@@ -39,7 +39,8 @@ Output RunTool(const std::string& arguments) {
   Output out{-1, {}};
   if (pipe == nullptr) return out;
   std::array<char, 4096> buffer{};
-  while (const std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe)) out.text.append(buffer.data(), n);
+  while (const std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe))
+    out.text.append(buffer.data(), n);
   const int status = pclose(pipe);
   out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return out;
@@ -59,9 +60,13 @@ TEST(KeyScript, ReadsKeysCloseCommentsAndBlankLines) {
 }
 
 TEST(KeyScript, AMalformedLineIsAnErrorNamingFileAndLine) {
-  for (auto [text, line] : {std::pair{"100 Space down\nsoon Space down\n", 2}, {"100 Spacebar down\n", 1},
-                            {"# ok\n100 Space\n", 2}, {"100 Space sideways\n", 1}, {"-5 Space down\n", 1},
-                            {"100 Space down extra\n", 1}, {"100 space down\n", 1}}) {
+  for (auto [text, line] : {std::pair{"100 Space down\nsoon Space down\n", 2},
+                            {"100 Spacebar down\n", 1},
+                            {"# ok\n100 Space\n", 2},
+                            {"100 Space sideways\n", 1},
+                            {"-5 Space down\n", 1},
+                            {"100 Space down extra\n", 1},
+                            {"100 space down\n", 1}}) {
     try {
       ParseKeyScript(text, "keys.txt");
       ADD_FAILURE() << "accepted: " << text;
@@ -73,9 +78,9 @@ TEST(KeyScript, AMalformedLineIsAnErrorNamingFileAndLine) {
 }
 
 TEST(HeadlessArguments, AreReadOrRefusedWithAReason) {
-  const HeadlessOptions options = ParseHeadlessArguments(
-      {"--seed", "7", "--keys", "k", "--until-ms", "900", "--trace", "t", "--frames", "f", "--every", "3",
-       "--clock-start", "4294967000"});
+  const HeadlessOptions options =
+      ParseHeadlessArguments({"--seed", "7", "--keys", "k", "--until-ms", "900", "--trace", "t", "--frames",
+                              "f", "--every", "3", "--clock-start", "4294967000"});
   EXPECT_EQ(options.seed, 7u);
   EXPECT_EQ(options.keysFile, "k");
   EXPECT_EQ(options.untilMs, 900u);
@@ -84,14 +89,19 @@ TEST(HeadlessArguments, AreReadOrRefusedWithAReason) {
   EXPECT_EQ(options.every, 3u);
   EXPECT_EQ(options.clockStartMs, 4294967000u);
   for (const std::vector<std::string>& bad :
-       std::vector<std::vector<std::string>>{{"--seed"}, {"--seed", "x"}, {"--every", "0"}, {"--frobnicate", "1"},
-                                             {"--clock-start", "4294967296"}, {"--until-ms", "-1"}}) {
+       std::vector<std::vector<std::string>>{{"--seed"},
+                                             {"--seed", "x"},
+                                             {"--every", "0"},
+                                             {"--frobnicate", "1"},
+                                             {"--clock-start", "4294967296"},
+                                             {"--until-ms", "-1"}}) {
     EXPECT_THROW(ParseHeadlessArguments(bad), std::runtime_error) << bad[0];
   }
 }
 
 TEST(HeadlessTool, BadArgumentsEndWithOneLineAndAFailingStatus) {
-  for (const char* arguments : {"--frobnicate", "--seed banana", "--keys /nonexistent/keys.txt --until-ms 10"}) {
+  for (const char* arguments :
+       {"--frobnicate", "--seed banana", "--keys /nonexistent/keys.txt --until-ms 10"}) {
     const Output out = RunTool(arguments);
     EXPECT_NE(out.status, 0) << arguments;
     EXPECT_EQ(std::count(out.text.begin(), out.text.end(), '\n'), 1) << out.text;
@@ -108,8 +118,9 @@ TEST(HeadlessTool, TheSameSeedAndKeysGiveTheSameTraceAndFramesByteForByte) {
   const fs::path dir = Scratch("determinism");
   const std::string keys = (fs::path(TALVESSA_SOURCE_DIR) / "docs/sample-keys.txt").string();
   for (const char* run : {"a", "b"}) {
-    const Output out = RunTool("--seed 11 --keys " + keys + " --until-ms 6000 --trace " +
-                               (dir / run).string() + ".jsonl --frames " + (dir / run).string() + " --every 3");
+    const Output out =
+        RunTool("--seed 11 --keys " + keys + " --until-ms 6000 --trace " + (dir / run).string() +
+                ".jsonl --frames " + (dir / run).string() + " --every 3");
     ASSERT_EQ(out.status, 0) << out.text;
   }
   const std::string trace = Slurp(dir / "a.jsonl");

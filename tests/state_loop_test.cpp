@@ -126,20 +126,22 @@ TEST_P(EscEndsTheRun, WithTheMusicStoppedAndClosedFirst) {
 
 INSTANTIATE_TEST_SUITE_P(
     EveryLoop, EscEndsTheRun,
-    ::testing::Values(
-        EscCase{"logo", {Down(500, vk::Escape)}, GameState::Logo, Loop::Logo},
-        EscCase{"attract", Join({Tap(100, vk::Space), {Down(1000, vk::Escape)}}), GameState::Logo, Loop::Attract},
-        EscCase{"play", Join({IntoPlay(), {Down(2000, vk::Escape)}}), GameState::Logo, Loop::Play},
-        EscCase{"pause", Join({IntoPlay(), Tap(2000, vk::Enter), {Down(3000, vk::Escape)}}), GameState::Logo,
-                Loop::Pause},
-        EscCase{"game_over", {Down(500, vk::Escape)}, GameState::GameOver, Loop::GameOver},
-        EscCase{"ending", {Down(500, vk::Escape)}, GameState::TerroristsLeft, Loop::Ending}),
+    ::testing::Values(EscCase{"logo", {Down(500, vk::Escape)}, GameState::Logo, Loop::Logo},
+                      EscCase{"attract", Join({Tap(100, vk::Space), {Down(1000, vk::Escape)}}),
+                              GameState::Logo, Loop::Attract},
+                      EscCase{"play", Join({IntoPlay(), {Down(2000, vk::Escape)}}), GameState::Logo,
+                              Loop::Play},
+                      EscCase{"pause", Join({IntoPlay(), Tap(2000, vk::Enter), {Down(3000, vk::Escape)}}),
+                              GameState::Logo, Loop::Pause},
+                      EscCase{"game_over", {Down(500, vk::Escape)}, GameState::GameOver, Loop::GameOver},
+                      EscCase{"ending", {Down(500, vk::Escape)}, GameState::TerroristsLeft, Loop::Ending}),
     [](const ::testing::TestParamInfo<EscCase>& info) { return std::string(info.param.name); });
 
 TEST(Pause, EnterPausesAfterACompleteFrameAndHoldsThePicture) {
-  GameRun run(Join({IntoPlay(), {Down(2000, vk::Enter), Down(2100, vk::Space), Down(2100, vk::Left),
-                             Down(2100, vk::V), Up(2400, vk::Enter)}}),
-          3000);
+  GameRun run(Join({IntoPlay(),
+                    {Down(2000, vk::Enter), Down(2100, vk::Space), Down(2100, vk::Left), Down(2100, vk::V),
+                     Up(2400, vk::Enter)}}),
+              3000);
   EXPECT_STREQ(run.Start(), "time");
   EXPECT_EQ(run.world().GameState, GameState::Paused);
   EXPECT_EQ(run.world().PauseRequest, 13);
@@ -247,7 +249,8 @@ TEST(Window, ClosedDuringAWaitStopsTheSoundAndEndsTheRun) {
   EXPECT_STREQ(run.Start(), "closed");
   // The close came in the middle of a frame's wait, long before the next frame.
   EXPECT_LT(run.platform->ElapsedUs(), 2009000u);
-  EXPECT_EQ(run.platform->TakeMusicCommands(), (std::vector<std::string>{"open bg1.mid", "play", "stop", "close"}));
+  EXPECT_EQ(run.platform->TakeMusicCommands(),
+            (std::vector<std::string>{"open bg1.mid", "play", "stop", "close"}));
   const std::vector<std::string> effects = run.platform->TakeEffects();
   ASSERT_FALSE(effects.empty());
   EXPECT_EQ(effects.back(), "silence");
@@ -260,9 +263,10 @@ namespace talvessa {
 namespace {
 
 TEST(SetUpForm, GivesTheProgramFolderExactlyOneTrailingSeparator) {
-  for (auto [folder, expected] : {std::pair{"/", "/"}, {"/opt/talvessa", "/opt/talvessa/"},
-                                  {"/opt/talvessa/", "/opt/talvessa/"}, {"/home/ana/My Games/タルヴェッサ",
-                                                                         "/home/ana/My Games/タルヴェッサ/"}}) {
+  for (auto [folder, expected] : {std::pair{"/", "/"},
+                                  {"/opt/talvessa", "/opt/talvessa/"},
+                                  {"/opt/talvessa/", "/opt/talvessa/"},
+                                  {"/home/ana/My Games/タルヴェッサ", "/home/ana/My Games/タルヴェッサ/"}}) {
     HeadlessPlatform::Options options;
     options.programFolder = folder;
     Harness h(options);

@@ -1,6 +1,7 @@
+#include "present/surface.h"
+
 #include <gtest/gtest.h>
 
-#include "present/surface.h"
 #include "present/window_view.h"
 
 namespace talvessa {
@@ -104,7 +105,7 @@ TEST(Blit, OverlappingCopyWithinOneSurfaceReadsTheOriginal) {
 Surface SheetWithSprite() {
   Surface sheet = Filled(8, 2, kWhite);
   FillRect(sheet, 0, 0, 4, 2, kBlack);
-  FillRect(sheet, 1, 0, 2, 2, kWhite);     // mask: columns 1 and 2
+  FillRect(sheet, 1, 0, 2, 2, kWhite);      // mask: columns 1 and 2
   SetPoint(sheet, 6, 0, Rgb(200, 16, 32));  // picture: red at column 2, row 0
   SetPoint(sheet, 6, 1, Rgb(56, 120, 48));  //          green at column 2, row 1
   return sheet;

@@ -21,9 +21,7 @@ HeadlessPlatform::HeadlessPlatform(Options options) : options_(std::move(options
                    [](const ScriptEvent& a, const ScriptEvent& b) { return a.atMs < b.atMs; });
 }
 
-std::uint64_t HeadlessPlatform::ClockUs() {
-  return std::uint64_t{options_.clockStartMs} * 1000 + elapsedUs_;
-}
+std::uint64_t HeadlessPlatform::ClockUs() { return std::uint64_t{options_.clockStartMs} * 1000 + elapsedUs_; }
 
 void HeadlessPlatform::Sleep(std::uint32_t us) { elapsedUs_ += us; }
 
@@ -117,8 +115,6 @@ void HeadlessPlatform::CloseMusic() {
 
 std::vector<std::string> HeadlessPlatform::TakeEffects() { return std::exchange(effects_, {}); }
 
-std::vector<std::string> HeadlessPlatform::TakeMusicCommands() {
-  return std::exchange(musicCommands_, {});
-}
+std::vector<std::string> HeadlessPlatform::TakeMusicCommands() { return std::exchange(musicCommands_, {}); }
 
 }  // namespace talvessa

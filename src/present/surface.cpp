@@ -34,8 +34,7 @@ void FillPixels(std::uint8_t* row, int count, Colour colour) {
 struct Span {
   std::int64_t dest, src, length;
 };
-Span ClipSpan(std::int64_t d, std::int64_t s, std::int64_t n, std::int64_t destSize,
-              std::int64_t srcSize) {
+Span ClipSpan(std::int64_t d, std::int64_t s, std::int64_t n, std::int64_t destSize, std::int64_t srcSize) {
   const std::int64_t skip = std::max({std::int64_t{0}, -d, -s});
   const std::int64_t end = std::min({n, destSize - d, srcSize - s});
   return {d + skip, s + skip, end - skip};
@@ -48,7 +47,8 @@ void SetGeometry(Surface& surface, int width, int height, int left, int top) {
   resized.Width = std::max(width, 0);
   resized.Height = std::max(height, 0);
   resized.pixels.resize(static_cast<std::size_t>(resized.Width) * resized.Height * kBytesPerPixel);
-  for (int y = 0; y < resized.Height; ++y) FillPixels(PixelPtr(resized, 0, y), resized.Width, surface.BackColor);
+  for (int y = 0; y < resized.Height; ++y)
+    FillPixels(PixelPtr(resized, 0, y), resized.Width, surface.BackColor);
   const int keepW = std::min(resized.Width, surface.Width);
   const int keepH = std::min(resized.Height, surface.Height);
   for (int y = 0; y < keepH; ++y) {
@@ -63,9 +63,7 @@ void SetGeometry(Surface& surface, int width, int height, int left, int top) {
   Notify(surface);
 }
 
-void Clear(Surface& surface) {
-  FillRect(surface, 0, 0, surface.Width, surface.Height, surface.BackColor);
-}
+void Clear(Surface& surface) { FillRect(surface, 0, 0, surface.Width, surface.Height, surface.BackColor); }
 
 Colour PixelAt(const Surface& surface, int x, int y) {
   if (x < 0 || y < 0 || x >= surface.Width || y >= surface.Height) {
@@ -88,8 +86,8 @@ void FillRect(Surface& surface, int x, int y, int w, int h, Colour colour) {
   Notify(surface);
 }
 
-void Blit(Surface& dest, std::int32_t dx, std::int32_t dy, std::int32_t w, std::int32_t h,
-          const Surface& src, std::int32_t sx, std::int32_t sy, Rop rop) {
+void Blit(Surface& dest, std::int32_t dx, std::int32_t dy, std::int32_t w, std::int32_t h, const Surface& src,
+          std::int32_t sx, std::int32_t sy, Rop rop) {
   const Span cols = ClipSpan(dx, sx, w, dest.Width, src.Width);
   const Span rows = ClipSpan(dy, sy, h, dest.Height, src.Height);
   if (cols.length <= 0 || rows.length <= 0) return;
@@ -149,8 +147,8 @@ void CopyRegion(Displays& display, int src, int dst, int col0, int row0, int col
   auto units = [](int n) { return static_cast<std::int16_t>(16 * n); };
   const Surface& from = display.at(static_cast<std::size_t>(src));
   Surface& to = display.at(static_cast<std::size_t>(dst));
-  Blit(to, units(col0), units(row0), units(col1 - col0), units(row1 - row0), from, units(col0),
-       units(row0), Rop::SrcCopy);
+  Blit(to, units(col0), units(row0), units(col1 - col0), units(row1 - row0), from, units(col0), units(row0),
+       Rop::SrcCopy);
 }
 
 }  // namespace talvessa

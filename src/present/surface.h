@@ -57,8 +57,8 @@ void FillRect(Surface& surface, int x, int y, int w, int h, Colour colour);
 // Copies the w x h rectangle at (sx, sy) of `src` to (dx, dy) of `dest`, combining by `rop`. The copy
 // is cut wherever it reaches outside either surface; nothing wraps. Source and destination may be one
 // surface.
-void Blit(Surface& dest, std::int32_t dx, std::int32_t dy, std::int32_t w, std::int32_t h,
-          const Surface& src, std::int32_t sx, std::int32_t sy, Rop rop);
+void Blit(Surface& dest, std::int32_t dx, std::int32_t dy, std::int32_t w, std::int32_t h, const Surface& src,
+          std::int32_t sx, std::int32_t sy, Rop rop);
 
 // A sprite on the sheet: its mask (white silhouette on black) and its picture (on white).
 struct SpriteCell {

@@ -16,8 +16,7 @@ void ComposeWindow(const Surface& visible, WindowPicture& picture) {
     const std::size_t from =
         (static_cast<std::size_t>(y - visible.Top) * visible.Width + (x0 - visible.Left)) * 3;
     const std::size_t to = (static_cast<std::size_t>(y) * WindowPicture::kWidth + x0) * 3;
-    std::memcpy(picture.rgb.data() + to, visible.pixels.data() + from,
-                static_cast<std::size_t>(x1 - x0) * 3);
+    std::memcpy(picture.rgb.data() + to, visible.pixels.data() + from, static_cast<std::size_t>(x1 - x0) * 3);
   }
 }
 

@@ -80,8 +80,10 @@ void WaitMs(Game& game, std::int32_t ms) {
 
 void DelayMs(Game& game, std::int32_t ms) {
   const Deadline deadline(game.platform.ClockUs(), ms);
-  for (std::uint64_t nowUs = game.platform.ClockUs(); !deadline.Passed(nowUs); nowUs = game.platform.ClockUs()) {
-    game.platform.Sleep(static_cast<std::uint32_t>(std::clamp<std::int64_t>(deadline.LeftUs(nowUs), 1, kSliceUs)));
+  for (std::uint64_t nowUs = game.platform.ClockUs(); !deadline.Passed(nowUs);
+       nowUs = game.platform.ClockUs()) {
+    game.platform.Sleep(
+        static_cast<std::uint32_t>(std::clamp<std::int64_t>(deadline.LeftUs(nowUs), 1, kSliceUs)));
   }
 }
 

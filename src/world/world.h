@@ -27,11 +27,11 @@ enum class GameState : std::uint8_t {
 // Command codes made by the key poll.
 namespace command {
 constexpr std::int16_t None = 0;
-constexpr std::int16_t Pause = 13;     // pause or resume
-constexpr std::int16_t Throw = 32;     // throw a banknote; start or restart on the screens
+constexpr std::int16_t Pause = 13;  // pause or resume
+constexpr std::int16_t Throw = 32;  // throw a banknote; start or restart on the screens
 constexpr std::int16_t StepLeft = 37;
 constexpr std::int16_t StepRight = 39;
-constexpr std::int16_t Van = 86;       // send the van with a bundle
+constexpr std::int16_t Van = 86;  // send the van with a bundle
 }  // namespace command
 
 // Frame periods in milliseconds: play, and every other screen.
@@ -61,11 +61,11 @@ struct Hostage {
 
 // Unit state codes; drawing and the rules select by these exact numbers.
 namespace unit {
-constexpr std::int16_t Waiting = 0;     // phase 1: a figure waiting at the top row
-constexpr std::int16_t Fetching = 1;    // coming down for its raised hostage
-constexpr std::int16_t Lifting = 2;     // carrying its hostage up; can be hit
-constexpr std::int16_t RisingOut = 3;   // leaving upward after an escape or a rescue
-constexpr std::int16_t Arriving = 4;    // coming down to the top row
+constexpr std::int16_t Waiting = 0;    // phase 1: a figure waiting at the top row
+constexpr std::int16_t Fetching = 1;   // coming down for its raised hostage
+constexpr std::int16_t Lifting = 2;    // carrying its hostage up; can be hit
+constexpr std::int16_t RisingOut = 3;  // leaving upward after an escape or a rescue
+constexpr std::int16_t Arriving = 4;   // coming down to the top row
 constexpr std::int16_t LeavingPhase1 = 5;
 constexpr std::int16_t VehicleWaiting = 10;  // phase 2: wide vehicles
 constexpr std::int16_t VehicleFetching = 11;

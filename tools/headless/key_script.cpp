@@ -16,9 +16,19 @@ struct KeyName {
 };
 
 constexpr std::array<KeyName, 13> kKeyNames = {{
-    {"Enter", vk::Enter}, {"Escape", vk::Escape}, {"Space", vk::Space}, {"Left", vk::Left},
-    {"Right", vk::Right}, {"Z", vk::Z}, {"X", vk::X}, {"B", vk::B}, {"N", vk::N}, {"V", vk::V},
-    {"Comma", vk::Comma}, {"Period", vk::Period}, {"Slash", vk::Slash},
+    {"Enter", vk::Enter},
+    {"Escape", vk::Escape},
+    {"Space", vk::Space},
+    {"Left", vk::Left},
+    {"Right", vk::Right},
+    {"Z", vk::Z},
+    {"X", vk::X},
+    {"B", vk::B},
+    {"N", vk::N},
+    {"V", vk::V},
+    {"Comma", vk::Comma},
+    {"Period", vk::Period},
+    {"Slash", vk::Slash},
 }};
 
 std::optional<int> KeyByName(std::string_view name) {

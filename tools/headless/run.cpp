@@ -77,7 +77,8 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& err) {
   setup.untilMs = options.untilMs;
   std::ofstream traceFile;
   try {
-    if (!options.keysFile.empty()) setup.script = ParseKeyScript(ReadFile(options.keysFile), options.keysFile);
+    if (!options.keysFile.empty())
+      setup.script = ParseKeyScript(ReadFile(options.keysFile), options.keysFile);
     if (!options.framesDir.empty()) std::filesystem::create_directories(options.framesDir);
     if (!options.traceFile.empty()) {
       traceFile.open(options.traceFile, std::ios::binary | std::ios::trunc);
