@@ -80,10 +80,10 @@ void FrameLoop(Game& game);
 // Events and time.
 void PumpEvents(Game& game);
 std::uint32_t TimeMs(Game& game);
-std::uint32_t TickCount(Game& game);
 // Returns after strictly more than `ms` milliseconds on the clock, pumping events all the while.
 void WaitMs(Game& game, std::int32_t ms);
-// Returns after strictly more than `ms` milliseconds on the tick count, without pumping events.
+// Returns after strictly more than `ms` milliseconds on the clock (the tick count and the
+// multimedia clock are one clock here), without pumping events.
 void DelayMs(Game& game, std::int32_t ms);
 // The top of every loop pass: FrameStart, then one event pump.
 void BeginPass(Game& game);

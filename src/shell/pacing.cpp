@@ -60,8 +60,6 @@ void PumpEvents(Game& game) {
 
 std::uint32_t TimeMs(Game& game) { return MillisecondsOf(game.platform.ClockUs()); }
 
-std::uint32_t TickCount(Game& game) { return MillisecondsOf(game.platform.ClockUs()); }
-
 void WaitMs(Game& game, std::int32_t ms) {
   const Deadline deadline(game.platform.ClockUs(), ms);
   for (;;) {
