@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "present/sound.h"
 #include "present/surface.h"
+#include "present/text.h"
 #include "present/window_view.h"
 #include "world/random.h"
 #include "world/world.h"
@@ -46,6 +47,7 @@ struct Game {
   Displays Display;
   Surface Chip;      // the sprite sheet, 288 x 288
   Surface LogoChip;  // the logo, 96 x 128
+  Text text;         // the texts printed on the surfaces
   Sound sound;
   WindowView window;
 

@@ -1,0 +1,73 @@
+#include "present/text.h"
+
+namespace talvessa {
+
+Text::Text(GlyphRasterizer* rasterizer, std::size_t capacity)
+    : rasterizer_(rasterizer), capacity_(capacity == 0 ? 1 : capacity) {}
+
+const TextImage* Text::Render(const std::string& face, int points, bool bold, const std::string& utf8) {
+  if (rasterizer_ == nullptr || utf8.empty()) return nullptr;
+  std::string key = face;
+  key += '\0';
+  key += std::to_string(points);
+  key += bold ? 'b' : 'n';
+  key += '\0';
+  key += utf8;
+  if (auto found = index_.find(key); found != index_.end()) {
+    entries_.splice(entries_.begin(), entries_, found->second);
+    return found->second->drawable ? &found->second->image : nullptr;
+  }
+  if (entries_.size() >= capacity_) {
+    index_.erase(entries_.back().key);
+    entries_.pop_back();
+  }
+  entries_.push_front(Entry{key, {}, false});
+  Entry& entry = entries_.front();
+  ++rasterisations_;
+  entry.drawable = rasterizer_->Rasterize(face, points, bold, utf8, entry.image) && entry.image.width > 0 &&
+                   entry.image.height > 0 &&
+                   entry.image.coverage.size() ==
+                       static_cast<std::size_t>(entry.image.width) * static_cast<std::size_t>(entry.image.height);
+  index_.emplace(std::move(key), entries_.begin());
+  return entry.drawable ? &entry.image : nullptr;
+}
+
+std::string NumberText(std::int32_t value) {
+  std::string digits = std::to_string(value);
+  return (value < 0 ? digits : " " + digits) + " ";
+}
+
+void PrintText(Text& text, Surface& surface, int x, int y, int size, bool bold, Colour colour,
+               std::string_view value) {
+  const TextImage* image = text.Render(surface.FontName, size, bold, std::string(value));
+  if (image == nullptr) return;
+  const std::uint8_t r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
+  // Glyphs are whole pixels, so a second print over the first changes nothing.
+  for (int row = 0; row < image->height; ++row) {
+    const int sy = y + row;
+    if (sy < 0 || sy >= surface.Height) continue;
+    for (int col = 0; col < image->width; ++col) {
+      const int sx = x + col;
+      if (sx < 0 || sx >= surface.Width) continue;
+      if (image->coverage[static_cast<std::size_t>(row) * image->width + col] < 128) continue;
+      std::uint8_t* p = &surface.pixels[(static_cast<std::size_t>(sy) * surface.Width + sx) * 3];
+      p[0] = r;
+      p[1] = g;
+      p[2] = b;
+    }
+  }
+}
+
+void PrintText(Text& text, Surface& surface, int x, int y, int size, bool bold, Colour colour,
+               std::int32_t value) {
+  PrintText(text, surface, x, y, size, bold, colour, NumberText(value));
+}
+
+void PrintNumber(Text& text, Surface& surface, int x, int y, int size, bool bold, Colour colour,
+                 std::int32_t value) {
+  int digits = 1;
+  for (std::int64_t power = 10; digits <= 7 && value >= power; power *= 10) ++digits;
+  PrintText(text, surface, x - digits * (size / 3), y, size, bold, colour, value);
+}
+
+}  // namespace talvessa
