@@ -3,6 +3,7 @@
 
 #include "render/render.h"
 #include "shell/game.h"
+#include "world/rules.h"
 
 namespace talvessa {
 
@@ -29,37 +30,6 @@ constexpr std::array<KeyBinding, 12> kKeyTable = {{
     {vk::Period, command::Throw, true},
     {vk::Slash, command::Van, true},
 }};
-
-constexpr std::int32_t kMaxTally = 2147483647;
-
-std::int32_t AddSaturated(std::int32_t value, std::int32_t amount) {
-  return value > kMaxTally - amount ? kMaxTally : value + amount;
-}
-
-// The first free record among Shots[0 .. count - 1], or null.
-Shot* FreeShot(World& w, int count) {
-  for (int k = 0; k < count; ++k) {
-    if (w.Shots[k].Active == 0) return &w.Shots[k];
-  }
-  return nullptr;
-}
-
-void Launch(World& w, Shot& shot, std::int16_t value, std::int32_t cost) {
-  shot.Active = 1;
-  shot.X = w.PlayerX;
-  shot.Y = static_cast<std::int16_t>(w.PlayerY - 16);
-  w.Funds -= cost;
-  w.ShotsYen = AddSaturated(w.ShotsYen, value);
-  shot.Value = value;
-}
-
-void Step(World& w, bool left) {
-  const bool room = left ? w.PlayerX >= 32 : w.PlayerX <= 448;
-  if (w.PauseRequest == 0 && room && w.KeyLatch == 0) {
-    w.KeyLatch = 1;
-    w.PlayerX = static_cast<std::int16_t>(w.PlayerX + (left ? -kCell : kCell));
-  }
-}
 
 // Space on the attract sequence: the play field is built and play begins.
 void StartPlay(Game& game) {
@@ -88,12 +58,7 @@ void Throw(Game& game) {
   World& w = game.world;
   switch (w.GameState) {
     case GameState::Playing:
-      if (w.Funds >= 10) {
-        if (Shot* shot = FreeShot(w, 8)) {
-          Launch(w, *shot, 1000, 10);
-          game.sound.PlayEffect(0);
-        }
-      }
+      ThrowBanknote(w, game.sound);
       break;
     case GameState::GameOver:
     case GameState::TerroristsLeft: {
@@ -107,16 +72,6 @@ void Throw(Game& game) {
     }
     case GameState::Attract: StartPlay(game); break;
     default: break;
-  }
-}
-
-void SendVan(Game& game) {
-  World& w = game.world;
-  if (w.PauseRequest != 0 || w.GameState != GameState::Playing || w.Funds < 100 || w.VanTimer != 0) return;
-  if (Shot* shot = FreeShot(w, 6)) {
-    w.VanTimer = 1;
-    Launch(w, *shot, 10000, 100);
-    game.sound.PlayEffect(7);
   }
 }
 
@@ -153,12 +108,14 @@ void HandleCommand(Game& game) {
     case command::StepRight:
       // Steps act only on the frames between world steps; until then the command waits.
       if ((w.FrameCount & 1) == 0) return;
-      Step(w, w.Command == command::StepLeft);
+      StepFlag(w, w.Command == command::StepLeft);
       break;
     case command::Throw:
       if (w.PauseRequest == 0) Throw(game);
       break;
-    case command::Van: SendVan(game); break;
+    case command::Van:
+      if (w.GameState == GameState::Playing) SendVanWithBundle(w, game.sound);
+      break;
     default: return;
   }
   w.Command = command::None;

@@ -3,7 +3,7 @@
 
 #include "render/render.h"
 #include "shell/game.h"
-#include "world/actors.h"
+#include "world/rules.h"
 
 namespace talvessa {
 
@@ -19,10 +19,13 @@ bool PlayFrame(Game& game) {
   HandleCommand(game);
   w.FrameCount = static_cast<std::int32_t>(static_cast<std::uint32_t>(w.FrameCount) + 1u);
   if ((w.FrameCount & 1) != 0) {
-    StepActors(w);
+    SpawnPhase1(w, game.random);
+    SpawnPhase23(w, game.random);
+    StepActors(w, game.random, game.sound);
     CopyRegion(game.Display, 2, 1, 0, 0, 32, 24);
     DrawPlayPasses(w, game.Display[1]);
     CopyRegion(game.Display, 1, 0, 0, 0, 32, 24);
+    ResolveHits(w, game.sound);
     // The frame that ends the game goes straight to its end screen.
     if (w.GameState == GameState::GameOver || w.GameState == GameState::TerroristsLeft) return false;
   }

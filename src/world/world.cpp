@@ -1,27 +1,49 @@
 #include "world/world.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace talvessa {
+
+void AddToTally(std::int16_t& tally, int amount) {
+  const int top = std::numeric_limits<std::int16_t>::max();
+  tally = static_cast<std::int16_t>(std::min(top, tally + amount));
+}
+
+void AddToTally(std::int32_t& tally, std::int32_t amount) {
+  const std::int64_t top = std::numeric_limits<std::int32_t>::max();
+  tally = static_cast<std::int32_t>(std::min(top, std::int64_t{tally} + amount));
+}
+
+void ClearTables(World& w, bool units, bool hostages, bool shots, bool bursts) {
+  if (units) {
+    for (int i = 0; i < kColumns; ++i) {
+      Unit& u = w.Units[i];
+      u = Unit{static_cast<std::int16_t>(kCell * i), -32, 32, 32, u.Tick, unit::Arriving, 1000};
+    }
+  }
+  if (hostages) {
+    for (int i = 0; i < kColumns; ++i) w.Hostages[i] = Hostage{static_cast<std::int16_t>(kCell * i), 384, 0, 0};
+  }
+  if (shots) {
+    for (Shot& shot : w.Shots) shot = Shot{};
+  }
+  if (bursts) {
+    for (Burst& burst : w.Bursts) burst = Burst{};
+  }
+}
 
 void ResetWorld(World& w) {
   w.PlayerX = 256;
   w.PlayerY = 352;
   w.Command = command::None;
-  for (Shot& shot : w.Shots) shot = Shot{};
+  ClearTables(w, true, true, true, true);
   w.ShotsYen = 0;
-  for (Burst& burst : w.Bursts) burst = Burst{};
   w.VanX = 512;
   w.VanY = 288;
   w.VanTimer = 0;
   w.VanStopEnd = 36;
-  for (int i = 0; i < kColumns; ++i) {
-    Unit& unit = w.Units[i];
-    const std::int16_t tick = unit.Tick;
-    unit = Unit{static_cast<std::int16_t>(kCell * i), -32, 32, 32, tick, unit::Arriving, 1000};
-  }
   w.Phase = 1;
-  for (int i = 0; i < kColumns; ++i) {
-    w.Hostages[i] = Hostage{static_cast<std::int16_t>(kCell * i), 384, kind::Empty, 0};
-  }
   w.HostagesInPlay = 0;
   w.Funds = 3000;
   w.Rescued = 0;

@@ -132,6 +132,14 @@ struct World {
 // Tick and every popup keep their values: a popup still rising finishes in the next game.
 void ResetWorld(World& world);
 
+// Empties each table whose flag is set: units back above the top row (their Tick kept), hostage slots
+// empty below the field, shots and bursts free.
+void ClearTables(World& world, bool units, bool hostages, bool shots, bool bursts);
+
+// Adds to a tally that only grows (people, yen): it stops at the top of its width instead of wrapping.
+void AddToTally(std::int16_t& tally, int amount);
+void AddToTally(std::int32_t& tally, std::int32_t amount);
+
 // Plays sound effect n ("se0" …); the world's only way to make a sound.
 class EffectPlayer {
  public:
