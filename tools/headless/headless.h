@@ -25,6 +25,8 @@ struct HeadlessOptions {
   std::string framesDir;
   std::uint64_t every = 1;
   std::uint32_t clockStartMs = 0;
+  bool autopilot = false;
+  int autopilotUntilPhase = 0;  // 0: plays on for ever
   bool help = false;
 };
 

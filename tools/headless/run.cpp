@@ -5,6 +5,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "autopilot.h"
 #include "headless.h"
 
 namespace talvessa {
@@ -28,11 +29,26 @@ std::string ReadFile(const std::string& path) {
   return text.str();
 }
 
+// After every pass: the trace line, then the autopilot's keys for the next pass.
+class PassHub final : public PassObserver {
+ public:
+  PassHub(TraceWriter* trace, Autopilot* autopilot) : trace_(trace), autopilot_(autopilot) {}
+  void PassDone(const Game& game, Loop loop) override {
+    if (trace_ != nullptr) trace_->PassDone(game, loop);
+    if (autopilot_ != nullptr) autopilot_->Decide(game, loop);
+  }
+
+ private:
+  TraceWriter* trace_;
+  Autopilot* autopilot_;
+};
+
 }  // namespace
 
 const char* HeadlessUsage() {
   return "usage: talvessa-headless [--seed N] [--keys FILE] [--until-ms T] [--trace FILE]\n"
          "                         [--frames DIR [--every N]] [--clock-start MS]\n"
+         "                         [--autopilot [--autopilot-until-phase P]]\n"
          "Runs the whole game without a window; see docs/headless.md.\n";
 }
 
@@ -42,6 +58,10 @@ HeadlessOptions ParseHeadlessArguments(const std::vector<std::string>& args) {
     const std::string& flag = args[i];
     if (flag == "--help" || flag == "-h") {
       options.help = true;
+      continue;
+    }
+    if (flag == "--autopilot") {
+      options.autopilot = true;
       continue;
     }
     if (i + 1 >= args.size()) throw std::runtime_error("unknown option or missing value: " + flag);
@@ -63,9 +83,17 @@ HeadlessOptions ParseHeadlessArguments(const std::vector<std::string>& args) {
       const std::uint64_t start = Number(flag, value);
       if (start > 0xFFFFFFFFu) throw std::runtime_error("--clock-start must fit in 32 bits");
       options.clockStartMs = static_cast<std::uint32_t>(start);
+    } else if (flag == "--autopilot-until-phase") {
+      const std::uint64_t phase = Number(flag, value);
+      if (phase < 1 || phase > 3) throw std::runtime_error("--autopilot-until-phase expects 1, 2 or 3");
+      options.autopilot = true;
+      options.autopilotUntilPhase = static_cast<int>(phase);
     } else {
       throw std::runtime_error("unknown option: " + flag);
     }
+  }
+  if (options.autopilot && !options.keysFile.empty()) {
+    throw std::runtime_error("--autopilot plays by itself: it cannot be combined with --keys");
   }
   return options;
 }
@@ -92,7 +120,9 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& err) {
   HeadlessPlatform platform(setup);
   Game game(platform);
   TraceWriter trace(traceFile, platform);
-  if (traceFile.is_open()) game.observer = &trace;
+  Autopilot autopilot(platform, options.autopilotUntilPhase);
+  PassHub hub(traceFile.is_open() ? &trace : nullptr, options.autopilot ? &autopilot : nullptr);
+  game.observer = &hub;
   bool framesOk = true;
   if (!options.framesDir.empty()) {
     platform.onPresent = [&](const WindowPicture& picture, std::uint64_t number) {

@@ -1,0 +1,35 @@
+// A player for the headless game: after every loop pass it looks at the world and decides which keys
+// to hold for the next one. It acts only through the keys, exactly as a person at the keyboard would.
+#pragma once
+
+#include "platform/headless_platform.h"
+#include "shell/game.h"
+
+namespace talvessa {
+
+class Autopilot {
+ public:
+  // With `stopAtPhase` above 0 it lets go of the keys for good once the world reaches that phase.
+  Autopilot(HeadlessPlatform& platform, int stopAtPhase) : platform_(platform), stopAtPhase_(stopAtPhase) {}
+  void Decide(const Game& game, Loop loop);
+
+ private:
+  // Chooses a column to stand in and whether money should go up from there.
+  struct Plan {
+    int column = -1;
+    bool throwNote = false;
+    bool sendVan = false;
+  };
+  Plan PlanPlay(const World& w) const;
+  void Hold(int virtualKey);
+  // Presses `key` on this pass if it was up on the last one, so that every press counts.
+  void Tap(int virtualKey);
+
+  HeadlessPlatform& platform_;
+  int stopAtPhase_;
+  bool stopped_ = false;
+  int held_ = 0;      // the key held for the coming pass, 0 for none
+  int lastHeld_ = 0;  // the key held on the last pass
+};
+
+}  // namespace talvessa
