@@ -77,7 +77,7 @@ int SavedStartingWith(const std::vector<Target>& targets, std::size_t first, int
 
 }  // namespace
 
-Autopilot::Plan Autopilot::PlanPlay(const World& w) const {
+PlayPlan PlanPlay(const World& w) {
   const int flag = w.PlayerX / kCell;
   const bool vanFree = w.VanTimer == 0 && w.Funds >= 100 &&
                        std::any_of(w.Shots.begin(), w.Shots.begin() + 6, [](const Shot& s) { return s.Active == 0; });
@@ -92,7 +92,7 @@ Autopilot::Plan Autopilot::PlanPlay(const World& w) const {
     const int flight = (w.PlayerY - 16 - u.Y) / 24 + 1;
     targets.push_back({i, i, i + u.Width / kCell - 1, StepsToEscape(u), flight, vehicle && vanFree ? 1 : notes});
   }
-  Plan plan;
+  PlayPlan plan;
   int bestSaved = -1, bestWalk = 0;
   for (std::size_t k = 0; k < targets.size(); ++k) {
     if (Spare(targets[k], flag, 0) < 0) continue;
@@ -139,7 +139,7 @@ void Autopilot::Decide(const Game& game, Loop loop) {
         if (w.EndCounter >= 100) Tap(vk::Space);
         break;
       case Loop::Play: {
-        const Plan plan = PlanPlay(w);
+        const PlayPlan plan = PlanPlay(w);
         const int flag = w.PlayerX / kCell;
         if (plan.column >= 0 && plan.column != flag) {
           Hold(plan.column < flag ? vk::Left : vk::Right);

@@ -7,6 +7,14 @@
 
 namespace talvessa {
 
+// Where a good player would stand now and what it would throw from there.
+struct PlayPlan {
+  int column = -1;  // -1: anywhere
+  bool throwNote = false;
+  bool sendVan = false;
+};
+PlayPlan PlanPlay(const World& world);
+
 class Autopilot {
  public:
   // With `stopAtPhase` above 0 it lets go of the keys for good once the world reaches that phase.
@@ -14,13 +22,6 @@ class Autopilot {
   void Decide(const Game& game, Loop loop);
 
  private:
-  // Chooses a column to stand in and whether money should go up from there.
-  struct Plan {
-    int column = -1;
-    bool throwNote = false;
-    bool sendVan = false;
-  };
-  Plan PlanPlay(const World& w) const;
   void Hold(int virtualKey);
   // Presses `key` on this pass if it was up on the last one, so that every press counts.
   void Tap(int virtualKey);
