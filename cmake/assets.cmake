@@ -1,0 +1,68 @@
+# The sprite sheet and the logo: the generator that draws them from assets/art, and the build step
+# that turns the committed BMP files into byte arrays compiled into the game.
+#
+# This file is also the embedding script itself, run as
+#   cmake -DOUTPUT=<file.cpp> -DSHEET=<sheet.bmp> -DLOGO=<logo.bmp> -P assets.cmake
+
+if(CMAKE_SCRIPT_MODE_FILE)
+  # One function returning the file's bytes, 24 to a line.
+  function(talvessa_embed_bytes file function_name out_var)
+    file(READ "${file}" hex HEX)
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+    string(REGEX REPLACE "((0x..,){24})" "\\1\n    " bytes "${bytes}")
+    set(${out_var} "std::span<const std::uint8_t> ${function_name}() {
+  static constexpr std::uint8_t kBytes[] = {
+    ${bytes}};
+  return kBytes;
+}
+" PARENT_SCOPE)
+  endfunction()
+
+  talvessa_embed_bytes("${SHEET}" SheetBmp sheet_code)
+  talvessa_embed_bytes("${LOGO}" LogoBmp logo_code)
+  file(WRITE "${OUTPUT}" "// Made by cmake/assets.cmake from assets/sheet.bmp and assets/logo.bmp; do not edit.
+#include <cstdint>
+#include <span>
+
+namespace talvessa::embedded {
+
+${sheet_code}
+${logo_code}
+}  // namespace talvessa::embedded
+")
+  return()
+endif()
+
+# The generator: a library, so the tests can run it in-process, and a command-line tool.
+add_library(talvessa_make_assets STATIC
+  tools/make_assets/art_text.cpp
+  tools/make_assets/pictures.cpp)
+target_include_directories(talvessa_make_assets PUBLIC tools src)
+
+add_executable(talvessa-make-assets tools/make_assets/make_pictures.cpp)
+target_link_libraries(talvessa-make-assets PRIVATE talvessa_make_assets)
+
+# `cmake --build <dir> --target assets` redraws the committed BMP files from the text sources.
+add_custom_target(assets
+  COMMAND talvessa-make-assets ${PROJECT_SOURCE_DIR}/assets/art ${PROJECT_SOURCE_DIR}/assets
+  COMMENT "Drawing assets/sheet.bmp and assets/logo.bmp from assets/art"
+  VERBATIM)
+
+set(TALVESSA_EMBEDDED_PICTURES ${CMAKE_CURRENT_BINARY_DIR}/generated/embedded_pictures.cpp)
+add_custom_command(
+  OUTPUT ${TALVESSA_EMBEDDED_PICTURES}
+  COMMAND ${CMAKE_COMMAND} -DOUTPUT=${TALVESSA_EMBEDDED_PICTURES}
+          -DSHEET=${PROJECT_SOURCE_DIR}/assets/sheet.bmp -DLOGO=${PROJECT_SOURCE_DIR}/assets/logo.bmp
+          -P ${CMAKE_CURRENT_LIST_FILE}
+  DEPENDS ${PROJECT_SOURCE_DIR}/assets/sheet.bmp ${PROJECT_SOURCE_DIR}/assets/logo.bmp ${CMAKE_CURRENT_LIST_FILE}
+  COMMENT "Embedding the sprite sheet and the logo"
+  VERBATIM)
+target_sources(talvessa_core PRIVATE ${TALVESSA_EMBEDDED_PICTURES})
+
+# The tests rebuild the pictures in-process; their target is made later, in tests/.
+function(talvessa_link_picture_tests)
+  if(TARGET talvessa_tests)
+    target_link_libraries(talvessa_tests PRIVATE talvessa_make_assets)
+  endif()
+endfunction()
+cmake_language(DEFER CALL talvessa_link_picture_tests)
