@@ -1,0 +1,44 @@
+// The game's face names turned into font files by fontconfig. The game asks for Windows faces no
+// Debian machine has, and fontconfig answers unknown names with DejaVu Sans (no Japanese at all), so
+// the names are aliased to faces we know and only those faces are accepted.
+#pragma once
+
+#include <fontconfig/fontconfig.h>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace talvessa {
+
+// A font file standing in for one of the game's faces.
+struct StandIn {
+  std::string family;  // the alias target it was found as
+  std::string path;
+  int index = 0;  // the face within the file
+};
+
+class FaceDirectory {
+ public:
+  // Over the system's configuration, or over the document `configuration` when one is given.
+  static std::unique_ptr<FaceDirectory> Open(const std::optional<std::string>& configuration,
+                                             std::string& error);
+  ~FaceDirectory();
+  FaceDirectory(const FaceDirectory&) = delete;
+  FaceDirectory& operator=(const FaceDirectory&) = delete;
+
+  // The files for `face`, best first, found once. Only families its alias names are kept, so a name
+  // without an alias has none.
+  const std::vector<StandIn>& StandInsFor(const std::string& face);
+
+ private:
+  explicit FaceDirectory(FcConfig* config) : config_(config) {}
+  std::vector<StandIn> Resolve(const std::string& face) const;
+
+  FcConfig* config_;
+  std::map<std::string, std::vector<StandIn>> resolved_;
+};
+
+}  // namespace talvessa

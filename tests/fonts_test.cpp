@@ -1,0 +1,196 @@
+#include "platform/fonts.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace talvessa {
+namespace {
+
+const std::string kGothic = "ＭＳ Ｐゴシック";
+const std::string kBrush = "HG正楷書体-PRO";
+
+// Every text the game prints.
+const std::vector<std::string> kGameTexts = {"PAUSE",
+                                             " 3000 ",
+                                             "-5 ",
+                                             "GAME",
+                                             "OVER",
+                                             "救出した人数 ：",
+                                             "救出されなかった人数 ：",
+                                             "放った実弾 ：",
+                                             "国民一人当たりの負担額 ：",
+                                             "１２７７１万人",
+                                             "21兆4748億3647万円",
+                                             "テロリスト達は、",
+                                             "帰って行ってしまいました",
+                                             "スペースキーを押して下さい",
+                                             "Talvessa"};
+
+struct Use {
+  const std::string* face;
+  int points;
+  bool bold;
+};
+const std::vector<Use> kUses = {{&kGothic, 12, true}, {&kGothic, 16, true}, {&kBrush, 12, true},
+                                {&kBrush, 12, false}, {&kBrush, 16, true},  {&kBrush, 22, false}};
+
+int Ink(const TextImage& image) {
+  return static_cast<int>(std::count(image.coverage.begin(), image.coverage.end(), 255));
+}
+
+class Fonts : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    std::string error;
+    fonts_ = OpenFontRasterizer(error).release();
+    ASSERT_NE(fonts_, nullptr) << error;
+  }
+  static void TearDownTestSuite() {
+    delete fonts_;
+    fonts_ = nullptr;
+  }
+
+  static TextImage Line(const std::string& face, int points, bool bold, const std::string& text) {
+    TextImage image;
+    EXPECT_TRUE(fonts_->Rasterize(face, points, bold, text, image)) << face << " " << points << " " << text;
+    return image;
+  }
+
+  static FontRasterizer* fonts_;
+};
+FontRasterizer* Fonts::fonts_ = nullptr;
+
+// The "-" in the brush face's name would start a point size in fontconfig's name syntax.
+TEST_F(Fonts, GameNamesResolveToTheirAliasedFamilies) {
+  EXPECT_EQ(fonts_->FamilyFor(kGothic, 12, true, "PAUSE"), "IPAPGothic");
+  EXPECT_EQ(fonts_->FamilyFor(kBrush, 16, true, "GAME"), "KouzanBrushFont");
+}
+
+TEST_F(Fonts, EveryGameTextRendersAsWholePixelsInEveryUse) {
+  for (const Use& use : kUses) {
+    for (const std::string& text : kGameTexts) {
+      SCOPED_TRACE(*use.face + " " + std::to_string(use.points) + (use.bold ? " bold: " : ": ") + text);
+      const TextImage image = Line(*use.face, use.points, use.bold, text);
+      ASSERT_GT(image.width, 0);
+      ASSERT_GT(image.height, 0);
+      ASSERT_EQ(image.coverage.size(), static_cast<std::size_t>(image.width) * image.height);
+      EXPECT_GT(Ink(image), 0);
+      EXPECT_TRUE(std::all_of(image.coverage.begin(), image.coverage.end(),
+                              [](std::uint8_t c) { return c == 0 || c == 255; }));
+      EXPECT_EQ(fonts_->FamilyFor(*use.face, use.points, use.bold, text),
+                use.face == &kGothic ? "IPAPGothic" : "KouzanBrushFont");
+    }
+  }
+}
+
+TEST_F(Fonts, BoldIsDarkerAndLargerIsTaller) {
+  for (const std::string* face : {&kGothic, &kBrush}) {
+    SCOPED_TRACE(*face);
+    const TextImage regular = Line(*face, 16, false, "GAME OVER");
+    const TextImage bold = Line(*face, 16, true, "GAME OVER");
+    EXPECT_GT(Ink(bold), Ink(regular));
+    EXPECT_GE(bold.width, regular.width);
+    EXPECT_GT(Line(*face, 16, true, "救出").height, Line(*face, 12, true, "救出").height);
+    EXPECT_GT(Line(*face, 22, false, "Talvessa").width, Line(*face, 12, false, "Talvessa").width);
+  }
+}
+
+// The top row is the top of the character cell whatever the line holds, so every pixel of a line is
+// on the same row alone and ahead of characters that reach lower ("、") or higher ("Å" at 22 points
+// rises above IPAPGothic's cell, and SDL_ttf moves the whole line down for it).
+TEST_F(Fonts, GlyphsKeepTheirRowsWhateverFollowsThem) {
+  struct Case {
+    const std::string* face;
+    int points;
+    std::string alone, longer;
+  };
+  for (const Case& c : {Case{&kGothic, 12, "OVER", "OVER、救"}, Case{&kBrush, 12, "OVER", "OVER、救"},
+                        Case{&kGothic, 22, "x", "xÅ"}}) {
+    SCOPED_TRACE(*c.face + " " + c.longer);
+    const TextImage alone = Line(*c.face, c.points, true, c.alone);
+    const TextImage longer = Line(*c.face, c.points, true, c.longer);
+    ASSERT_GE(longer.height, alone.height);
+    ASSERT_GT(longer.width, alone.width);
+    for (int row = 0; row < alone.height; ++row) {
+      for (int col = 0; col < alone.width; ++col) {
+        if (alone.coverage[row * alone.width + col] == 0) continue;
+        ASSERT_EQ(longer.coverage[row * longer.width + col], 255) << "at " << col << "," << row;
+      }
+    }
+  }
+}
+
+// KouzanBrushFont claims "〖" but draws nothing for it, and lacks "〻": the line goes to IPAPMincho.
+TEST_F(Fonts, LinesTheBrushFaceCannotDrawFallToTheNextStandIn) {
+  for (const std::string text : {"〖一〗", "〻"}) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(fonts_->FamilyFor(kBrush, 12, true, text), "IPAPMincho");
+    EXPECT_GT(Ink(Line(kBrush, 12, true, text)), 0);
+  }
+}
+
+TEST_F(Fonts, NoFaceOutsideTheAliasesIsEverUsed) {
+  TextImage image;
+  // DejaVu Sans is what fontconfig answers for any name, and it is installed; it must not be taken.
+  for (const std::string face : {"ＭＳ 明朝", "DejaVu Sans", ""}) {
+    EXPECT_FALSE(fonts_->Rasterize(face, 12, true, "PAUSE", image)) << face;
+    EXPECT_EQ(image.width, 0);
+    EXPECT_TRUE(image.coverage.empty());
+  }
+  // Georgian is in DejaVu only: the Gothic refuses it rather than fall back.
+  EXPECT_FALSE(fonts_->Rasterize(kGothic, 12, true, "ა", image));
+  EXPECT_EQ(fonts_->FamilyFor(kGothic, 12, true, "ა"), "");
+  EXPECT_FALSE(fonts_->Rasterize(kGothic, 12, true, "\xE6\x95", image));  // cut short
+  EXPECT_FALSE(fonts_->Rasterize(kGothic, 0, true, "PAUSE", image));
+}
+
+TEST_F(Fonts, AShadowedLabelPrintedTwiceLooksAsPrintedOnce) {
+  Text text(fonts_);
+  Surface surface;
+  surface.BackColor = Rgb(40, 90, 160);
+  SetGeometry(surface, 64, 24, 0, 0);
+  surface.FontName = kGothic;
+  const std::vector<std::uint8_t> background = surface.pixels;
+  auto shadowed = [&] {
+    PrintText(text, surface, 4, 3, 12, true, kBlack, "PAUSE");
+    PrintText(text, surface, 5, 4, 12, true, kWhite, "PAUSE");
+  };
+  shadowed();
+  const std::vector<std::uint8_t> once = surface.pixels;
+  shadowed();
+  EXPECT_NE(once, background);
+  EXPECT_EQ(surface.pixels, once);
+  EXPECT_EQ(text.Rasterisations(), 1u);
+}
+
+TEST(FontsWithoutFonts, EveryLineIsRefusedAndNothingIsDrawn) {
+  std::string error;
+  std::unique_ptr<FontRasterizer> fonts =
+      OpenFontRasterizerWithConfiguration("<fontconfig></fontconfig>", error);
+  ASSERT_NE(fonts, nullptr) << error;
+  TextImage image;
+  EXPECT_FALSE(fonts->Rasterize(kGothic, 12, true, "PAUSE", image));
+  EXPECT_FALSE(fonts->Rasterize(kBrush, 16, true, "GAME", image));
+  EXPECT_TRUE(image.coverage.empty());
+  EXPECT_EQ(fonts->FamilyFor(kBrush, 16, true, "GAME"), "");
+
+  Text text(fonts.get());
+  Surface surface;
+  SetGeometry(surface, 32, 16, 0, 0);
+  surface.FontName = kGothic;
+  const std::vector<std::uint8_t> before = surface.pixels;
+  PrintText(text, surface, 0, 0, 12, true, kBlack, "PAUSE");
+  EXPECT_EQ(surface.pixels, before);
+}
+
+TEST(FontsWithoutFonts, AConfigurationThatDoesNotParseFailsToOpen) {
+  std::string error;
+  EXPECT_EQ(OpenFontRasterizerWithConfiguration("<fontconfig><match>", error), nullptr);
+  EXPECT_FALSE(error.empty());
+}
+
+}  // namespace
+}  // namespace talvessa
