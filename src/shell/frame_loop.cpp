@@ -21,7 +21,7 @@ bool PlayFrame(Game& game) {
   if ((w.FrameCount & 1) != 0) {
     StepActors(w);
     CopyRegion(game.Display, 2, 1, 0, 0, 32, 24);
-    DrawPlayPasses(w, game.Display[1]);
+    DrawPlayPasses(w, game.Display, game.Chip, game.text);
     CopyRegion(game.Display, 1, 0, 0, 0, 32, 24);
     // The frame that ends the game goes straight to its end screen.
     if (w.GameState == GameState::GameOver || w.GameState == GameState::TerroristsLeft) return false;
