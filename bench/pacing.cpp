@@ -55,7 +55,7 @@ void StartPlay(Game& game) {
     display.BackColor = kBlack;
     SetGeometry(display, kFieldWidth, kFieldHeight, 32, 32);
   }
-  DrawBackground(game.Display[2]);
+  DrawBackground(game.Display[2], game.Chip);
   game.world.Shots[0] = Shot{};
   game.world.GameState = GameState::Playing;
   game.world.FramePeriod = kPlayFramePeriod;

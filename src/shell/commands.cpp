@@ -43,9 +43,10 @@ void StartPlay(Game& game) {
   DelayMs(game, 100);
   Clear(game.Display[2]);
   Clear(game.Display[1]);
-  DrawBackground(game.Display[2]);
+  DrawBackground(game.Display[2], game.Chip);
   CopyRegion(game.Display, 2, 1, 0, 0, 36, 24);
-  DrawPlayerFlag(w, game.Display[1]);
+  DrawPlayerFlag(w, game.Display[1], game.Chip);
+  DrawFunds(w, game.Display[1], game.text);
   CopyRegion(game.Display, 1, 0, 0, 0, 32, 24);
   w.GameState = GameState::Playing;
   game.sound.OpenMusic(1);

@@ -23,7 +23,7 @@ bool PlayFrame(Game& game) {
     SpawnPhase23(w, game.random);
     StepActors(w, game.random, game.sound);
     CopyRegion(game.Display, 2, 1, 0, 0, 32, 24);
-    DrawPlayPasses(w, game.Display[1]);
+    DrawPlayPasses(w, game.Display, game.Chip, game.text);
     CopyRegion(game.Display, 1, 0, 0, 0, 32, 24);
     ResolveHits(w, game.sound);
     // The frame that ends the game goes straight to its end screen.
