@@ -1,6 +1,7 @@
 // Talvessa: the game in its window. It takes no arguments.
 #include <cstdio>
 
+#include "platform/fonts.h"
 #include "platform/platform.h"
 #include "shell/game.h"
 
@@ -14,7 +15,10 @@ int main() {
                  error.c_str());
     return 1;
   }
-  talvessa::Game game(*platform);
+  // Without fonts the game still plays; it only lacks its words and figures.
+  std::unique_ptr<talvessa::FontRasterizer> fonts = talvessa::OpenFontRasterizer(error);
+  if (fonts == nullptr) std::fprintf(stderr, "talvessa: no text will be drawn (%s)\n", error.c_str());
+  talvessa::Game game(*platform, fonts.get());
   try {
     talvessa::StateLoop(game);
   } catch (const talvessa::WindowClosed&) {

@@ -3,6 +3,7 @@
 #include "present/sheet.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -93,7 +94,10 @@ TEST(PicturesGenerator, ReproducesTheCommittedFilesByteForByte) {
 class PicturesSourceErrors : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::path(::testing::TempDir()) / "talvessa_art";
+    // One folder per test: ctest runs the cases as parallel processes.
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = std::filesystem::path(::testing::TempDir()) /
+           (std::string("talvessa_art_") + test->name() + "_" + std::to_string(getpid()));
     std::filesystem::remove_all(dir_);
     std::filesystem::copy(kAssets / "art", dir_);
   }

@@ -36,7 +36,8 @@ struct WindowClosed {};
 enum class WaitMode { Sliced, Busy };
 
 struct Game {
-  explicit Game(Platform& platform);
+  // Without a glyph rasteriser the game runs drawing no text.
+  explicit Game(Platform& platform, GlyphRasterizer* glyphs = nullptr);
   Game(const Game&) = delete;
   Game& operator=(const Game&) = delete;
 

@@ -1,5 +1,6 @@
 // Start-up, the game-state loop and the pause display.
 #include "screens/screens.h"
+#include "present/sheet.h"
 #include "shell/game.h"
 
 namespace talvessa {
@@ -19,7 +20,7 @@ std::string WithOneTrailingSeparator(std::string folder) {
 
 }  // namespace
 
-Game::Game(Platform& p) : platform(p), sound(p, AppFolder), window(p) {}
+Game::Game(Platform& p, GlyphRasterizer* glyphs) : platform(p), text(glyphs), sound(p, AppFolder), window(p) {}
 
 void SetUpForm(Game& game) {
   game.random.Seed(game.platform.TimerSeed());
@@ -29,8 +30,8 @@ void SetUpForm(Game& game) {
     display.BackColor = kWhite;
     SetGeometry(display, 576, 448, 0, 0);
   }
-  SetGeometry(game.Chip, 288, 288, 0, 0);
-  SetGeometry(game.LogoChip, 96, 128, 0, 0);
+  game.Chip = LoadSheet();
+  game.LogoChip = LoadLogo();
 }
 
 void StateLoop(Game& game) {
@@ -74,6 +75,9 @@ void PausePass(Game& game) {
   if (!game.pauseWoken) game.pauseWoken = game.platform.WaitForEvents(kPauseRestMs);
   PumpEvents(game);
   w.KeyLatch = static_cast<std::int16_t>(w.KeyLatch + 1);
+  // The word over the last picture of play, white with a black shadow up and to the left.
+  PrintText(game.text, game.Display[1], 229, 183, 12, true, kBlack, "PAUSE");
+  PrintText(game.text, game.Display[1], 230, 184, 12, true, kWhite, "PAUSE");
   CopyRegion(game.Display, 1, 0, 0, 0, 36, 24);
   if (w.KeyLatch == kPassesPerKeyRead) {
     w.KeyLatch = 0;

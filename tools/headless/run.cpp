@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "autopilot.h"
+#include "platform/fonts.h"
 #include "headless.h"
 
 namespace talvessa {
@@ -118,7 +119,9 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& err) {
   }
 
   HeadlessPlatform platform(setup);
-  Game game(platform);
+  std::string fontError;
+  std::unique_ptr<FontRasterizer> fonts = OpenFontRasterizer(fontError);
+  Game game(platform, fonts.get());
   TraceWriter trace(traceFile, platform);
   Autopilot autopilot(platform, options.autopilotUntilPhase);
   PassHub hub(traceFile.is_open() ? &trace : nullptr, options.autopilot ? &autopilot : nullptr);
