@@ -24,6 +24,7 @@ struct HeadlessOptions {
   std::string traceFile;
   std::string framesDir;
   std::uint64_t every = 1;
+  std::string lastFrameFile;
   std::uint32_t clockStartMs = 0;
   bool autopilot = false;
   int autopilotUntilPhase = 0;  // 0: plays on for ever

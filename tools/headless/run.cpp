@@ -49,7 +49,7 @@ class PassHub final : public PassObserver {
 const char* HeadlessUsage() {
   return "usage: talvessa-headless [--seed N] [--keys FILE] [--until-ms T] [--trace FILE]\n"
          "                         [--frames DIR [--every N]] [--clock-start MS]\n"
-         "                         [--autopilot [--autopilot-until-phase P]]\n"
+         "                         [--last-frame FILE] [--autopilot [--autopilot-until-phase P]]\n"
          "Runs the whole game without a window; see docs/headless.md.\n";
 }
 
@@ -77,6 +77,8 @@ HeadlessOptions ParseHeadlessArguments(const std::vector<std::string>& args) {
       options.traceFile = value;
     } else if (flag == "--frames") {
       options.framesDir = value;
+    } else if (flag == "--last-frame") {
+      options.lastFrameFile = value;
     } else if (flag == "--every") {
       options.every = Number(flag, value);
       if (options.every == 0) throw std::runtime_error("--every expects 1 or more");
@@ -151,6 +153,10 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& err) {
       err << "talvessa-headless: cannot write " << options.traceFile << '\n';
       return 1;
     }
+  }
+  if (!options.lastFrameFile.empty() && !SavePng(platform.LastPicture(), options.lastFrameFile)) {
+    err << "talvessa-headless: cannot write " << options.lastFrameFile << '\n';
+    return 1;
   }
   if (!framesOk) {
     err << "talvessa-headless: cannot write the frames into " << options.framesDir << '\n';

@@ -1,0 +1,63 @@
+// Whole scenes of play rendered by the headless tool and compared pixel for pixel with the pictures
+// kept in tests/golden. After an intended change of the drawing, run the tests with
+// TALVESSA_UPDATE_GOLDEN=1 to write the new pictures, look at them, and commit them.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/platform.h"
+#include "tool_runner.h"
+
+namespace talvessa {
+namespace {
+
+struct Scene {
+  const char* name;
+  const char* arguments;
+  const char* keys;  // a key script, or empty
+};
+
+constexpr const char* kStartThenIdle = "4000 Space down\n4200 Space up\n";
+
+const Scene kScenes[] = {
+    {"phase1", "--seed 7 --autopilot --until-ms 120000", ""},
+    {"phase2", "--seed 7 --autopilot --until-ms 262000", ""},
+    {"phase3", "--seed 7 --autopilot --until-ms 345000", ""},
+    {"standoff", "--seed 3 --until-ms 42000", kStartThenIdle},
+    {"pause", "--seed 7 --until-ms 31000", "4000 Space down\n4200 Space up\n30000 Enter down\n30200 Enter up\n"},
+};
+
+class Golden : public ::testing::TestWithParam<Scene> {};
+
+TEST_P(Golden, SceneLooksAsKept) {
+  const Scene& scene = GetParam();
+  const fs::path dir = Scratch(std::string("golden-") + scene.name);
+  std::string args = std::string(scene.arguments) + " --last-frame " + (dir / "actual.png").string();
+  if (*scene.keys != '\0') {
+    std::ofstream(dir / "keys.txt") << scene.keys;
+    args += " --keys " + (dir / "keys.txt").string();
+  }
+  const Output out = RunTool(args);
+  ASSERT_EQ(out.status, 0) << out.text;
+  const fs::path kept = fs::path(TALVESSA_SOURCE_DIR) / "tests" / "golden" / (std::string(scene.name) + ".png");
+  if (std::getenv("TALVESSA_UPDATE_GOLDEN") != nullptr) {
+    fs::copy_file(dir / "actual.png", kept, fs::copy_options::overwrite_existing);
+    GTEST_SKIP() << "wrote " << kept;
+  }
+  WindowPicture expected, actual;
+  ASSERT_TRUE(LoadPng(kept.string(), expected)) << "cannot read " << kept;
+  ASSERT_TRUE(LoadPng((dir / "actual.png").string(), actual));
+  std::size_t differing = 0;
+  for (std::size_t i = 0; i < actual.rgb.size(); i += 3) {
+    differing += actual.rgb[i] != expected.rgb[i] || actual.rgb[i + 1] != expected.rgb[i + 1] ||
+                 actual.rgb[i + 2] != expected.rgb[i + 2];
+  }
+  EXPECT_EQ(differing, 0u) << "the picture differs; see " << (dir / "actual.png");
+  if (differing == 0) fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenes, Golden, ::testing::ValuesIn(kScenes),
+                         [](const ::testing::TestParamInfo<Scene>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace talvessa
