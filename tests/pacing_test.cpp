@@ -153,3 +153,36 @@ TEST(FrameLoop, PlayRunsAFramePeriodOf33MsAndStepsEvery66Ms) {
 
 }  // namespace
 }  // namespace talvessa
+
+namespace talvessa::testing {
+namespace {
+
+// A banknote that strikes a lifting figure in this step is still in this step's picture: the hits
+// are resolved after the drawing, and their burst shows from the next step on.
+TEST(FrameLoop, TheStepIsDrawnBeforeItsHitsAreResolved) {
+  Harness h;
+  World& w = h.world();
+  w.GameState = GameState::Playing;
+  w.FramePeriod = 33;
+  for (Unit& u : w.Units) u.State = 99;  // nobody else moves
+  w.Units[3] = Unit{96, 200, 32, 32, 1, unit::Lifting, 1000};
+  w.Hostages[3] = Hostage{96, 216, kind::LoneTaken, 100};
+  w.HostagesInPlay = 1;
+  w.Shots[0] = Shot{96, 250, 1000, 1};
+  PassLog log(1);
+  h.game.observer = &log;
+  EXPECT_THROW(FrameLoop(h.game), EnoughPasses);
+  EXPECT_EQ(w.Rescued, 1);
+  EXPECT_EQ(w.Shots[0].Active, 0);
+  EXPECT_EQ(w.Bursts[0].Stage, 1);
+  // The shot's place (96, 226) on the visible surface holds more than the ground.
+  const Surface& visible = h.game.Display[0];
+  int drawn = 0;
+  for (int y = 226; y < 258; ++y) {
+    for (int x = 96; x < 128; ++x) drawn += PixelAt(visible, x, y) != PixelAt(h.game.Display[2], x, y);
+  }
+  EXPECT_GT(drawn, 100);
+}
+
+}  // namespace
+}  // namespace talvessa::testing
