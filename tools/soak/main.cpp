@@ -5,6 +5,10 @@
 #include <cstring>
 #include <string>
 
+#include "platform/fonts.h"
+#include "present/sheet.h"
+#include "present/text.h"
+#include "render/render.h"
 #include "soak.h"
 
 namespace {
@@ -19,16 +23,40 @@ bool ReadNumber(const char* text, std::uint64_t& value) {
 
 int main(int argc, char** argv) {
   std::uint64_t steps = 10'000'000, seed = 1;
+  bool draw = false;
   for (int i = 1; i < argc; ++i) {
     const std::string flag = argv[i];
+    if (flag == "--draw") {
+      draw = true;
+      continue;
+    }
     std::uint64_t* target = flag == "--steps" ? &steps : flag == "--seed" ? &seed : nullptr;
     if (target == nullptr || i + 1 >= argc || !ReadNumber(argv[++i], *target)) {
-      std::fprintf(stderr, "usage: talvessa-soak [--steps N] [--seed N]\n");
+      std::fprintf(stderr, "usage: talvessa-soak [--steps N] [--seed N] [--draw]\n");
       return 2;
     }
   }
+  // With --draw every step is also drawn as in play: the ground copied, the nine passes, the copy to
+  // the visible surface.
+  using namespace talvessa;
+  std::string error;
+  std::unique_ptr<FontRasterizer> fonts = draw ? OpenFontRasterizer(error) : nullptr;
+  Text text(fonts.get());
+  const Surface chip = LoadSheet();
+  Displays display;
+  for (Surface& surface : display) {
+    surface.BackColor = kBlack;
+    SetGeometry(surface, kFieldWidth, kFieldHeight, 32, 32);
+    surface.FontName = "ＭＳ Ｐゴシック";
+  }
+  DrawBackground(display[2], chip);
+  auto drawStep = [&](const World& w) {
+    CopyRegion(display, 2, 1, 0, 0, 32, 24);
+    DrawPlayPasses(w, display, chip, text);
+    CopyRegion(display, 1, 0, 0, 0, 32, 24);
+  };
   const auto start = std::chrono::steady_clock::now();
-  const talvessa::SoakReport report = talvessa::Soak(steps, seed);
+  const SoakReport report = Soak(steps, seed, draw ? std::function<void(const World&)>(drawStep) : nullptr);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("%llu world steps, %llu games, highest phase %d, most rescued %d, %.0f steps/s\n",
               static_cast<unsigned long long>(report.steps), static_cast<unsigned long long>(report.games),
