@@ -146,23 +146,28 @@ void LeavePhase(World& w, int phaseEnded) {
   }
 }
 
+// Comes down by `speed` a step: to wait at the top row (32), or to lift at the bottom (304). Vehicles
+// and aircraft start their phase once all eight wait at the top.
+void ComeDown(World& w, Unit& u, int speed, std::int16_t waiting, std::int16_t lifting, std::int16_t phase) {
+  u.Tick = Add(u.Tick, 1);
+  u.Y = Add(u.Y, speed);
+  if (u.Y == 32) {
+    u.Tick = 0;
+    u.State = waiting;
+  }
+  if (phase != 0 && CountInState(w, waiting) == 8) w.Phase = phase;
+  if (u.Y >= 304) {
+    u.State = lifting;
+    u.Tick = 0;
+  }
+}
+
 void FirstPass(World& w, RandomSource& random, EffectPlayer& effects, int i) {
   Unit& u = w.Units[i];
   switch (u.State) {
     case unit::Waiting: StepStandoff(w, random, i); break;
     case unit::Fetching:
-    case unit::Arriving:
-      u.Tick = Add(u.Tick, 1);
-      u.Y = Add(u.Y, 8);
-      if (u.Y == 32) {
-        u.State = unit::Waiting;
-        u.Tick = 0;
-      }
-      if (u.Y >= 304) {
-        u.State = unit::Lifting;
-        u.Tick = 0;
-      }
-      break;
+    case unit::Arriving: ComeDown(w, u, 8, unit::Waiting, unit::Lifting, 0); break;
     case unit::Lifting:
       u.Tick = Add(u.Tick, 1);
       if (u.Tick % 3 == 1) {
@@ -199,19 +204,7 @@ void FirstPass(World& w, RandomSource& random, EffectPlayer& effects, int i) {
       if (All16At(w, -48)) LeavePhase(w, 1);
       break;
     case unit::VehicleFetching:
-    case unit::VehicleArriving:
-      u.Tick = Add(u.Tick, 1);
-      u.Y = Add(u.Y, 8);
-      if (u.Y == 32) {
-        u.Tick = 0;
-        u.State = unit::VehicleWaiting;
-      }
-      if (CountInState(w, unit::VehicleWaiting) == 8) w.Phase = 2;
-      if (u.Y >= 304) {
-        u.State = unit::VehicleLifting;
-        u.Tick = 0;
-      }
-      break;
+    case unit::VehicleArriving: ComeDown(w, u, 8, unit::VehicleWaiting, unit::VehicleLifting, 2); break;
     case unit::VehicleLifting:
       u.Tick = Add(u.Tick, 1);
       if (u.Tick % 2 == 1) LiftPair(w, i);
@@ -227,19 +220,7 @@ void FirstPass(World& w, RandomSource& random, EffectPlayer& effects, int i) {
       if (All16At(w, -48)) LeavePhase(w, 2);
       break;
     case unit::AircraftFetching:
-    case unit::AircraftArriving:
-      u.Tick = Add(u.Tick, 1);
-      u.Y = Add(u.Y, 16);
-      if (u.Y == 32) {
-        u.Tick = 0;
-        u.State = unit::AircraftWaiting;
-      }
-      if (CountInState(w, unit::AircraftWaiting) == 8) w.Phase = 3;
-      if (u.Y >= 304) {
-        u.State = unit::AircraftLifting;
-        u.Tick = 0;
-      }
-      break;
+    case unit::AircraftArriving: ComeDown(w, u, 16, unit::AircraftWaiting, unit::AircraftLifting, 3); break;
     case unit::AircraftLifting:
       u.Tick = Add(u.Tick, 1);
       if (u.Tick % 4 != 0) LiftPair(w, i);
