@@ -3,7 +3,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <memory>
+#include <string>
 
+#include "platform/fonts.h"
 #include "present/sheet.h"
 #include "render/render.h"
 
@@ -33,20 +36,6 @@ Surface Sized(int w, int h, Colour colour) {
   s.BackColor = colour;
   SetGeometry(s, w, h, 0, 0);
   return s;
-}
-
-// A sheet of flat white, as the game holds before its pictures are drawn.
-Surface WhiteSheet() { return Sized(sheet::kWidth, sheet::kHeight, kWhite); }
-
-// A sheet with a different colour in every pixel, standing for drawn pictures.
-Surface BusySheet() {
-  Surface chip = Sized(sheet::kWidth, sheet::kHeight, kBlack);
-  std::uint32_t state = 12345;
-  for (std::uint8_t& byte : chip.pixels) {
-    state = state * 1103515245u + 12345u;
-    byte = static_cast<std::uint8_t>(state >> 16);
-  }
-  return chip;
 }
 
 // Every table in use: units of all three phases, shots rising, hostages, bursts, popups, bubbles.
@@ -84,14 +73,14 @@ World BusyWorld() {
   return w;
 }
 
-void StepDrawing(benchmark::State& state, const Surface& chip) {
-  BlockGlyphs glyphs;
-  Text text(&glyphs);
+void StepDrawing(benchmark::State& state, GlyphRasterizer* glyphs) {
+  const Surface chip = LoadSheet();
+  Text text(glyphs);
   QuietWatcher window;
   Displays display;
   for (Surface& s : display) s = Sized(kFieldWidth, kFieldHeight, kBlack);
   display[0].watcher = &window;
-  display[1].FontName = "Gothic";
+  display[1].FontName = "ＭＳ Ｐゴシック";
   DrawBackground(display[2], chip);
   World world = BusyWorld();
   std::int32_t step = 0;
@@ -105,17 +94,23 @@ void StepDrawing(benchmark::State& state, const Surface& chip) {
   }
 }
 
-void BM_StepDrawingWhiteSheet(benchmark::State& state) { StepDrawing(state, WhiteSheet()); }
-void BM_StepDrawingBusySheet(benchmark::State& state) { StepDrawing(state, BusySheet()); }
+// The game's sheet, with the texts as blocks and in the game's own face.
+void BM_StepDrawingBlockText(benchmark::State& state) {
+  BlockGlyphs glyphs;
+  StepDrawing(state, &glyphs);
+}
+void BM_StepDrawingGameFonts(benchmark::State& state) {
+  std::string error;
+  std::unique_ptr<FontRasterizer> fonts = OpenFontRasterizer(error);
+  if (fonts == nullptr) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  StepDrawing(state, fonts.get());
+}
 
-BENCHMARK(BM_StepDrawingWhiteSheet)
-    ->Unit(benchmark::kMicrosecond)
-    ->Repetitions(10)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(BM_StepDrawingBusySheet)
-    ->Unit(benchmark::kMicrosecond)
-    ->Repetitions(10)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_StepDrawingBlockText)->Unit(benchmark::kMicrosecond)->Repetitions(10)->ReportAggregatesOnly(true);
+BENCHMARK(BM_StepDrawingGameFonts)->Unit(benchmark::kMicrosecond)->Repetitions(10)->ReportAggregatesOnly(true);
 
 }  // namespace
 }  // namespace talvessa
