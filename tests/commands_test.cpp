@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "block_glyphs.h"
 #include "harness.h"
 
 namespace talvessa {
@@ -287,6 +288,31 @@ TEST_F(Commands, SpaceOnTheAttractSequenceBuildsTheFieldAndStartsPlay) {
   EXPECT_EQ(PixelAt(h.game.Display[0], 10, 10), Rgb(128, 128, 64));
   EXPECT_EQ(PixelAt(h.game.Display[0], 32, 32), Rgb(189, 192, 34));
   EXPECT_EQ(h.game.sound.MusicPath(), h.game.AppFolder + "da/bg1.mid");
+}
+
+TEST(StartOfPlay, TheFirstPictureShowsTheGroundTheFlagAndTheFunds) {
+  BlockGlyphs glyphs;
+  Harness h({}, &glyphs);
+  World& w = h.world();
+  w.GameState = GameState::Attract;
+  for (Surface& display : h.game.Display) {
+    display.BackColor = kBlack;
+    SetGeometry(display, 512, 384, 32, 32);
+  }
+  w.Command = command::Throw;
+  HandleCommand(h.game);
+  const Surface& shown = h.game.Display[0];
+  // 3000 has four digits: the white figure starts 20 pixels left of 247, its shadow one up and left.
+  EXPECT_EQ(PixelAt(shown, 227, 4), kWhite);
+  EXPECT_EQ(PixelAt(shown, 226, 3), kBlack);
+  EXPECT_EQ(glyphs.requests.at(0).face, "ＭＳ Ｐゴシック");
+  EXPECT_EQ(glyphs.requests.at(0).text, " 3000 ");
+  // The flag at (256, 352) covers some of the ground.
+  int flag = 0;
+  for (int y = 352; y < 384; ++y) {
+    for (int x = 256; x < 288; ++x) flag += PixelAt(shown, x, y) != PixelAt(h.game.Display[2], x, y);
+  }
+  EXPECT_GT(flag, 50);
 }
 
 }  // namespace

@@ -11,7 +11,8 @@
 namespace talvessa::testing {
 
 struct Harness {
-  explicit Harness(HeadlessPlatform::Options options = {}) : platform(std::move(options)), game(platform) {
+  explicit Harness(HeadlessPlatform::Options options = {}, GlyphRasterizer* glyphs = nullptr)
+      : platform(std::move(options)), game(platform, glyphs) {
     SetUpForm(game);
     ResetWorld(game.world);
   }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "block_glyphs.h"
 #include "harness.h"
 
 namespace talvessa {
@@ -162,6 +163,29 @@ TEST(Pause, EnterPausesAfterACompleteFrameAndHoldsThePicture) {
   const auto passes = static_cast<std::size_t>(std::distance(firstPause, entries.end()));
   EXPECT_GT(passes, 60u);
   EXPECT_LT(passes, 200u);
+}
+
+TEST(Pause, TheWordShowsWhiteWithItsShadowAndReprintingChangesNothing) {
+  BlockGlyphs glyphs;
+  Harness h({}, &glyphs);
+  for (Surface& display : h.game.Display) {
+    display.BackColor = kBlack;
+    SetGeometry(display, 512, 384, 32, 32);
+    Clear(display);
+  }
+  h.world().GameState = GameState::Paused;
+  PausePass(h.game);
+  const Surface& shown = h.game.Display[0];
+  EXPECT_EQ(PixelAt(shown, 230, 184), kWhite);
+  EXPECT_EQ(PixelAt(shown, 229, 183), kBlack);
+  EXPECT_EQ(glyphs.requests.at(0).text, "PAUSE");
+  EXPECT_EQ(glyphs.requests.at(0).points, 12);
+  EXPECT_TRUE(glyphs.requests.at(0).bold);
+  const std::vector<std::uint8_t> once = shown.pixels;
+  const std::uint64_t presents = h.platform.PresentCount();
+  for (int n = 0; n < 5; ++n) PausePass(h.game);
+  EXPECT_EQ(shown.pixels, once);
+  EXPECT_EQ(h.platform.PresentCount(), presents);
 }
 
 TEST(Pause, TheEnterThatPausedDoesNotResumeButTheNextDoes) {
