@@ -58,11 +58,3 @@ add_custom_command(
   COMMENT "Embedding the sprite sheet and the logo"
   VERBATIM)
 target_sources(talvessa_core PRIVATE ${TALVESSA_EMBEDDED_PICTURES})
-
-# The tests rebuild the pictures in-process; their target is made later, in tests/.
-function(talvessa_link_picture_tests)
-  if(TARGET talvessa_tests)
-    target_link_libraries(talvessa_tests PRIVATE talvessa_make_assets)
-  endif()
-endfunction()
-cmake_language(DEFER CALL talvessa_link_picture_tests)

@@ -27,6 +27,8 @@ const Scene kScenes[] = {
     {"pause", "--seed 7 --until-ms 31000", "4000 Space down\n4200 Space up\n30000 Enter down\n30200 Enter up\n"},
 };
 
+void PrintTo(const Scene& scene, std::ostream* os) { *os << scene.name; }
+
 class Golden : public ::testing::TestWithParam<Scene> {};
 
 TEST_P(Golden, SceneLooksAsKept) {
