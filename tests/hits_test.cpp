@@ -47,14 +47,14 @@ TEST_F(Hits, ABanknoteFreesALiftedHostageAndPaysItsReward) {
 TEST_F(Hits, EdgesTouchingCountVerticallyButNotSideways) {
   ParkAll();
   LiftingFigure(5, 100);
-  ShotAt(0, 160, 132);  // top exactly 32 below the unit's top
-  ShotAt(1, 128, 110);  // one column to the left
-  ShotAt(2, 192, 110);  // one column to the right
+  ShotAt(0, 128, 110);  // one column to the left
+  ShotAt(1, 192, 110);  // one column to the right
+  ShotAt(2, 160, 132);  // top exactly 32 below the unit's top
   Resolve();
   EXPECT_EQ(w.Rescued, 1);
-  EXPECT_EQ(w.Shots[0].Active, 0);
+  EXPECT_EQ(w.Shots[0].Active, 1);
   EXPECT_EQ(w.Shots[1].Active, 1);
-  EXPECT_EQ(w.Shots[2].Active, 1);
+  EXPECT_EQ(w.Shots[2].Active, 0);
 }
 
 TEST_F(Hits, MoneyPassesUnitsThatAreNotLiftingAndStrikesOnlyOnce) {
