@@ -31,13 +31,6 @@ class QuietWatcher final : public SurfaceWatcher {
   void SurfaceChanged(const Surface&) override {}
 };
 
-Surface Sized(int w, int h, Colour colour) {
-  Surface s;
-  s.BackColor = colour;
-  SetGeometry(s, w, h, 0, 0);
-  return s;
-}
-
 // Every table in use: units of all three phases, shots rising, hostages, bursts, popups, bubbles.
 World BusyWorld() {
   World w;
@@ -78,7 +71,7 @@ void StepDrawing(benchmark::State& state, GlyphRasterizer* glyphs) {
   Text text(glyphs);
   QuietWatcher window;
   Displays display;
-  for (Surface& s : display) s = Sized(kFieldWidth, kFieldHeight, kBlack);
+  for (Surface& s : display) s = MakeSurface(kFieldWidth, kFieldHeight, kBlack);
   display[0].watcher = &window;
   display[1].FontName = "ＭＳ Ｐゴシック";
   DrawBackground(display[2], chip);
@@ -87,9 +80,7 @@ void StepDrawing(benchmark::State& state, GlyphRasterizer* glyphs) {
   for (auto _ : state) {
     // The funds figure changes now and then, as it does in play.
     world.Funds = 12340 + 10 * (step++ % 8);
-    CopyRegion(display, 2, 1, 0, 0, 32, 24);
-    DrawPlayPasses(world, display, chip, text);
-    CopyRegion(display, 1, 0, 0, 0, 32, 24);
+    DrawWorldStep(world, display, chip, text);
     benchmark::DoNotOptimize(display[0].pixels.data());
   }
 }

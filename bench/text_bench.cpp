@@ -32,9 +32,7 @@ void FrameTexts(Text& text, Surface& surface) {
 }
 
 Surface Field() {
-  Surface surface;
-  surface.BackColor = 0x336633;
-  SetGeometry(surface, 512, 384, 0, 0);
+  Surface surface = MakeSurface(512, 384, 0x336633);
   surface.FontName = kGothic;
   return surface;
 }

@@ -8,6 +8,14 @@ namespace {
 
 using testing::Harness;
 
+// The surfaces as the logo screen leaves them: black, 512 x 384 inside the 32-pixel border.
+void AsAfterTheLogo(Displays& display) {
+  for (Surface& surface : display) {
+    surface.BackColor = kBlack;
+    SetGeometry(surface, 512, 384, 32, 32);
+  }
+}
+
 class Commands : public ::testing::Test {
  protected:
   Commands() {
@@ -265,10 +273,7 @@ TEST_F(Commands, SpaceOnTheEndingCountsOnlyAtExactlyTheHundredthFrame) {
 TEST_F(Commands, SpaceOnTheAttractSequenceBuildsTheFieldAndStartsPlay) {
   ResetWorld(w());
   w().GameState = GameState::Attract;
-  for (Surface& display : h.game.Display) {
-    display.BackColor = kBlack;
-    SetGeometry(display, 512, 384, 32, 32);
-  }
+  AsAfterTheLogo(h.game.Display);
   const std::uint64_t before = h.platform.ElapsedUs();
   w().Command = command::Throw;
   HandleCommand(h.game);
@@ -295,10 +300,7 @@ TEST(StartOfPlay, TheFirstPictureShowsTheGroundTheFlagAndTheFunds) {
   Harness h({}, &glyphs);
   World& w = h.world();
   w.GameState = GameState::Attract;
-  for (Surface& display : h.game.Display) {
-    display.BackColor = kBlack;
-    SetGeometry(display, 512, 384, 32, 32);
-  }
+  AsAfterTheLogo(h.game.Display);
   w.Command = command::Throw;
   HandleCommand(h.game);
   const Surface& shown = h.game.Display[0];

@@ -63,17 +63,10 @@ Colour ColourOf(const SpriteCell& cell) {
 // A ground tile with a colour per pixel, so a misplaced or partial tile shows.
 Colour GroundPixel(int x, int y) { return Rgb(3 * x + 1, 5 * y + 2, 40); }
 
-Surface Blank(int w, int h, Colour colour) {
-  Surface s;
-  s.BackColor = colour;
-  SetGeometry(s, w, h, 0, 0);
-  return s;
-}
-
 // Every sprite's silhouette is its cell less a one-pixel frame, so where it lands shows to the pixel;
 // pictures are flat colours on white, masks the silhouettes in white on black.
 Surface SyntheticSheet() {
-  Surface chip = Blank(sheet::kWidth, sheet::kHeight, kUnused);
+  Surface chip = MakeSurface(sheet::kWidth, sheet::kHeight, kUnused);
   std::vector<bool> taken(sheet::kWidth * sheet::kHeight, false);
   auto claim = [&](int x0, int y0, int w, int h) {
     for (int y = y0; y < y0 + h; ++y) {
@@ -144,7 +137,7 @@ class RenderTest : public ::testing::Test {
   }
   // A new frame: the composition back to its flat field, the expected picture likewise.
   void Fresh() {
-    composition = Blank(kFieldWidth, kFieldHeight, kField);
+    composition = MakeSurface(kFieldWidth, kFieldHeight, kField);
     composition.FontName = kFace;
     expected = composition;
   }
@@ -153,7 +146,7 @@ class RenderTest : public ::testing::Test {
   Surface chip;
   Surface composition;
   Surface expected;
-  Surface background = Blank(kFieldWidth, kFieldHeight, kGround);
+  Surface background = MakeSurface(kFieldWidth, kFieldHeight, kGround);
   BlockGlyphs glyphs;
   Text text;
 };
@@ -172,7 +165,7 @@ using RenderPasses = RenderTest;
 TEST_F(RenderBackground, TilesTheFieldWithDotsOnInnerCornersOnly) {
   // Wider and taller than the field, so anything drawn past it shows.
   const Colour outside = Rgb(5, 6, 7);
-  Surface ground = Blank(576, 448, outside);
+  Surface ground = MakeSurface(576, 448, outside);
   DrawBackground(ground, chip);
   int dots = 0;
   for (int y = 0; y < ground.Height; ++y) {
@@ -387,7 +380,7 @@ TEST_F(RenderHostages, KindsAndTheFamilysCalmAndDistressFrames) {
     EXPECT_TRUE(SamePicture(composition, expected)) << "kind " << c.kind << " at y " << c.y;
   }
   // None of these is stamped into the ground.
-  EXPECT_TRUE(SamePicture(background, Blank(kFieldWidth, kFieldHeight, kGround)));
+  EXPECT_TRUE(SamePicture(background, MakeSurface(kFieldWidth, kFieldHeight, kGround)));
 }
 
 TEST_F(RenderHostages, LoneHostageInStandoffIsStampedIntoTheGroundAndLeavesATrail) {
@@ -525,7 +518,7 @@ TEST_F(RenderFunds, FigureGrowsToTheLeftWithItsDigits) {
 
 TEST_F(RenderPasses, EachPassCoversThoseBeforeIt) {
   Displays display;
-  display[0] = Blank(kFieldWidth, kFieldHeight, Rgb(1, 1, 1));
+  display[0] = MakeSurface(kFieldWidth, kFieldHeight, Rgb(1, 1, 1));
   display[1] = composition;
   display[2] = background;
   const Surface visible = display[0];

@@ -220,9 +220,7 @@ TEST(Sheet, MaskedDrawOverColourLeavesNoWhiteFringe) {
   constexpr Colour kBackground = Rgb(128, 128, 64);
   for (const NamedSprite& s : kSprites) {
     SCOPED_TRACE(s.name);
-    Surface scene;
-    scene.BackColor = kBackground;
-    SetGeometry(scene, s.cell.width + 8, s.cell.height + 8, 0, 0);
+    Surface scene = MakeSurface(s.cell.width + 8, s.cell.height + 8, kBackground);
     DrawMasked(scene, 4, 4, CommittedSheet(), s.cell);
     for (int y = 0; y < scene.Height; ++y) {
       for (int x = 0; x < scene.Width; ++x) {

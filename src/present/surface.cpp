@@ -42,6 +42,13 @@ Span ClipSpan(std::int64_t d, std::int64_t s, std::int64_t n, std::int64_t destS
 
 }  // namespace
 
+Surface MakeSurface(int width, int height, Colour backColor) {
+  Surface surface;
+  surface.BackColor = backColor;
+  SetGeometry(surface, width, height, 0, 0);
+  return surface;
+}
+
 void SetGeometry(Surface& surface, int width, int height, int left, int top) {
   Surface resized;
   resized.Width = std::max(width, 0);

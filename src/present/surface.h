@@ -44,6 +44,8 @@ struct Surface {
   SurfaceWatcher* watcher = nullptr;
 };
 
+// A surface of the given size at (0, 0), filled with its background colour.
+Surface MakeSurface(int width, int height, Colour backColor);
 // Sets size and place; pixels that still fit keep their colour, new ones take the background colour.
 void SetGeometry(Surface& surface, int width, int height, int left, int top);
 // Fills the surface with its background colour.

@@ -16,4 +16,10 @@ void DrawPlayPasses(const World& world, Displays& display, const Surface& chip, 
   DrawFunds(world, composition, text);
 }
 
+void DrawWorldStep(const World& world, Displays& display, const Surface& chip, Text& text) {
+  CopyRegion(display, 2, 1, 0, 0, 32, 24);
+  DrawPlayPasses(world, display, chip, text);
+  CopyRegion(display, 1, 0, 0, 0, 32, 24);
+}
+
 }  // namespace talvessa

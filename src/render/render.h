@@ -38,5 +38,8 @@ void DrawFunds(const World& world, Surface& composition, Text& text);
 
 // The nine passes of a world step, in order, onto Display[1] (and the standoff stamp onto Display[2]).
 void DrawPlayPasses(const World& world, Displays& display, const Surface& chip, Text& text);
+// The picture of a world step: the ground copied into Display[1], the nine passes, and the finished
+// 512 x 384 picture copied to the visible Display[0].
+void DrawWorldStep(const World& world, Displays& display, const Surface& chip, Text& text);
 
 }  // namespace talvessa

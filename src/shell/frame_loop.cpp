@@ -22,9 +22,7 @@ bool PlayFrame(Game& game) {
     SpawnPhase1(w, game.random);
     SpawnPhase23(w, game.random);
     StepActors(w, game.random, game.sound);
-    CopyRegion(game.Display, 2, 1, 0, 0, 32, 24);
-    DrawPlayPasses(w, game.Display, game.Chip, game.text);
-    CopyRegion(game.Display, 1, 0, 0, 0, 32, 24);
+    DrawWorldStep(w, game.Display, game.Chip, game.text);
     ResolveHits(w, game.sound);
     // The frame that ends the game goes straight to its end screen.
     if (w.GameState == GameState::GameOver || w.GameState == GameState::TerroristsLeft) return false;

@@ -50,11 +50,7 @@ int main(int argc, char** argv) {
     surface.FontName = "ＭＳ Ｐゴシック";
   }
   DrawBackground(display[2], chip);
-  auto drawStep = [&](const World& w) {
-    CopyRegion(display, 2, 1, 0, 0, 32, 24);
-    DrawPlayPasses(w, display, chip, text);
-    CopyRegion(display, 1, 0, 0, 0, 32, 24);
-  };
+  auto drawStep = [&](const World& w) { DrawWorldStep(w, display, chip, text); };
   const auto start = std::chrono::steady_clock::now();
   const SoakReport report = Soak(steps, seed, draw ? std::function<void(const World&)>(drawStep) : nullptr);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
