@@ -23,7 +23,7 @@ const Scene kScenes[] = {
     {"phase1", "--seed 7 --autopilot --until-ms 120000", ""},
     {"phase2", "--seed 7 --autopilot --until-ms 262000", ""},
     {"phase3", "--seed 7 --autopilot --until-ms 345000", ""},
-    {"standoff", "--seed 3 --until-ms 42000", kStartThenIdle},
+    {"standoff", "--seed 3 --until-ms 49000", kStartThenIdle},
     {"pause", "--seed 7 --until-ms 31000", "4000 Space down\n4200 Space up\n30000 Enter down\n30200 Enter up\n"},
 };
 

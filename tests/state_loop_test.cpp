@@ -73,9 +73,15 @@ TEST(LogoScreen, EndsAtItsFiftiethFrameAndLeavesTheFieldSurfaces) {
   }
   EXPECT_EQ(full.game->Display[1].BackColor, kBlack);
   EXPECT_EQ(full.game->Display[2].BackColor, kBlack);
-  // The window shows the field's black picture inside the black border.
+  // The window shows the field inside a black border of 32 pixels.
   const WindowPicture& picture = full.platform->LastPicture();
-  EXPECT_TRUE(std::all_of(picture.rgb.begin(), picture.rgb.end(), [](std::uint8_t c) { return c == 0; }));
+  for (int y = 0; y < WindowPicture::kHeight; ++y) {
+    for (int x = 0; x < WindowPicture::kWidth; ++x) {
+      if (x >= 32 && x < 544 && y >= 32 && y < 416) continue;
+      const auto at = static_cast<std::size_t>((y * WindowPicture::kWidth + x) * 3);
+      ASSERT_EQ(picture.rgb[at] | picture.rgb[at + 1] | picture.rgb[at + 2], 0) << x << "," << y;
+    }
+  }
 }
 
 TEST(LogoScreen, SpaceSkipsItWithoutAlsoStartingPlay) {

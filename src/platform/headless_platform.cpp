@@ -97,9 +97,16 @@ void HeadlessPlatform::OpenMusic(const std::string& path) {
 void HeadlessPlatform::PlayMusic() {
   musicCommands_.push_back("play");
   if (music_ != MusicMode::NotOpen) music_ = MusicMode::Playing;
+  musicStartedUs_ = elapsedUs_;
 }
 
-MusicMode HeadlessPlatform::MusicStatus() { return music_; }
+MusicMode HeadlessPlatform::MusicStatus() {
+  if (music_ == MusicMode::Playing && options_.tuneLengthMs &&
+      elapsedUs_ - musicStartedUs_ >= *options_.tuneLengthMs * 1000) {
+    music_ = MusicMode::Stopped;
+  }
+  return music_;
+}
 
 void HeadlessPlatform::SeekMusicToStart() { musicCommands_.push_back("seek"); }
 

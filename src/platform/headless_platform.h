@@ -34,6 +34,8 @@ class HeadlessPlatform final : public Platform {
     std::uint32_t clockStartMs = 0;
     std::vector<ScriptEvent> script;
     std::optional<std::uint64_t> untilMs;
+    // How long the tune plays before it stops by itself; by default it loops without end.
+    std::optional<std::uint64_t> tuneLengthMs;
     // The program's folder as the game is told it; by default the folder of this executable.
     std::optional<std::string> programFolder;
   };
@@ -86,6 +88,7 @@ class HeadlessPlatform final : public Platform {
   bool closeRequested_ = false;
   std::set<int> held_;
   MusicMode music_ = MusicMode::NotOpen;
+  std::uint64_t musicStartedUs_ = 0;
   std::uint64_t pumpCount_ = 0;
   std::uint64_t presentCount_ = 0;
   WindowPicture lastPicture_;

@@ -1,5 +1,6 @@
 #include "present/sound.h"
 
+#include <algorithm>
 #include <array>
 
 namespace talvessa {
@@ -29,20 +30,28 @@ void Sound::SilenceEffects() { platform_.SilenceEffects(); }
 
 void Sound::OpenMusic(int n) {
   musicPath_ = DataPath(NameAt(kTunes, n));
+  holdOffUs_ = kFirstHoldOffUs;
   platform_.OpenMusic(musicPath_);
 }
 
-void Sound::PlayMusic() { platform_.PlayMusic(); }
+void Sound::PlayMusic() {
+  startedUs_ = platform_.ClockUs();
+  platform_.PlayMusic();
+}
 
 void Sound::StopMusic() { platform_.StopMusic(); }
 
 void Sound::CloseMusic() { platform_.CloseMusic(); }
 
 void Sound::KeepMusicLooping() {
-  if (platform_.MusicStatus() == MusicMode::Stopped) {
-    platform_.SeekMusicToStart();
-    PlayMusic();
-  }
+  if (platform_.MusicStatus() != MusicMode::Stopped) return;
+  const std::uint64_t ranUs = platform_.ClockUs() - startedUs_;
+  if (ranUs < holdOffUs_) return;
+  // A tune that ran well past the hold-off played through and restarts at once next time; one that
+  // stopped within it waits twice as long before the next try.
+  holdOffUs_ = ranUs < 2 * holdOffUs_ ? std::min(2 * holdOffUs_, kLongestHoldOffUs) : kFirstHoldOffUs;
+  platform_.SeekMusicToStart();
+  PlayMusic();
 }
 
 }  // namespace talvessa

@@ -2,6 +2,7 @@
 // Nothing here reports a failure: a missing file or device only leaves the sound out.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/platform.h"
@@ -24,7 +25,9 @@ class Sound final : public EffectPlayer {
   void PlayMusic();
   void StopMusic();
   void CloseMusic();
-  // Rewinds and restarts the tune when it has played to its end.
+  // Rewinds and restarts the tune when it has played to its end. A tune that keeps stopping soon
+  // after it starts (a damaged file plays for a moment and stops) is tried again after 1 s, then
+  // 2 s, 4 s … up to a minute, not reloaded on every frame.
   void KeepMusicLooping();
   // The full path of the tune last opened.
   const std::string& MusicPath() const { return musicPath_; }
@@ -35,6 +38,11 @@ class Sound final : public EffectPlayer {
   Platform& platform_;
   const std::string& appFolder_;
   std::string musicPath_;
+  std::uint64_t startedUs_ = 0;  // when the tune was last started
+  std::uint64_t holdOffUs_ = kFirstHoldOffUs;
+
+  static constexpr std::uint64_t kFirstHoldOffUs = 1'000'000;
+  static constexpr std::uint64_t kLongestHoldOffUs = 64'000'000;
 };
 
 }  // namespace talvessa

@@ -2,6 +2,7 @@
 #include <array>
 
 #include "render/render.h"
+#include "screens/screens.h"
 #include "shell/game.h"
 #include "world/rules.h"
 
@@ -40,6 +41,7 @@ void StartPlay(Game& game) {
   w.Shots[0].Y = 0;
   game.Display[2].FontName = "ＭＳ Ｐゴシック";
   game.Display[1].FontName = "ＭＳ Ｐゴシック";
+  ShatterScreen(game);
   DelayMs(game, 100);
   Clear(game.Display[2]);
   Clear(game.Display[1]);

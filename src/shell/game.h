@@ -2,6 +2,7 @@
 // paced frame loop, the waits, the key poll and the commands.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -16,7 +17,7 @@
 namespace talvessa {
 
 // The loops whose passes an observer is told of.
-enum class Loop { Logo, Attract, Play, Pause, GameOver, Ending };
+enum class Loop { Logo, Attract, Shatter, Play, Pause, GameOver, Ending };
 const char* LoopName(Loop loop);
 
 struct Game;
@@ -35,6 +36,17 @@ struct WindowClosed {};
 // that the pacing benchmark can compare the two).
 enum class WaitMode { Sliced, Busy };
 
+// What the screens keep from one frame to the next.
+struct ScreenMemory {
+  // Which rows of the logo have been revealed. Never cleared: the logo is shown once a run.
+  std::array<std::uint8_t, 129> LogoRowShown{};
+  std::uint8_t LogoRowCount = 0;
+  // The part of the current word typed so far on an end screen, and the two letter counters.
+  std::string TypedText;
+  std::int16_t FirstLetters = 0;   // "GAME", or the characters of the ending's message
+  std::int16_t SecondLetters = 0;  // "OVER"
+};
+
 struct Game {
   // Without a glyph rasteriser the game runs drawing no text.
   explicit Game(Platform& platform, GlyphRasterizer* glyphs = nullptr);
@@ -50,6 +62,7 @@ struct Game {
   Surface LogoChip;  // the logo, 96 x 128
   Text text;         // the texts printed on the surfaces
   Sound sound;
+  ScreenMemory screens;
   WindowView window;
 
   // Frame timing on the millisecond clock; differences are taken modulo 2^32.

@@ -41,6 +41,7 @@ const char* LoopName(Loop loop) {
   switch (loop) {
     case Loop::Logo: return "logo";
     case Loop::Attract: return "attract";
+    case Loop::Shatter: return "shatter";
     case Loop::Play: return "play";
     case Loop::Pause: return "pause";
     case Loop::GameOver: return "game_over";

@@ -1,0 +1,23 @@
+// What the two end screens share: the grid veil over the last picture, and words typed a letter at
+// a time.
+#include "screens/screens.h"
+
+namespace talvessa {
+
+void DrawGridVeil(Surface& surface) {
+  // Lines from 0 to 576 and 0 to 384, both ends drawn, every fourth pixel.
+  for (int y = 0; y <= 384; y += 4) FillRect(surface, 0, y, 577, 1, kBlack);
+  for (int x = 0; x <= 576; x += 4) FillRect(surface, x, 0, 1, 385, kBlack);
+}
+
+std::string FirstCharacters(std::string_view utf8, int count) {
+  std::size_t end = 0;
+  for (int taken = 0; taken < count && end < utf8.size(); ++taken) {
+    ++end;
+    // Continuation bytes (10xxxxxx) belong to the character before them.
+    while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) ++end;
+  }
+  return std::string(utf8.substr(0, end));
+}
+
+}  // namespace talvessa
