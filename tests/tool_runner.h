@@ -47,4 +47,16 @@ inline Output RunTool(const std::string& arguments) {
   return out;
 }
 
+// The raw value of `key` in one line of the tool's trace: a number, a flat list, or a string without
+// its quotes.
+inline std::string TraceField(const std::string& line, const std::string& key) {
+  const std::string name = "\"" + key + "\":";
+  const auto at = line.find(name);
+  if (at == std::string::npos) return {};
+  auto begin = at + name.size();
+  if (line[begin] == '"') return line.substr(begin + 1, line.find('"', begin + 1) - begin - 1);
+  if (line[begin] == '[') return line.substr(begin, line.find(']', begin) + 1 - begin);  // flat lists only
+  return line.substr(begin, line.find_first_of(",}", begin) - begin);
+}
+
 }  // namespace talvessa

@@ -33,9 +33,12 @@ std::string FormatBurden(std::int32_t total) {
   const std::int64_t magnitude = std::llabs(std::int64_t{total});
   const std::int64_t tenths = (magnitude * 20 + kPopulation) / (2 * kPopulation);
   std::string text = total < 0 && tenths != 0 ? "-" : "";
-  text += std::to_string(tenths / 10);
-  if (tenths % 10 != 0) text += "." + std::to_string(tenths % 10);
-  return text + "円";
+  text.append(std::to_string(tenths / 10));
+  if (tenths % 10 != 0) {
+    text.push_back('.');
+    text.push_back(static_cast<char>('0' + tenths % 10));
+  }
+  return text.append("円");
 }
 
 void DrawResults(Game& game) {
