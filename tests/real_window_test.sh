@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The game in a real window (run under Xvfb): Space skips the logo, Space starts play, the window
-# shows the field inside its black border, Esc ends the game with status 0.
+# shows the field inside its black border, a few seconds of play, Esc ends the game with status 0.
+# Screenshots of the logo, the title screen and play are left in OUTPUT_DIR.
 # Usage: real_window_test.sh GAME [OUTPUT_DIR]
 # SDL_AUDIODRIVER picks the sound device (default: SDL's silent "dummy" device); a device that cannot
 # open must leave the game running silently.
@@ -38,11 +39,18 @@ eval "$(xdotool getwindowgeometry --shell "$wid")"
 [ "$WIDTH" = 576 ] && [ "$HEIGHT" = 448 ] || fail "window is ${WIDTH}x${HEIGHT}, not 576x448"
 
 await 300 200 255,255,255            # the logo screen starts white
-await 300 200 0,0,0 space           # Space skips it; the attract sequence is black for now
+sleep 1.2
+import -window "$wid" "$out/logo.png"
+await 300 200 0,0,0 space           # Space skips it; the title screen is black between its lines
+sleep 1.5
+import -window "$wid" "$out/attract.png"
 await 300 200 128,128,64 space      # Space starts play: the olive field
-cp "$out/now.png" "$out/play.png"
 [ "$(pixel 10 10)" = 0,0,0 ] || fail "no black border around the field"
 [ "$(pixel 32 32)" = 128,128,64 ] || fail "the field does not start at 32,32"
+# A few seconds of play: steps and throws.
+for key in Left Left space Right space Right Right space; do press "$key"; sleep 0.3; done
+kill -0 "$pid" 2>/dev/null || fail "the game ended during play"
+import -window "$wid" "$out/play.png"
 
 press Escape
 for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
