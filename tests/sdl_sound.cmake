@@ -1,5 +1,6 @@
 # The real sound backend, listened to through SDL's disk driver. A program of its own, run without the
-# leak checker: FluidSynth and the libraries it loads keep some memory to the end of the process.
+# leak checker: a renderer on SDL's offscreen video driver loads graphics libraries that keep some
+# memory to the end of the process (the same few kilobytes with or without sound; none of it ours).
 file(GLOB TALVESSA_SOUND_CHECK_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/sound/*.cpp)
 add_executable(talvessa_sound_tests ${TALVESSA_SOUND_CHECK_SOURCES})
 target_link_libraries(talvessa_sound_tests PRIVATE talvessa_sdl GTest::gtest_main)
