@@ -1,21 +1,21 @@
 // The real backend: one SDL window showing the game's picture, the keyboard as SDL sees it for our
-// window, and SDL_mixer for effects and the tune.
+// window, and the sound of sdl_sound.h.
 #include <SDL.h>
-#include <SDL_mixer.h>
 #include <sys/prctl.h>
 
 #include <chrono>
-#include <map>
 #include <thread>
+#include <utility>
 
 #include "platform/platform.h"
+#include "platform/sdl_platform_options.h"
+#include "platform/sdl_sound.h"
 
 namespace talvessa {
 
 namespace {
 
 constexpr const char* kCaption = "Talvessa";
-constexpr const char* kSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
 // Letters and punctuation follow the keyboard layout, as virtual keys do; the rest are fixed keys.
 SDL_Scancode ScancodeFor(int virtualKey) {
@@ -39,18 +39,15 @@ SDL_Scancode ScancodeFor(int virtualKey) {
 
 class SdlPlatform final : public Platform {
  public:
-  SdlPlatform(SDL_Window* window, SDL_Renderer* renderer, SDL_Texture* texture, bool audio)
-      : window_(window), renderer_(renderer), texture_(texture), audio_(audio) {
+  // `sound` is null when there is no audio device.
+  SdlPlatform(SDL_Window* window, SDL_Renderer* renderer, SDL_Texture* texture,
+              std::unique_ptr<SdlSound> sound)
+      : window_(window), renderer_(renderer), texture_(texture), sound_(std::move(sound)) {
     Redraw();
   }
 
   ~SdlPlatform() override {
-    if (audio_) {
-      Mix_HaltChannel(-1);
-      CloseMusic();
-      for (auto& [path, chunk] : effects_) Mix_FreeChunk(chunk);
-      Mix_CloseAudio();
-    }
+    sound_.reset();  // before SDL itself goes
     SDL_DestroyTexture(texture_);
     SDL_DestroyRenderer(renderer_);
     SDL_DestroyWindow(window_);
@@ -112,47 +109,26 @@ class SdlPlatform final : public Platform {
   }
 
   void PlayEffect(const std::string& path) override {
-    if (!audio_) return;
-    auto found = effects_.find(path);
-    if (found == effects_.end()) {
-      // A file that does not load is remembered as silent, not tried again at every throw.
-      found = effects_.emplace(path, Mix_LoadWAV((path + ".wav").c_str())).first;
-    }
-    if (found->second != nullptr) Mix_PlayChannel(0, found->second, 0);
+    if (sound_) sound_->PlayEffect(path);
   }
-
   void SilenceEffects() override {
-    if (audio_) Mix_HaltChannel(-1);
+    if (sound_) sound_->SilenceEffects();
   }
-
   void OpenMusic(const std::string& path) override {
-    if (!audio_ || music_ != nullptr) return;
-    Mix_SetSoundFonts(kSoundFont);
-    music_ = Mix_LoadMUS(path.c_str());
+    if (sound_) sound_->OpenMusic(path);
   }
-
   void PlayMusic() override {
-    if (music_ != nullptr) Mix_PlayMusic(music_, -1);
+    if (sound_) sound_->PlayMusic();
   }
-
-  MusicMode MusicStatus() override {
-    if (music_ == nullptr) return MusicMode::NotOpen;
-    return Mix_PlayingMusic() != 0 ? MusicMode::Playing : MusicMode::Stopped;
-  }
-
+  MusicMode MusicStatus() override { return sound_ ? sound_->MusicStatus() : MusicMode::NotOpen; }
   void SeekMusicToStart() override {
-    if (music_ != nullptr) Mix_RewindMusic();
+    if (sound_) sound_->SeekMusicToStart();
   }
-
   void StopMusic() override {
-    if (music_ != nullptr) Mix_HaltMusic();
+    if (sound_) sound_->StopMusic();
   }
-
   void CloseMusic() override {
-    if (music_ == nullptr) return;
-    Mix_HaltMusic();
-    Mix_FreeMusic(music_);
-    music_ = nullptr;
+    if (sound_) sound_->CloseMusic();
   }
 
  private:
@@ -166,21 +142,8 @@ class SdlPlatform final : public Platform {
   SDL_Window* window_;
   SDL_Renderer* renderer_;
   SDL_Texture* texture_;
-  bool audio_;
-  std::map<std::string, Mix_Chunk*> effects_;
-  Mix_Music* music_ = nullptr;
+  std::unique_ptr<SdlSound> sound_;
 };
-
-// Sound is optional: without a device the game plays on silently.
-bool OpenAudio() {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-  if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) != 0) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return false;
-  }
-  Mix_AllocateChannels(1);
-  return true;
-}
 
 // SDL falls back to drivers that draw nowhere; the game wants a window someone can see, unless the
 // user asked for such a driver by name.
@@ -193,6 +156,10 @@ bool ShowsNothing(const char* driver) {
 }  // namespace
 
 std::unique_ptr<Platform> OpenSdlPlatform(std::string& error) {
+  return OpenSdlPlatform(SdlPlatformOptions{}, error);
+}
+
+std::unique_ptr<Platform> OpenSdlPlatform(const SdlPlatformOptions& options, std::string& error) {
   // Without a desktop session only the console driver can show the game; trying the others would
   // fail noisily.
   if (SDL_getenv("SDL_VIDEODRIVER") == nullptr && SDL_getenv("DISPLAY") == nullptr &&
@@ -228,7 +195,7 @@ std::unique_ptr<Platform> OpenSdlPlatform(std::string& error) {
   prctl(PR_SET_TIMERSLACK, 1000UL);
   const WindowPicture black;
   SDL_UpdateTexture(texture, nullptr, black.rgb.data(), WindowPicture::kWidth * 3);
-  return std::make_unique<SdlPlatform>(window, renderer, texture, OpenAudio());
+  return std::make_unique<SdlPlatform>(window, renderer, texture, SdlSound::Open(options.soundFont));
 }
 
 }  // namespace talvessa

@@ -1,0 +1,57 @@
+// The sound half of the SDL backend: effects on one mixer channel and one looping tune through
+// FluidSynth. Media that is missing or broken is left out in silence; nothing is reported.
+#pragma once
+
+#include <SDL_mixer.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace talvessa {
+
+class SdlSound {
+ public:
+  // Opens the audio device, or gives null when there is none: the game then plays on silently.
+  // `soundFont` is the General MIDI bank the tune is played with. Needs SDL itself initialised.
+  static std::unique_ptr<SdlSound> Open(const std::string& soundFont);
+  ~SdlSound();
+
+  SdlSound(const SdlSound&) = delete;
+  SdlSound& operator=(const SdlSound&) = delete;
+
+  // `path` has no extension: the effect is `path` + ".wav". A new effect cuts the one playing.
+  void PlayEffect(const std::string& path);
+  void SilenceEffects();
+
+  // Opens the tune unless one is open. A tune not worth playing is refused here, and stays "not open".
+  void OpenMusic(const std::string& path);
+  // Plays the open tune from its beginning, looping it without end.
+  void PlayMusic();
+  MusicMode MusicStatus();
+  void SeekMusicToStart();
+  void StopMusic();
+  void CloseMusic();
+
+ private:
+  explicit SdlSound(std::string soundFont) : soundFont_(std::move(soundFont)) {}
+
+  struct FreeChunk {
+    void operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
+  };
+  using Chunk = std::unique_ptr<Mix_Chunk, FreeChunk>;
+
+  std::string soundFont_;
+  // Every effect asked for, by path; null for one that would not load, so that it is not read again.
+  std::map<std::string, Chunk> effects_;
+  Mix_Music* music_ = nullptr;
+  // The tune's file, which the mixer may read from for as long as the tune is open.
+  std::vector<std::uint8_t> tuneBytes_;
+};
+
+}  // namespace talvessa
