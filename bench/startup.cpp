@@ -12,10 +12,17 @@ namespace {
 
 struct FirstPicture {};
 
-// The first pass of the logo screen has shown its first rows when it is noted.
-class StopAtFirstPicture final : public talvessa::PassObserver {
+// Stands between the visible surface and the window: lets the first picture through, then stops.
+class StopAtFirstPicture final : public talvessa::SurfaceWatcher {
  public:
-  void PassDone(const talvessa::Game&, talvessa::Loop) override { throw FirstPicture{}; }
+  explicit StopAtFirstPicture(talvessa::SurfaceWatcher& window) : window_(window) {}
+  void SurfaceChanged(const talvessa::Surface& visible) override {
+    window_.SurfaceChanged(visible);
+    throw FirstPicture{};
+  }
+
+ private:
+  talvessa::SurfaceWatcher& window_;
 };
 
 }  // namespace
@@ -29,10 +36,13 @@ int main() {
   }
   std::unique_ptr<talvessa::FontRasterizer> fonts = talvessa::OpenFontRasterizer(error);
   talvessa::Game game(*platform, fonts.get());
-  StopAtFirstPicture stop;
-  game.observer = &stop;
+  StopAtFirstPicture stop(game.window);
   try {
-    talvessa::StateLoop(game);
+    // The game's own start-up, with the watch put on the visible surface once it exists.
+    talvessa::SetUpForm(game);
+    game.Display[0].watcher = &stop;
+    talvessa::ResetWorld(game.world);
+    talvessa::RunGameStates(game);
   } catch (const FirstPicture&) {
     const auto now = std::chrono::system_clock::now().time_since_epoch();
     std::printf("%lld\n", static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));

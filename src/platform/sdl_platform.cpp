@@ -4,6 +4,7 @@
 #include <sys/prctl.h>
 
 #include <chrono>
+#include <cstring>
 #include <thread>
 #include <utility>
 
@@ -40,16 +41,14 @@ SDL_Scancode ScancodeFor(int virtualKey) {
 class SdlPlatform final : public Platform {
  public:
   // `sound` is null when there is no audio device.
-  SdlPlatform(SDL_Window* window, SDL_Renderer* renderer, SDL_Texture* texture,
-              std::unique_ptr<SdlSound> sound)
-      : window_(window), renderer_(renderer), texture_(texture), sound_(std::move(sound)) {
+  SdlPlatform(SDL_Window* window, SDL_Surface* frame, std::unique_ptr<SdlSound> sound)
+      : window_(window), frame_(frame), sound_(std::move(sound)) {
     Redraw();
   }
 
   ~SdlPlatform() override {
     sound_.reset();  // before SDL itself goes
-    SDL_DestroyTexture(texture_);
-    SDL_DestroyRenderer(renderer_);
+    SDL_FreeSurface(frame_);
     SDL_DestroyWindow(window_);
     SDL_Quit();
   }
@@ -104,7 +103,11 @@ class SdlPlatform final : public Platform {
   }
 
   void Present(const WindowPicture& picture) override {
-    SDL_UpdateTexture(texture_, nullptr, picture.rgb.data(), WindowPicture::kWidth * 3);
+    for (int y = 0; y < WindowPicture::kHeight; ++y) {
+      const auto row = static_cast<std::ptrdiff_t>(y) * WindowPicture::kWidth * 3;
+      std::memcpy(static_cast<std::uint8_t*>(frame_->pixels) + y * frame_->pitch, picture.rgb.data() + row,
+                  WindowPicture::kWidth * 3);
+    }
     Redraw();
   }
 
@@ -132,16 +135,16 @@ class SdlPlatform final : public Platform {
   }
 
  private:
+  // The picture goes to the window's own surface (converted to its pixel format on the way).
   void Redraw() {
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-    SDL_RenderPresent(renderer_);
+    SDL_Surface* shown = SDL_GetWindowSurface(window_);
+    if (shown == nullptr) return;
+    SDL_BlitSurface(frame_, nullptr, shown, nullptr);
+    SDL_UpdateWindowSurface(window_);
   }
 
   SDL_Window* window_;
-  SDL_Renderer* renderer_;
-  SDL_Texture* texture_;
+  SDL_Surface* frame_;  // the last picture, 576 x 448 RGB
   std::unique_ptr<SdlSound> sound_;
 };
 
@@ -176,16 +179,17 @@ std::unique_ptr<Platform> OpenSdlPlatform(const SdlPlatformOptions& options, std
     SDL_Quit();
     return nullptr;
   }
+  // The picture reaches the window through the system's plain window surface, not a 3-D renderer:
+  // making a GL context (software GL on machines without a GPU) took a quarter of a second and some
+  // 90 MB, for a picture that is only copied. A user's own setting of this hint still wins.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_Window* window = SDL_CreateWindow(kCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                         WindowPicture::kWidth, WindowPicture::kHeight, SDL_WINDOW_SHOWN);
-  SDL_Renderer* renderer = window != nullptr ? SDL_CreateRenderer(window, -1, 0) : nullptr;
-  SDL_Texture* texture = renderer != nullptr
-                             ? SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB24, SDL_TEXTUREACCESS_STREAMING,
-                                                 WindowPicture::kWidth, WindowPicture::kHeight)
-                             : nullptr;
-  if (texture == nullptr) {
+  SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormat(0, WindowPicture::kWidth, WindowPicture::kHeight, 24,
+                                                      SDL_PIXELFORMAT_RGB24);
+  if (window == nullptr || frame == nullptr || SDL_GetWindowSurface(window) == nullptr) {
     error = SDL_GetError();
-    if (renderer != nullptr) SDL_DestroyRenderer(renderer);
+    if (frame != nullptr) SDL_FreeSurface(frame);
     if (window != nullptr) SDL_DestroyWindow(window);
     SDL_Quit();
     return nullptr;
@@ -193,9 +197,8 @@ std::unique_ptr<Platform> OpenSdlPlatform(const SdlPlatformOptions& options, std
   // Sleeps end within a few microseconds of their time instead of the default 50 us of slack: the
   // frame waits sleep close to their deadline.
   prctl(PR_SET_TIMERSLACK, 1000UL);
-  const WindowPicture black;
-  SDL_UpdateTexture(texture, nullptr, black.rgb.data(), WindowPicture::kWidth * 3);
-  return std::make_unique<SdlPlatform>(window, renderer, texture, SdlSound::Open(options.soundFont));
+  SDL_FillRect(frame, nullptr, 0);
+  return std::make_unique<SdlPlatform>(window, frame, SdlSound::Open(options.soundFont));
 }
 
 }  // namespace talvessa
