@@ -189,5 +189,18 @@ TEST(SoundMedia, OnlyPlainFilesAreRead) {
   EXPECT_TRUE(ReadMediaFile(huge));
 }
 
+TEST(SoundMedia, TheGamesOwnEffectsAndTuneAreAllTaken) {
+  const std::filesystem::path da = std::filesystem::path(TALVESSA_SOURCE_DIR) / "assets/da";
+  for (int n = 0; n <= 8; ++n) {
+    const std::string path = (da / ("se" + std::to_string(n) + ".wav")).string();
+    const auto bytes = ReadMediaFile(path);
+    ASSERT_TRUE(bytes.has_value()) << path;
+    EXPECT_TRUE(IsWholeWave(*bytes)) << path;
+  }
+  const auto tune = ReadMediaFile((da / "bg1.mid").string());
+  ASSERT_TRUE(tune.has_value());
+  EXPECT_TRUE(IsPlayableTune(*tune));
+}
+
 }  // namespace
 }  // namespace talvessa
