@@ -16,6 +16,13 @@ HeadlessPlatform::Options TuneOf(std::uint64_t ms) {
   return options;
 }
 
+// Opens the tune and starts it, as a game does, forgetting the commands so far.
+void StartTune(Harness& h) {
+  h.game.sound.OpenMusic(1);
+  h.game.sound.PlayMusic();
+  h.platform.TakeMusicCommands();
+}
+
 // Calls KeepMusicLooping once a frame of play for `ms`, returning how many times the tune restarted.
 int FramesOfPlay(Harness& h, std::uint64_t ms) {
   int restarts = 0;
@@ -38,9 +45,7 @@ TEST(Sound, EffectsAndTheTuneAreNamedInTheDataFolder) {
 
 TEST(Sound, ATuneThatPlayedThroughRestartsOnTheNextFrame) {
   Harness h(TuneOf(40000));
-  h.game.sound.OpenMusic(1);
-  h.game.sound.PlayMusic();
-  h.platform.TakeMusicCommands();
+  StartTune(h);
   EXPECT_EQ(FramesOfPlay(h, 39900), 0);
   EXPECT_EQ(FramesOfPlay(h, 200), 1);
   // And again after the next pass, with no growing pause between passes.
@@ -50,18 +55,14 @@ TEST(Sound, ATuneThatPlayedThroughRestartsOnTheNextFrame) {
 TEST(Sound, ADamagedTuneIsRetriedAfterAGrowingPause) {
   // A damaged file plays for a moment and stops.
   Harness h(TuneOf(20));
-  h.game.sound.OpenMusic(1);
-  h.game.sound.PlayMusic();
-  h.platform.TakeMusicCommands();
+  StartTune(h);
   // Tries at 1, 3, 7, 15, 31 and 63 s, then every 64 s: never once a frame.
   EXPECT_EQ(FramesOfPlay(h, 64000), 6);
   EXPECT_EQ(FramesOfPlay(h, 128000), 2);
   // A new game opens it afresh, with the first short pause again.
   h.game.sound.StopMusic();
   h.game.sound.CloseMusic();
-  h.game.sound.OpenMusic(1);
-  h.game.sound.PlayMusic();
-  h.platform.TakeMusicCommands();
+  StartTune(h);
   EXPECT_EQ(FramesOfPlay(h, 1100), 1);
 }
 

@@ -8,15 +8,6 @@ namespace {
 
 constexpr std::int16_t kReadyFrame = 100;
 
-// One frame of typing `message` at (x, 64): a new character every third call.
-void TypeMessage(Game& game, std::string_view message, int x) {
-  std::int16_t& i = game.screens.FirstLetters;
-  i = static_cast<std::int16_t>(i + 1);
-  game.screens.TypedText = FirstCharacters(message, i / 3 + 1);
-  PrintText(game.text, game.Display[1], x, 64, 16, true, kWhite, game.screens.TypedText);
-  CopyRegion(game.Display, 1, 0, 0, 0, 36, 24);
-}
-
 bool EndingFrame(Game& game) {
   World& w = game.world;
   ScreenMemory& s = game.screens;
@@ -36,11 +27,11 @@ bool EndingFrame(Game& game) {
     s.FirstLetters = 0;
     s.SecondLetters = 0;
   } else if (frame >= 10 && frame <= 34) {
-    TypeMessage(game, "テロリスト達は、", 34);
+    TypeNextFrame(game, s.FirstLetters, "テロリスト達は、", 34, 3);
   } else if (frame == 35) {
     s.FirstLetters = 0;
   } else if (frame >= 36 && frame <= 80) {
-    TypeMessage(game, "帰って行ってしまいました", 208);
+    TypeNextFrame(game, s.FirstLetters, "帰って行ってしまいました", 208, 3);
   } else if (frame >= kReadyFrame - 1) {
     CopyRegion(game.Display, 1, 0, 0, 0, 36, 24);
     w.EndCounter = kReadyFrame - 1;

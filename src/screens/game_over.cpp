@@ -8,12 +8,9 @@ namespace {
 
 constexpr std::int16_t kReadyFrame = 100;
 
-// One frame of typing `word` at (x, y): a new letter every fourth call, with its key strike.
+// One frame of typing `word` at (x, 64): a new letter every fourth frame, with its key strike.
 void TypeWord(Game& game, std::int16_t& letters, std::string_view word, int x) {
-  letters = static_cast<std::int16_t>(letters + 1);
-  game.screens.TypedText = FirstCharacters(word, letters / 4 + 1);
-  PrintText(game.text, game.Display[1], x, 64, 16, true, kWhite, game.screens.TypedText);
-  CopyRegion(game.Display, 1, 0, 0, 0, 36, 24);
+  TypeNextFrame(game, letters, word, x, 4);
   if (letters == 1 || letters == 4 || letters == 8 || letters == 12) game.sound.PlayEffect(4);
 }
 

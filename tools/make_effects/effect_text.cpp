@@ -9,24 +9,11 @@
 #include <optional>
 #include <sstream>
 
+#include "source_words.h"
+
 namespace talvessa::sfx {
 
 namespace {
-
-// Anything from ';' to the end of a line is a comment.
-std::vector<std::string_view> Words(std::string_view line) {
-  line = line.substr(0, line.find(';'));
-  std::vector<std::string_view> words;
-  std::size_t at = 0;
-  while (true) {
-    at = line.find_first_not_of(" \t\r", at);
-    if (at == std::string_view::npos) break;
-    const std::size_t end = std::min(line.find_first_of(" \t\r", at), line.size());
-    words.push_back(line.substr(at, end - at));
-    at = end;
-  }
-  return words;
-}
 
 std::optional<double> Number(std::string_view word) {
   double value = 0;
@@ -92,7 +79,7 @@ class Reader {
     while (!text.empty()) {
       ++number;
       const std::size_t end = std::min(text.find('\n'), text.size());
-      ReadLine(Words(text.substr(0, end)), number);
+      ReadLine(SourceWords(text.substr(0, end)), number);
       text.remove_prefix(std::min(end + 1, text.size()));
     }
     if (!effects_.empty()) FinishEffect(effects_.back());

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "make_tune/pitch_names.h"
+#include "source_words.h"
 
 namespace talvessa::tune {
 
@@ -44,21 +45,6 @@ std::optional<int> DynamicVelocity(std::string_view word) {
 std::string Quoted(std::string_view word) { return std::string("'").append(word).append("'"); }
 
 bool IsKeyword(std::string_view word) { return word == "tempo" || word == "part" || word == "bar"; }
-
-// The words of a line, without the comment that a ';' starts.
-Words Split(std::string_view line) {
-  line = line.substr(0, line.find(';'));
-  Words words;
-  std::size_t at = 0;
-  while (true) {
-    at = line.find_first_not_of(" \t\r", at);
-    if (at == std::string_view::npos) break;
-    const std::size_t end = std::min(line.find_first_of(" \t\r", at), line.size());
-    words.push_back(line.substr(at, end - at));
-    at = end;
-  }
-  return words;
-}
 
 std::optional<int> Integer(std::string_view word) {
   int value = 0;
@@ -116,7 +102,7 @@ class Parser {
   explicit Parser(std::string name) : name_(std::move(name)) {}
 
   void Line(int line, std::string_view text) {
-    const Words words = Split(text);
+    const Words words = SourceWords(text);
     if (words.empty()) return;
     if (words[0] == "tempo") return ReadTempo(words, line);
     if (words[0] == "part") return ReadPart(words, line);
