@@ -4,19 +4,19 @@
 #include <sys/prctl.h>
 
 #include <chrono>
-#include <cstring>
 #include <thread>
 #include <utility>
 
 #include "platform/platform.h"
 #include "platform/sdl_platform_options.h"
+#include "platform/sdl_pads.h"
 #include "platform/sdl_sound.h"
+#include "platform/sdl_window.h"
+#include "platform/window_keys.h"
 
 namespace talvessa {
 
 namespace {
-
-constexpr const char* kCaption = "Talvessa";
 
 // Letters and punctuation follow the keyboard layout, as virtual keys do; the rest are fixed keys.
 SDL_Scancode ScancodeFor(int virtualKey) {
@@ -38,18 +38,26 @@ SDL_Scancode ScancodeFor(int virtualKey) {
   }
 }
 
+WindowKeys::Key WindowKeyOf(SDL_Scancode code) {
+  switch (code) {
+    case SDL_SCANCODE_RETURN: return WindowKeys::Key::Return;
+    case SDL_SCANCODE_KP_ENTER: return WindowKeys::Key::KeypadEnter;
+    case SDL_SCANCODE_F11: return WindowKeys::Key::F11;
+    default: return WindowKeys::Key::Other;
+  }
+}
+
 class SdlPlatform final : public Platform {
  public:
-  // `sound` is null when there is no audio device.
-  SdlPlatform(SDL_Window* window, SDL_Surface* frame, std::unique_ptr<SdlSound> sound)
-      : window_(window), frame_(frame), sound_(std::move(sound)) {
-    Redraw();
-  }
+  // `sound` is null when SDL has no sound at all.
+  SdlPlatform(std::unique_ptr<SdlWindow> window, std::unique_ptr<SdlSound> sound)
+      : window_(std::move(window)), sound_(std::move(sound)) {}
 
   ~SdlPlatform() override {
-    sound_.reset();  // before SDL itself goes
-    SDL_FreeSurface(frame_);
-    SDL_DestroyWindow(window_);
+    // Everything SDL made goes before SDL itself.
+    sound_.reset();
+    pads_.reset();
+    window_.reset();
     SDL_Quit();
   }
 
@@ -80,10 +88,27 @@ class SdlPlatform final : public Platform {
     bool close = false;
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
-      if (event.type == SDL_QUIT) close = true;
-      if (event.type == SDL_WINDOWEVENT) {
-        if (event.window.event == SDL_WINDOWEVENT_CLOSE) close = true;
-        if (event.window.event == SDL_WINDOWEVENT_EXPOSED) Redraw();
+      switch (event.type) {
+        case SDL_QUIT: close = true; break;
+        case SDL_WINDOWEVENT:
+          if (event.window.event == SDL_WINDOWEVENT_CLOSE) close = true;
+          if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+              event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+            window_->Redraw();
+          }
+          break;
+        case SDL_KEYDOWN:
+          if (windowKeys_.Pressed(WindowKeyOf(event.key.keysym.scancode), (event.key.keysym.mod & KMOD_ALT) != 0,
+                                  event.key.repeat != 0)) {
+            window_->ToggleFullscreen();
+          }
+          break;
+        case SDL_KEYUP: windowKeys_.Released(WindowKeyOf(event.key.keysym.scancode)); break;
+        case SDL_AUDIODEVICEADDED:
+        case SDL_AUDIODEVICEREMOVED:
+          if (sound_ && event.adevice.iscapture == 0) sound_->DeviceEvent(event.type == SDL_AUDIODEVICEADDED, event.adevice.which);
+          break;
+        default: pads_->HandleEvent(event); break;
       }
     }
     return close ? PumpResult::CloseRequested : PumpResult::Running;
@@ -94,22 +119,20 @@ class SdlPlatform final : public Platform {
   }
 
   bool KeyDown(int virtualKey) override {
-    // SDL tracks keys for the window that has the keyboard and releases them all when it loses it.
-    if (SDL_GetKeyboardFocus() != window_) return false;
+    // SDL tracks keys and controllers for the window that has the keyboard and lets them all go when it
+    // loses it.
+    if (!window_->HasKeyboard()) return false;
+    if (pads_->Held(virtualKey)) return true;
     const Uint8* keys = SDL_GetKeyboardState(nullptr);
+    if (virtualKey == vk::Enter) {
+      return windowKeys_.GameSeesEnter(keys[SDL_SCANCODE_RETURN] != 0, keys[SDL_SCANCODE_KP_ENTER] != 0,
+                                       (SDL_GetModState() & KMOD_ALT) != 0);
+    }
     const SDL_Scancode code = ScancodeFor(virtualKey);
-    if (code != SDL_SCANCODE_UNKNOWN && keys[code] != 0) return true;
-    return virtualKey == vk::Enter && keys[SDL_SCANCODE_KP_ENTER] != 0;
+    return code != SDL_SCANCODE_UNKNOWN && keys[code] != 0;
   }
 
-  void Present(const WindowPicture& picture) override {
-    for (int y = 0; y < WindowPicture::kHeight; ++y) {
-      const auto row = static_cast<std::ptrdiff_t>(y) * WindowPicture::kWidth * 3;
-      std::memcpy(static_cast<std::uint8_t*>(frame_->pixels) + y * frame_->pitch, picture.rgb.data() + row,
-                  WindowPicture::kWidth * 3);
-    }
-    Redraw();
-  }
+  void Present(const WindowPicture& picture) override { window_->Show(picture); }
 
   void PlayEffect(const std::string& path) override {
     if (sound_) sound_->PlayEffect(path);
@@ -135,17 +158,10 @@ class SdlPlatform final : public Platform {
   }
 
  private:
-  // The picture goes to the window's own surface (converted to its pixel format on the way).
-  void Redraw() {
-    SDL_Surface* shown = SDL_GetWindowSurface(window_);
-    if (shown == nullptr) return;
-    SDL_BlitSurface(frame_, nullptr, shown, nullptr);
-    SDL_UpdateWindowSurface(window_);
-  }
-
-  SDL_Window* window_;
-  SDL_Surface* frame_;  // the last picture, 576 x 448 RGB
+  std::unique_ptr<SdlWindow> window_;
+  std::unique_ptr<SdlPads> pads_ = std::make_unique<SdlPads>();
   std::unique_ptr<SdlSound> sound_;
+  WindowKeys windowKeys_;
 };
 
 // SDL falls back to drivers that draw nowhere; the game wants a window someone can see, unless the
@@ -179,26 +195,22 @@ std::unique_ptr<Platform> OpenSdlPlatform(const SdlPlatformOptions& options, std
     SDL_Quit();
     return nullptr;
   }
-  // The picture reaches the window through the system's plain window surface, not a 3-D renderer:
-  // making a GL context (software GL on machines without a GPU) took a quarter of a second and some
-  // 90 MB, for a picture that is only copied. A user's own setting of this hint still wins.
-  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  SDL_Window* window = SDL_CreateWindow(kCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                        WindowPicture::kWidth, WindowPicture::kHeight, SDL_WINDOW_SHOWN);
-  SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormat(0, WindowPicture::kWidth, WindowPicture::kHeight, 24,
-                                                      SDL_PIXELFORMAT_RGB24);
-  if (window == nullptr || frame == nullptr || SDL_GetWindowSurface(window) == nullptr) {
-    error = SDL_GetError();
-    if (frame != nullptr) SDL_FreeSurface(frame);
-    if (window != nullptr) SDL_DestroyWindow(window);
+  // X11 and the offscreen driver draw window surfaces themselves; told so, SDL makes no 3-D renderer for
+  // a picture that is only copied (making a GL context, software GL on machines without a GPU, took a
+  // quarter of a second and some 90 MB). Wayland and KMSDRM need the renderer. A user's setting wins.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (SDL_strcmp(driver, "x11") == 0 || SDL_strcmp(driver, "offscreen") == 0) {
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  }
+  std::unique_ptr<SdlWindow> window = SdlWindow::Open(error);
+  if (window == nullptr) {
     SDL_Quit();
     return nullptr;
   }
   // Sleeps end within a few microseconds of their time instead of the default 50 us of slack: the
   // frame waits sleep close to their deadline.
   prctl(PR_SET_TIMERSLACK, 1000UL);
-  SDL_FillRect(frame, nullptr, 0);
-  return std::make_unique<SdlPlatform>(window, frame, SdlSound::Open(options.soundFont));
+  return std::make_unique<SdlPlatform>(std::move(window), SdlSound::Open(options.soundFont));
 }
 
 }  // namespace talvessa

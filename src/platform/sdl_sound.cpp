@@ -16,23 +16,52 @@ constexpr int kEffectChannel = 0;
 std::unique_ptr<SdlSound> SdlSound::Open(const std::string& soundFont) {
   // A device that cannot open must not take the window down with it, so audio starts on its own.
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
-  if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) != 0) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return nullptr;
-  }
-  Mix_AllocateChannels(1);
-  return std::unique_ptr<SdlSound>(new SdlSound(soundFont));
+  std::unique_ptr<SdlSound> sound(new SdlSound(soundFont));
+  sound->OpenDevice();
+  return sound;
 }
 
 SdlSound::~SdlSound() {
-  Mix_HaltChannel(-1);
   CloseMusic();
-  effects_.clear();
-  Mix_CloseAudio();
+  CloseDevice();
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
+bool SdlSound::OpenDevice() {
+  if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) != 0) return false;
+  Mix_AllocateChannels(1);
+  device_ = true;
+  return true;
+}
+
+void SdlSound::CloseDevice() {
+  if (!device_) return;
+  Mix_HaltChannel(-1);
+  // Effects and the tune were made for this device; the tune's file is kept.
+  effects_.clear();
+  if (music_ != nullptr) {
+    Mix_HaltMusic();
+    Mix_FreeMusic(music_);
+    music_ = nullptr;
+  }
+  Mix_CloseAudio();
+  device_ = false;
+}
+
+void SdlSound::DeviceEvent(bool added, std::uint32_t which) {
+  if (!added) {
+    // Removals of devices never opened come with `which` 0; any other output removal is the one
+    // device the mixer opened.
+    if (which != 0) CloseDevice();
+    return;
+  }
+  if (device_ || !OpenDevice()) return;
+  if (!tuneBytes_.empty()) LoadMusic();
+  if (music_ != nullptr && musicPlaying_) Mix_PlayMusic(music_, -1);
+}
+
 void SdlSound::PlayEffect(const std::string& path) {
+  if (!device_) return;
   auto found = effects_.find(path);
   if (found == effects_.end()) {
     Chunk chunk;
@@ -45,26 +74,39 @@ void SdlSound::PlayEffect(const std::string& path) {
   if (found->second != nullptr) Mix_PlayChannel(kEffectChannel, found->second.get(), 0);
 }
 
-void SdlSound::SilenceEffects() { Mix_HaltChannel(-1); }
+void SdlSound::SilenceEffects() {
+  if (device_) Mix_HaltChannel(-1);
+}
 
 void SdlSound::OpenMusic(const std::string& path) {
-  if (music_ != nullptr) return;
+  if (!tuneBytes_.empty()) return;
   auto bytes = ReadMediaFile(path);
   if (!bytes || !IsPlayableTune(*bytes)) return;
   tuneBytes_ = std::move(*bytes);
+  if (device_) LoadMusic();
+}
+
+void SdlSound::LoadMusic() {
   // The bank is read when the tune loads; without one FluidSynth refuses the tune and it stays closed.
   Mix_SetSoundFonts(soundFont_.c_str());
   music_ = Mix_LoadMUSType_RW(SDL_RWFromConstMem(tuneBytes_.data(), static_cast<int>(tuneBytes_.size())),
                               MUS_MID, 1);
-  if (music_ == nullptr) tuneBytes_ = {};
+  if (music_ == nullptr) {
+    tuneBytes_ = {};
+    musicPlaying_ = false;
+  }
 }
 
 void SdlSound::PlayMusic() {
+  if (tuneBytes_.empty()) return;
+  musicPlaying_ = true;
   if (music_ != nullptr) Mix_PlayMusic(music_, -1);
 }
 
 MusicMode SdlSound::MusicStatus() {
-  if (music_ == nullptr) return MusicMode::NotOpen;
+  if (tuneBytes_.empty()) return MusicMode::NotOpen;
+  // Without a device the tune plays on in silence, as far as the game can tell.
+  if (music_ == nullptr) return musicPlaying_ ? MusicMode::Playing : MusicMode::Stopped;
   return Mix_PlayingMusic() != 0 ? MusicMode::Playing : MusicMode::Stopped;
 }
 
@@ -73,15 +115,17 @@ void SdlSound::SeekMusicToStart() {
 }
 
 void SdlSound::StopMusic() {
+  musicPlaying_ = false;
   if (music_ != nullptr) Mix_HaltMusic();
 }
 
 void SdlSound::CloseMusic() {
+  musicPlaying_ = false;
+  tuneBytes_ = {};
   if (music_ == nullptr) return;
   Mix_HaltMusic();
   Mix_FreeMusic(music_);
   music_ = nullptr;
-  tuneBytes_ = {};
 }
 
 }  // namespace talvessa

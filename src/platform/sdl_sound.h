@@ -1,5 +1,6 @@
 // The sound half of the SDL backend: effects on one mixer channel and one looping tune through
-// FluidSynth. Media that is missing or broken is left out in silence; nothing is reported.
+// FluidSynth. Media that is missing or broken is left out in silence; nothing is reported. Without an
+// audio device the game plays on silently, and the sound comes back when a device does.
 #pragma once
 
 #include <SDL_mixer.h>
@@ -17,7 +18,7 @@ namespace talvessa {
 
 class SdlSound {
  public:
-  // Opens the audio device, or gives null when there is none: the game then plays on silently.
+  // Starts SDL's audio and opens the device if there is one; gives null when SDL has no audio at all.
   // `soundFont` is the General MIDI bank the tune is played with. Needs SDL itself initialised.
   static std::unique_ptr<SdlSound> Open(const std::string& soundFont);
   ~SdlSound();
@@ -38,8 +39,18 @@ class SdlSound {
   void StopMusic();
   void CloseMusic();
 
+  // An output device came or went (SDL_AUDIODEVICEADDED / SDL_AUDIODEVICEREMOVED; `which` as the event
+  // gives it). Losing ours closes the mixer; a device coming while we have none is opened, and the
+  // tune, if one was playing, starts again from its beginning.
+  void DeviceEvent(bool added, std::uint32_t which);
+
  private:
   explicit SdlSound(std::string soundFont) : soundFont_(std::move(soundFont)) {}
+
+  bool OpenDevice();
+  void CloseDevice();
+  // Hands the kept tune to the mixer; forgets the tune when the mixer refuses it.
+  void LoadMusic();
 
   struct FreeChunk {
     void operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
@@ -47,10 +58,14 @@ class SdlSound {
   using Chunk = std::unique_ptr<Mix_Chunk, FreeChunk>;
 
   std::string soundFont_;
+  bool device_ = false;
+  // The game asked for the tune to play and has not stopped it; kept while there is no device.
+  bool musicPlaying_ = false;
   // Every effect asked for, by path; null for one that would not load, so that it is not read again.
   std::map<std::string, Chunk> effects_;
   Mix_Music* music_ = nullptr;
-  // The tune's file, which the mixer may read from for as long as the tune is open.
+  // The tune's file, which the mixer may read from for as long as the tune is open; empty when no tune
+  // is open. It outlives the device, so that the tune can be played again on the next one.
   std::vector<std::uint8_t> tuneBytes_;
 };
 

@@ -1,0 +1,33 @@
+// Game controllers, plugged in and out at any time, read through SDL's game-controller mappings so that
+// "A" and "Start" mean the same buttons on every make of pad.
+#pragma once
+
+#include <SDL.h>
+
+#include <map>
+
+namespace talvessa {
+
+class SdlPads {
+ public:
+  // Starts SDL's controller support; without it the game simply has no controllers. Controllers already
+  // plugged in announce themselves through the event queue like those plugged in later.
+  SdlPads();
+  ~SdlPads();
+
+  SdlPads(const SdlPads&) = delete;
+  SdlPads& operator=(const SdlPads&) = delete;
+
+  // Opens and closes controllers as they come and go.
+  void HandleEvent(const SDL_Event& event);
+
+  // Whether any controller holds the game key, as of the last event pump. SDL leaves controllers
+  // untouched while the window is in the background, as it does the keyboard.
+  bool Held(int virtualKey) const;
+
+ private:
+  bool started_ = false;
+  std::map<SDL_JoystickID, SDL_GameController*> open_;
+};
+
+}  // namespace talvessa

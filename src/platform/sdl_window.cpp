@@ -1,0 +1,97 @@
+#include "platform/sdl_window.h"
+
+#include <array>
+#include <cstring>
+
+#include "platform/window_layout.h"
+
+namespace talvessa {
+
+namespace {
+
+constexpr const char* kCaption = "Talvessa";
+
+// The black bands around the picture: above, below, left and right of it.
+std::array<SDL_Rect, 4> Bands(const PictureLayout& at, int width, int height) {
+  const int below = at.y + at.height;
+  const int right = at.x + at.width;
+  return {{{0, 0, width, at.y},
+           {0, below, width, height - below},
+           {0, at.y, at.x, at.height},
+           {right, at.y, width - right, at.height}}};
+}
+
+}  // namespace
+
+std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
+  // The window is sized in desktop units; on a high-density screen its drawable has more pixels than
+  // that, and the picture is laid out on the drawable.
+  SDL_Rect desktop{0, 0, WindowPicture::kWidth, WindowPicture::kHeight};
+  SDL_GetDisplayUsableBounds(0, &desktop);
+  const int factor = StartingFactor(desktop.w, desktop.h);
+  SDL_Window* window = SDL_CreateWindow(
+      kCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, WindowPicture::kWidth * factor,
+      WindowPicture::kHeight * factor, SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+  SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormat(0, WindowPicture::kWidth, WindowPicture::kHeight, 24,
+                                                      SDL_PIXELFORMAT_RGB24);
+  if (window == nullptr || frame == nullptr || SDL_GetWindowSurface(window) == nullptr) {
+    error = SDL_GetError();
+    if (frame != nullptr) SDL_FreeSurface(frame);
+    if (window != nullptr) SDL_DestroyWindow(window);
+    return nullptr;
+  }
+  SDL_SetWindowMinimumSize(window, WindowPicture::kWidth, WindowPicture::kHeight);
+  SDL_FillRect(frame, nullptr, 0);
+  std::unique_ptr<SdlWindow> opened(new SdlWindow(window, frame));
+  opened->Redraw();
+  return opened;
+}
+
+SdlWindow::~SdlWindow() {
+  if (matched_ != nullptr) SDL_FreeSurface(matched_);
+  SDL_FreeSurface(frame_);
+  SDL_DestroyWindow(window_);
+}
+
+void SdlWindow::Show(const WindowPicture& picture) {
+  for (int y = 0; y < WindowPicture::kHeight; ++y) {
+    const auto row = static_cast<std::ptrdiff_t>(y) * WindowPicture::kWidth * 3;
+    std::memcpy(static_cast<std::uint8_t*>(frame_->pixels) + y * frame_->pitch, picture.rgb.data() + row,
+                WindowPicture::kWidth * 3);
+  }
+  Redraw();
+}
+
+void SdlWindow::Redraw() {
+  // SDL makes the surface anew after a change of size; it always has the drawable's pixel size.
+  SDL_Surface* shown = SDL_GetWindowSurface(window_);
+  if (shown == nullptr || shown->w <= 0 || shown->h <= 0) return;
+  const PictureLayout at = LayOutPicture(shown->w, shown->h);
+  for (const SDL_Rect& band : Bands(at, shown->w, shown->h)) {
+    if (band.w > 0 && band.h > 0) SDL_FillRect(shown, &band, SDL_MapRGB(shown->format, 0, 0, 0));
+  }
+  SDL_Rect place{at.x, at.y, at.width, at.height};
+  if (at.factor == 1) {
+    SDL_BlitSurface(frame_, nullptr, shown, &place);
+  } else {
+    // SDL enlarges by nearest neighbour only between surfaces of one pixel format, so the picture is
+    // first converted to the window's format.
+    if (matched_ == nullptr || matched_->format->format != shown->format->format) {
+      if (matched_ != nullptr) SDL_FreeSurface(matched_);
+      matched_ = SDL_CreateRGBSurfaceWithFormat(0, WindowPicture::kWidth, WindowPicture::kHeight,
+                                                shown->format->BitsPerPixel, shown->format->format);
+      if (matched_ == nullptr) return;
+    }
+    SDL_BlitSurface(frame_, nullptr, matched_, nullptr);
+    SDL_BlitScaled(matched_, nullptr, shown, &place);
+  }
+  SDL_UpdateWindowSurface(window_);
+}
+
+void SdlWindow::ToggleFullscreen() {
+  const bool full = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+  SDL_SetWindowFullscreen(window_, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+  Redraw();
+}
+
+}  // namespace talvessa

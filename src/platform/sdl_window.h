@@ -1,0 +1,38 @@
+// The game's window: the 576 x 448 picture enlarged by the largest whole factor that fits, centred on
+// black, in a window the player may resize or switch to fullscreen.
+#pragma once
+
+#include <SDL.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace talvessa {
+
+class SdlWindow {
+ public:
+  // Opens the window at the largest factor that fits the desktop comfortably. Needs SDL's video started;
+  // gives null and fills `error` when no window can be made.
+  static std::unique_ptr<SdlWindow> Open(std::string& error);
+  ~SdlWindow();
+
+  SdlWindow(const SdlWindow&) = delete;
+  SdlWindow& operator=(const SdlWindow&) = delete;
+
+  void Show(const WindowPicture& picture);
+  // Shows the last picture again: the window was uncovered or changed size.
+  void Redraw();
+  void ToggleFullscreen();
+  bool HasKeyboard() const { return SDL_GetKeyboardFocus() == window_; }
+
+ private:
+  SdlWindow(SDL_Window* window, SDL_Surface* frame) : window_(window), frame_(frame) {}
+
+  SDL_Window* window_;
+  SDL_Surface* frame_;              // the last picture, 576 x 448 RGB
+  SDL_Surface* matched_ = nullptr;  // the same in the window's pixel format, for the enlarging blit
+};
+
+}  // namespace talvessa
