@@ -11,32 +11,12 @@ out=${2:-$(mktemp -d)}
 mkdir -p "$out"
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 
-"$game" &
-pid=$!
-trap 'kill "$pid" 2>/dev/null || true' EXIT
+me=real_window_test
+# shellcheck source=window_driver.sh
+. "$(cd "$(dirname "$0")" && pwd)/window_driver.sh"
 
-fail() { echo "real_window_test: $*" >&2; exit 1; }
-press() { xdotool keydown "$1"; sleep 0.15; xdotool keyup "$1"; }
-# The colour of one pixel of the window as "r,g,b".
-pixel() {
-  import -window "$wid" "$out/now.png"
-  convert "$out/now.png" -format "%[fx:int(255*p{$1,$2}.r+0.5)],%[fx:int(255*p{$1,$2}.g+0.5)],%[fx:int(255*p{$1,$2}.b+0.5)]" info:
-}
-# Waits up to 15 s for pixel (x, y) to turn the given colour, pressing a key now and then if asked.
-await() {
-  local x=$1 y=$2 colour=$3 key=${4:-}
-  for _ in $(seq 1 75); do
-    [ "$(pixel "$x" "$y")" = "$colour" ] && return 0
-    kill -0 "$pid" 2>/dev/null || fail "the game ended early"
-    [ -n "$key" ] && press "$key"
-    sleep 0.2
-  done
-  fail "pixel $x,$y never became $colour (last $(pixel "$x" "$y"))"
-}
-
-wid=$(timeout 30 xdotool search --sync --name '^Talvessa$' | head -n 1) || fail "no window appeared"
-eval "$(xdotool getwindowgeometry --shell "$wid")"
-[ "$WIDTH" = 576 ] && [ "$HEIGHT" = 448 ] || fail "window is ${WIDTH}x${HEIGHT}, not 576x448"
+start_game "$game"
+[ "$(window_size)" = 576x448 ] || fail "window is $(window_size), not 576x448"
 
 await 300 200 255,255,255            # the logo screen starts white
 sleep 1.2
@@ -52,11 +32,5 @@ for key in Left Left space Right space Right Right space; do press "$key"; sleep
 kill -0 "$pid" 2>/dev/null || fail "the game ended during play"
 import -window "$wid" "$out/play.png"
 
-press Escape
-for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "Esc did not end the game"
-trap - EXIT
-status=0
-wait "$pid" || status=$?
-[ "$status" = 0 ] || fail "the game ended with status $status"
+quit_game
 echo "real_window_test: ok"
