@@ -2,6 +2,7 @@
 // (44100 frames a second, 16-bit, stereo), and each test reads it back once the platform is closed.
 // Every test makes its own media, opens the platform, plays for a second or so of wall time and
 // closes it again.
+#include <SDL.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -309,6 +310,67 @@ TEST_F(SdlSoundListening, WithoutADeviceEverythingIsSilentAndHarmless) {
   EXPECT_EQ(platform_->PumpEvents(), PumpResult::Running);
   platform_.reset();
   EXPECT_FALSE(std::filesystem::exists(output())) << "the disk driver was not asked for";
+}
+
+// SDL tells of output devices coming and going through the event queue, as a window event would come.
+void AnnounceDevice(Uint32 type, Uint32 which) {
+  SDL_Event event{};
+  event.adevice.type = type;
+  event.adevice.which = which;
+  event.adevice.iscapture = 0;
+  SDL_PushEvent(&event);
+}
+
+TEST_F(SdlSoundListening, LosingTheDeviceSilencesThePlayAndTheNextDeviceBringsTheTuneBack) {
+  WriteMedia("bg1.mid", OneNoteTune(0.3, 0.6));
+  WriteMedia("se0.wav", ToneWave(0.2, 0.5));
+  ASSERT_NO_FATAL_FAILURE(Open());
+  platform_->OpenMusic(Media("bg1.mid"));
+  platform_->PlayMusic();
+  Run(500);
+  // Another device, never opened, goes away: nothing changes.
+  AnnounceDevice(SDL_AUDIODEVICEREMOVED, 0);
+  Run(300);
+  // Ours goes: the game plays on, the tune playing as far as it can tell, an effect harmless.
+  AnnounceDevice(SDL_AUDIODEVICEREMOVED, 2);
+  Run(50);
+  EXPECT_EQ(platform_->MusicStatus(), MusicMode::Playing);
+  platform_->PlayEffect(Media("se0"));
+  platform_->SeekMusicToStart();
+  Run(300);
+  const auto after = scratch_.path() / "after.raw";
+  setenv("SDL_DISKAUDIOFILE", after.c_str(), 1);
+  AnnounceDevice(SDL_AUDIODEVICEADDED, 0);
+  Run(700);
+  EXPECT_EQ(platform_->MusicStatus(), MusicMode::Playing);
+  const Recording before = Finish();
+  const Recording back(after);
+
+  // The first device heard the tune until it went, 0.8 s in, and nothing after.
+  EXPECT_GT(before.frames(), Frames(0.7));
+  EXPECT_LT(before.frames(), Frames(1.0)) << "the mixer went on with the lost device";
+  EXPECT_LT(before.SoundStart(), Frames(0.2));
+  // The next one hears the tune again from its beginning.
+  ASSERT_GT(back.frames(), Frames(0.5)) << "the returning device was not opened";
+  EXPECT_LT(back.SoundStart(), Frames(0.15));
+  EXPECT_GT(back.Rms(back.SoundStart(), back.SoundStart() + Frames(0.25)), 0.02);
+}
+
+TEST_F(SdlSoundListening, WithNoDeviceAtStartTheSoundComesWithTheFirstDevice) {
+  // The disk device cannot open while its file cannot be written.
+  setenv("SDL_DISKAUDIOFILE", (scratch_.path() / "no such folder" / "out.raw").c_str(), 1);
+  WriteMedia("bg1.mid", OneNoteTune(0.3, 0.6));
+  ASSERT_NO_FATAL_FAILURE(Open());
+  platform_->OpenMusic(Media("bg1.mid"));
+  platform_->PlayMusic();
+  EXPECT_EQ(platform_->MusicStatus(), MusicMode::Playing);
+  Run(200);
+  setenv("SDL_DISKAUDIOFILE", output().c_str(), 1);
+  AnnounceDevice(SDL_AUDIODEVICEADDED, 0);
+  Run(700);
+  const Recording heard = Finish();
+  ASSERT_GT(heard.frames(), Frames(0.5)) << "the device that came was not opened";
+  EXPECT_LT(heard.SoundStart(), Frames(0.15));
 }
 
 // Something broken where an effect or the tune should be.
