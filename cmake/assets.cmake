@@ -1,8 +1,8 @@
-# The sprite sheet and the logo: the generator that draws them from assets/art, and the build step
-# that turns the committed BMP files into byte arrays compiled into the game.
+# The sprite sheet, the logo and the icons: the generator that draws them from assets/art, and the build
+# step that turns the committed BMP files and the large icon into byte arrays compiled into the game.
 #
 # This file is also the embedding script itself, run as
-#   cmake -DOUTPUT=<file.cpp> -DSHEET=<sheet.bmp> -DLOGO=<logo.bmp> -P assets.cmake
+#   cmake -DOUTPUT=<file.cpp> -DSHEET=<sheet.bmp> -DLOGO=<logo.bmp> -DICON=<icon.png> -P assets.cmake
 
 if(CMAKE_SCRIPT_MODE_FILE)
   # One function returning the file's bytes, 24 to a line.
@@ -20,7 +20,9 @@ if(CMAKE_SCRIPT_MODE_FILE)
 
   talvessa_embed_bytes("${SHEET}" SheetBmp sheet_code)
   talvessa_embed_bytes("${LOGO}" LogoBmp logo_code)
-  file(WRITE "${OUTPUT}" "// Made by cmake/assets.cmake from assets/sheet.bmp and assets/logo.bmp; do not edit.
+  talvessa_embed_bytes("${ICON}" IconPng icon_code)
+  file(WRITE "${OUTPUT}" "// Made by cmake/assets.cmake from assets/sheet.bmp, assets/logo.bmp and
+// assets/icons/talvessa-128.png; do not edit.
 #include <cstdint>
 #include <span>
 
@@ -28,33 +30,41 @@ namespace talvessa::embedded {
 
 ${sheet_code}
 ${logo_code}
+${icon_code}
 }  // namespace talvessa::embedded
 ")
   return()
 endif()
 
 # The generator: a library, so the tests can run it in-process, and a command-line tool.
+find_package(PNG REQUIRED)
 add_library(talvessa_make_assets STATIC
   tools/make_assets/art_text.cpp
-  tools/make_assets/pictures.cpp)
+  tools/make_assets/icons.cpp
+  tools/make_assets/pictures.cpp
+  tools/make_assets/png_file.cpp)
 target_include_directories(talvessa_make_assets PUBLIC tools src)
+# Public: the tests read the icons back with libpng.
+target_link_libraries(talvessa_make_assets PUBLIC PNG::PNG)
 
 add_executable(talvessa-make-assets tools/make_assets/make_pictures.cpp)
 target_link_libraries(talvessa-make-assets PRIVATE talvessa_make_assets)
 
-# `cmake --build <dir> --target assets` redraws the committed BMP files from the text sources.
+# `cmake --build <dir> --target assets` redraws the committed BMP and PNG files from the text sources.
 add_custom_target(assets
   COMMAND talvessa-make-assets ${PROJECT_SOURCE_DIR}/assets/art ${PROJECT_SOURCE_DIR}/assets
-  COMMENT "Drawing assets/sheet.bmp and assets/logo.bmp from assets/art"
+  COMMENT "Drawing assets/sheet.bmp, assets/logo.bmp and assets/icons/*.png from assets/art"
   VERBATIM)
 
 set(TALVESSA_EMBEDDED_PICTURES ${CMAKE_CURRENT_BINARY_DIR}/generated/embedded_pictures.cpp)
+set(TALVESSA_WINDOW_ICON ${PROJECT_SOURCE_DIR}/assets/icons/talvessa-128.png)
 add_custom_command(
   OUTPUT ${TALVESSA_EMBEDDED_PICTURES}
   COMMAND ${CMAKE_COMMAND} -DOUTPUT=${TALVESSA_EMBEDDED_PICTURES}
           -DSHEET=${PROJECT_SOURCE_DIR}/assets/sheet.bmp -DLOGO=${PROJECT_SOURCE_DIR}/assets/logo.bmp
-          -P ${CMAKE_CURRENT_LIST_FILE}
-  DEPENDS ${PROJECT_SOURCE_DIR}/assets/sheet.bmp ${PROJECT_SOURCE_DIR}/assets/logo.bmp ${CMAKE_CURRENT_LIST_FILE}
-  COMMENT "Embedding the sprite sheet and the logo"
+          -DICON=${TALVESSA_WINDOW_ICON} -P ${CMAKE_CURRENT_LIST_FILE}
+  DEPENDS ${PROJECT_SOURCE_DIR}/assets/sheet.bmp ${PROJECT_SOURCE_DIR}/assets/logo.bmp ${TALVESSA_WINDOW_ICON}
+          ${CMAKE_CURRENT_LIST_FILE}
+  COMMENT "Embedding the sprite sheet, the logo and the window icon"
   VERBATIM)
 target_sources(talvessa_core PRIVATE ${TALVESSA_EMBEDDED_PICTURES})

@@ -1,4 +1,5 @@
-// Rebuilds assets/sheet.bmp and assets/logo.bmp from the text sources in assets/art.
+// Rebuilds assets/sheet.bmp, assets/logo.bmp and the icons in assets/icons from the text sources in
+// assets/art.
 //   talvessa-make-assets <art folder> <output folder>
 #include <cstdio>
 #include <exception>

@@ -159,10 +159,11 @@ Pictures BuildPictures(const std::filesystem::path& artDir) {
     }
   }
   return {EncodeBmp(sheetCanvas.width, sheetCanvas.height, sheetCanvas.rgb),
-          EncodeBmp(logoCanvas.width, logoCanvas.height, logoCanvas.rgb)};
+          EncodeBmp(logoCanvas.width, logoCanvas.height, logoCanvas.rgb), BuildIcons(artDir, palette)};
 }
 
 void WritePictures(const Pictures& pictures, const std::filesystem::path& outDir) {
+  std::filesystem::create_directories(outDir / "icons");
   auto write = [&](const char* name, const std::vector<std::uint8_t>& bytes) {
     const std::filesystem::path file = outDir / name;
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
@@ -171,6 +172,8 @@ void WritePictures(const Pictures& pictures, const std::filesystem::path& outDir
   };
   write("sheet.bmp", pictures.sheetBmp);
   write("logo.bmp", pictures.logoBmp);
+  write("icons/talvessa-32.png", pictures.icons.small);
+  write("icons/talvessa-128.png", pictures.icons.large);
 }
 
 }  // namespace talvessa::art

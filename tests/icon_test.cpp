@@ -1,0 +1,271 @@
+// The game's icon: the committed PNG files against their text sources, what the pictures must be to serve
+// a desktop and a window, the built-in copy, and the PNG writer read back through libpng.
+#include <gtest/gtest.h>
+#include <png.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "make_assets/art_text.h"
+#include "make_assets/pictures.h"
+#include "make_assets/png_file.h"
+
+namespace talvessa::embedded {
+std::span<const std::uint8_t> IconPng();
+}
+
+namespace talvessa {
+namespace {
+
+const std::filesystem::path kAssets = std::filesystem::path(TALVESSA_SOURCE_DIR) / "assets";
+
+std::vector<std::uint8_t> ReadFile(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct Rgba {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> pixels;
+  const std::uint8_t* At(int x, int y) const {
+    return &pixels[(static_cast<std::size_t>(y) * width + x) * 4];
+  }
+  bool Opaque(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height && At(x, y)[3] != 0; }
+};
+
+// Read back with libpng's own reader, so the writer is judged by an independent decoder.
+Rgba DecodePng(const std::vector<std::uint8_t>& bytes) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) {
+    ADD_FAILURE() << image.message;
+    return {};
+  }
+  image.format = PNG_FORMAT_RGBA;
+  Rgba decoded{static_cast<int>(image.width), static_cast<int>(image.height),
+               std::vector<std::uint8_t>(PNG_IMAGE_SIZE(image))};
+  if (!png_image_finish_read(&image, nullptr, decoded.pixels.data(), 0, nullptr)) {
+    ADD_FAILURE() << image.message;
+    png_image_free(&image);
+    return {};
+  }
+  return decoded;
+}
+
+struct IconFile {
+  const char* png;
+  const char* grid;
+  int gridSize;
+  int scale;  // pixels of the PNG for one character of the grid
+};
+constexpr IconFile kIcons[] = {{"talvessa-32.png", "icon32.txt", 32, 1},
+                               {"talvessa-128.png", "icon64.txt", 64, 2}};
+
+const art::Palette& GamePalette() {
+  static const art::Palette palette = art::Palette::Read(kAssets / "art" / "palette.txt");
+  return palette;
+}
+
+TEST(IconGenerator, ReproducesTheCommittedFilesByteForByte) {
+  const art::Pictures built = art::BuildPictures(kAssets / "art");
+  EXPECT_TRUE(built.icons.small == ReadFile(kAssets / "icons" / "talvessa-32.png")) << "rebuild the assets";
+  EXPECT_TRUE(built.icons.large == ReadFile(kAssets / "icons" / "talvessa-128.png")) << "rebuild the assets";
+}
+
+TEST(IconGenerator, WritesTheIconsIntoTheirOwnFolder) {
+  const std::filesystem::path out =
+      std::filesystem::path(::testing::TempDir()) / ("talvessa_icons_" + std::to_string(getpid()));
+  std::filesystem::remove_all(out);
+  std::filesystem::create_directories(out);
+  const art::Pictures built = art::BuildPictures(kAssets / "art");
+  art::WritePictures(built, out);
+  EXPECT_TRUE(ReadFile(out / "icons" / "talvessa-32.png") == built.icons.small);
+  EXPECT_TRUE(ReadFile(out / "icons" / "talvessa-128.png") == built.icons.large);
+  std::filesystem::remove_all(out);
+}
+
+TEST(IconFiles, AreRgbaWithOnlyTheChunksThatKeepThemReproducible) {
+  for (const IconFile& icon : kIcons) {
+    SCOPED_TRACE(icon.png);
+    const std::vector<std::uint8_t> b = ReadFile(kAssets / "icons" / icon.png);
+    ASSERT_GT(b.size(), 33u);
+    auto u32 = [&](std::size_t at) {
+      return std::uint32_t{b[at]} << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3];
+    };
+    const std::uint32_t size = static_cast<std::uint32_t>(icon.gridSize * icon.scale);
+    EXPECT_EQ(u32(16), size);  // IHDR width and height
+    EXPECT_EQ(u32(20), size);
+    EXPECT_EQ(b[24], 8);  // bits a channel
+    EXPECT_EQ(b[25], 6);  // red, green, blue and alpha
+
+    std::vector<std::string> chunks;
+    for (std::size_t at = 8; at + 12 <= b.size(); at += 12 + u32(at)) {
+      chunks.emplace_back(b.begin() + static_cast<std::ptrdiff_t>(at + 4),
+                          b.begin() + static_cast<std::ptrdiff_t>(at + 8));
+    }
+    chunks.erase(std::unique(chunks.begin(), chunks.end()), chunks.end());
+    EXPECT_EQ(chunks, (std::vector<std::string>{"IHDR", "IDAT", "IEND"}));
+  }
+}
+
+TEST(IconFiles, ShowTheirGridsPixelForPixel) {
+  for (const IconFile& icon : kIcons) {
+    SCOPED_TRACE(icon.png);
+    const Rgba png = DecodePng(ReadFile(kAssets / "icons" / icon.png));
+    const art::Grid grid =
+        art::ReadGrid(kAssets / "art" / icon.grid, GamePalette(), icon.gridSize, icon.gridSize);
+    ASSERT_EQ(png.width, icon.gridSize * icon.scale);
+    ASSERT_EQ(png.height, icon.gridSize * icon.scale);
+    for (int y = 0; y < png.height; ++y) {
+      for (int x = 0; x < png.width; ++x) {
+        const char c = grid.At(x / icon.scale, y / icon.scale);
+        const std::uint8_t* p = png.At(x, y);
+        const std::vector<std::uint8_t> got(p, p + 4);
+        if (GamePalette().IsTransparent(c)) {
+          ASSERT_EQ(got, (std::vector<std::uint8_t>{0, 0, 0, 0})) << x << "," << y;
+        } else {
+          const art::Rgb24 rgb = GamePalette().Colour(c);
+          ASSERT_EQ(got, (std::vector<std::uint8_t>{rgb[0], rgb[1], rgb[2], 255})) << x << "," << y;
+        }
+      }
+    }
+  }
+}
+
+TEST(IconFiles, AreOpaqueDarkOutlinedFlagsOnTransparentGround) {
+  for (const IconFile& icon : kIcons) {
+    SCOPED_TRACE(icon.png);
+    const Rgba png = DecodePng(ReadFile(kAssets / "icons" / icon.png));
+    ASSERT_GT(png.width, 0);
+    const int last = png.width - 1;
+    EXPECT_FALSE(png.Opaque(0, 0) || png.Opaque(last, 0) || png.Opaque(0, last) || png.Opaque(last, last));
+
+    int opaque = 0, cloth = 0, disc = 0, pole = 0;
+    const art::Rgb24 red = GamePalette().Colour('D'), yellow = GamePalette().Colour('Y');
+    for (int y = 0; y < png.height; ++y) {
+      for (int x = 0; x < png.width; ++x) {
+        const std::uint8_t* p = png.At(x, y);
+        ASSERT_TRUE(p[3] == 0 || p[3] == 255) << "half-transparent at " << x << "," << y;
+        if (p[3] == 0) continue;
+        ++opaque;
+        const art::Rgb24 rgb{p[0], p[1], p[2]};
+        cloth += std::min({p[0], p[1], p[2]}) >= 190;  // white and its shades in the folds
+        disc += rgb == red;
+        pole += rgb == yellow;
+        // The silhouette's rim is dark, so it stands off a light desktop as well as a dark one.
+        const bool rim =
+            !png.Opaque(x - 1, y) || !png.Opaque(x + 1, y) || !png.Opaque(x, y - 1) || !png.Opaque(x, y + 1);
+        if (rim) {
+          ASSERT_LE(std::max({p[0], p[1], p[2]}), 48) << "light rim pixel at " << x << "," << y;
+        }
+      }
+    }
+    // Bold: the flag fills much of the square, and each of its parts is a sizeable area.
+    const int area = png.width * png.height;
+    EXPECT_GT(opaque, area * 2 / 5);
+    EXPECT_GT(cloth, area / 5);
+    EXPECT_GT(disc, area / 15);
+    EXPECT_GT(pole, area / 40);
+  }
+}
+
+TEST(IconFiles, TheLargeIconIsTheSmallOneRedrawn) {
+  // Silhouettes compared at 32 x 32: the large icon sampled at every fourth pixel.
+  const Rgba small = DecodePng(ReadFile(kAssets / "icons" / "talvessa-32.png"));
+  const Rgba large = DecodePng(ReadFile(kAssets / "icons" / "talvessa-128.png"));
+  ASSERT_EQ(small.width, 32);
+  ASSERT_EQ(large.width, 128);
+  int differ = 0;
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) differ += small.Opaque(x, y) != large.Opaque(4 * x + 1, 4 * y + 1);
+  EXPECT_LT(differ, 32 * 32 / 10);
+}
+
+TEST(IconEmbedded, IsTheCommittedLargeIcon) {
+  const std::span<const std::uint8_t> embedded = embedded::IconPng();
+  const std::vector<std::uint8_t> committed = ReadFile(kAssets / "icons" / "talvessa-128.png");
+  EXPECT_TRUE(std::equal(embedded.begin(), embedded.end(), committed.begin(), committed.end()));
+}
+
+TEST(IconPngWriter, ReadsBackExactlyAndTheSameEveryTime) {
+  // An odd size and every alpha level, so a wrong row length or channel order shows.
+  constexpr int kW = 5, kH = 3;
+  std::vector<std::uint8_t> rgba(kW * kH * 4);
+  for (std::size_t i = 0; i < rgba.size(); ++i) rgba[i] = static_cast<std::uint8_t>(i * 37 + 11);
+  const std::vector<std::uint8_t> png = art::EncodePng(kW, kH, rgba);
+  EXPECT_EQ(png, art::EncodePng(kW, kH, rgba));
+  const Rgba back = DecodePng(png);
+  EXPECT_EQ(back.width, kW);
+  EXPECT_EQ(back.height, kH);
+  EXPECT_EQ(back.pixels, rgba);
+
+  EXPECT_THROW(art::EncodePng(kW, kH + 1, rgba), std::invalid_argument);
+  EXPECT_THROW(art::EncodePng(0, 0, {}), std::invalid_argument);
+}
+
+// A copy of the art folder whose icon sources a test may spoil.
+class IconSourceErrors : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // One folder per test: ctest runs the cases as parallel processes.
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = std::filesystem::path(::testing::TempDir()) /
+           (std::string("talvessa_icon_art_") + test->name() + "_" + std::to_string(getpid()));
+    std::filesystem::remove_all(dir_);
+    std::filesystem::copy(kAssets / "art", dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  // Replaces line `line` (1-based) of `file` with `text`, or drops it when `text` is null.
+  void EditLine(const char* file, int line, const char* text) {
+    std::ifstream in(dir_ / file);
+    std::vector<std::string> lines;
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    in.close();
+    ASSERT_LE(line, static_cast<int>(lines.size()));
+    if (text == nullptr) {
+      lines.erase(lines.begin() + line - 1);
+    } else {
+      lines[line - 1] = text;
+    }
+    std::ofstream out(dir_ / file, std::ios::trunc);
+    for (const std::string& l : lines) out << l << '\n';
+  }
+  std::string ErrorOf() {
+    try {
+      art::BuildPictures(dir_);
+    } catch (const art::SourceError& e) {
+      return e.what();
+    }
+    return "no error";
+  }
+  std::filesystem::path dir_;
+};
+
+TEST_F(IconSourceErrors, NameTheFileAndLine) {
+  // Both icon files: two comment lines, then the rows of pixels.
+  EditLine("icon32.txt", 7, "....");
+  EXPECT_NE(ErrorOf().find("icon32.txt:7: row is 4 characters wide, the picture is 32"), std::string::npos)
+      << ErrorOf();
+  std::filesystem::copy_file(kAssets / "art" / "icon32.txt", dir_ / "icon32.txt",
+                             std::filesystem::copy_options::overwrite_existing);
+
+  EditLine("icon64.txt", 40, (std::string(63, '.') + "Q").c_str());
+  EXPECT_NE(ErrorOf().find("icon64.txt:40: column 64: 'Q' is not in the palette"), std::string::npos)
+      << ErrorOf();
+  EditLine("icon64.txt", 40, nullptr);
+  EXPECT_NE(ErrorOf().find("icon64.txt:66: only 63 rows"), std::string::npos) << ErrorOf();
+
+  std::filesystem::remove(dir_ / "icon64.txt");
+  EXPECT_NE(ErrorOf().find("icon64.txt: cannot be read"), std::string::npos) << ErrorOf();
+}
+
+}  // namespace
+}  // namespace talvessa
