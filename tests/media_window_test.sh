@@ -4,17 +4,38 @@
 #   good:   the game's own da/ folder; the throws, the start and the tune must be heard.
 #   broken: every media file missing, empty, cut off or garbage, or no da/ folder at all; the game must
 #           play on, and the mix must be pure silence.
-# Usage: media_window_test.sh GAME MEDIA_DIR OUTPUT_DIR good|broken|no-folder
+#   installed: `cmake --install` of GAME's build into such a folder as a prefix, then the game started
+#           through its link in bin/ from a folder holding a broken da/ of its own; it must be heard.
+# Usage: media_window_test.sh GAME MEDIA_DIR OUTPUT_DIR good|broken|no-folder|installed
 set -euo pipefail
 game=$1 media=$2 out=$3 mode=$4
 here=$(cd "$(dirname "$0")" && pwd)
 rm -rf "$out"
 folder="$out/dir with blanks/タルヴェッサ"
 mkdir -p "$folder"
-cp "$game" "$folder/talvessa"
+program="$folder/talvessa"
+[ "$mode" = installed ] || cp "$game" "$program"
 
 case $mode in
   good) cp -r "$media" "$folder/da" ;;
+  installed)
+    cmake --install "$(dirname "$game")" --prefix "$folder" >"$out/install.log"
+    program="$folder/bin/talvessa"
+    for file in libexec/talvessa/talvessa libexec/talvessa/da/se0.wav libexec/talvessa/da/bg1.mid \
+                share/applications/talvessa.desktop; do
+      [ -s "$folder/$file" ] || { echo "media_window_test: $file was not installed" >&2; exit 1; }
+    done
+    desktop-file-validate "$folder/share/applications/talvessa.desktop"
+    for size in 32 128; do
+      [ "$(identify -format %wx%h "$folder/share/icons/hicolor/${size}x${size}/apps/talvessa.png")" = "${size}x${size}" ] ||
+        { echo "media_window_test: no ${size}x${size} icon" >&2; exit 1; }
+    done
+    # The game must take its sounds from beside itself, not from where it is started.
+    mkdir -p "$out/elsewhere/da"
+    for name in se0 se1 se2 se3 se4 se5 se6 se7 se8; do : >"$out/elsewhere/da/$name.wav"; done
+    : >"$out/elsewhere/da/bg1.mid"
+    cd "$out/elsewhere"
+    ;;
   no-folder) ;;
   broken)
     mkdir "$folder/da"
@@ -29,14 +50,14 @@ case $mode in
 esac
 
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$out/mix.raw"
-"$here/real_window_test.sh" "$folder/talvessa" "$out/shots"
+"$here/real_window_test.sh" "$program" "$out/shots"
 
 [ -s "$out/mix.raw" ] || { echo "media_window_test: no sound was recorded" >&2; exit 1; }
 stats=$(sox -t raw -r 44100 -e signed -b 16 -c 2 "$out/mix.raw" -n stats 2>&1)
 rms=$(awk '/^RMS lev dB/ {print $4}' <<<"$stats")
 peak=$(awk '/^Pk lev dB/ {print $4}' <<<"$stats")
 echo "media_window_test: $mode: RMS $rms dB, peak $peak dB over $(awk '/^Length s/ {print $3}' <<<"$stats") s"
-if [ "$mode" = good ]; then
+if [ "$mode" = good ] || [ "$mode" = installed ]; then
   awk -v r="$rms" 'BEGIN { exit !(r != "-inf" && r > -45) }' || { echo "media_window_test: too quiet" >&2; exit 1; }
 else
   [ "$peak" = -inf ] || { echo "media_window_test: broken media made a sound" >&2; exit 1; }

@@ -1,11 +1,19 @@
 #include "platform/sdl_window.h"
 
+#include <SDL_image.h>
+
 #include <array>
+#include <cstdint>
 #include <cstring>
+#include <span>
 
 #include "platform/window_layout.h"
 
 namespace talvessa {
+
+namespace embedded {
+std::span<const std::uint8_t> IconPng();
+}  // namespace embedded
 
 namespace {
 
@@ -19,6 +27,15 @@ std::array<SDL_Rect, 4> Bands(const PictureLayout& at, int width, int height) {
            {0, below, width, height - below},
            {0, at.y, at.x, at.height},
            {right, at.y, width - right, at.height}}};
+}
+
+// The flag icon for the title bar and the task switcher; a window without it still works.
+void SetIcon(SDL_Window* window) {
+  const std::span<const std::uint8_t> png = embedded::IconPng();
+  SDL_Surface* icon = IMG_Load_RW(SDL_RWFromConstMem(png.data(), static_cast<int>(png.size())), 1);
+  if (icon == nullptr) return;
+  SDL_SetWindowIcon(window, icon);
+  SDL_FreeSurface(icon);
 }
 
 }  // namespace
@@ -41,6 +58,7 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
     return nullptr;
   }
   SDL_SetWindowMinimumSize(window, WindowPicture::kWidth, WindowPicture::kHeight);
+  SetIcon(window);
   SDL_FillRect(frame, nullptr, 0);
   std::unique_ptr<SdlWindow> opened(new SdlWindow(window, frame));
   opened->Redraw();
