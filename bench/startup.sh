@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Start-up time and peak memory of the release build in a real window under Xvfb.
+# Start-up time and peak memory of the release build in a real window under Xvfb (SCREEN as in pacing.sh).
 #  - start-up: from launching the process to the logo's first picture (ten launches of startup_probe,
 #    which runs the game's own start-up and stops at that picture); goal 150 ms.
 #  - memory: the game itself played for two minutes (skip the logo, start, throw a banknote every
@@ -11,7 +11,7 @@ cmake --preset release >/dev/null
 cmake --build --preset release >/dev/null
 seconds=${1:-120}
 
-xvfb-run -a -s "-screen 0 1024x768x24" bash -s "$seconds" <<'INNER'
+xvfb-run -a -s "-screen 0 ${SCREEN:-1024x768x24}" bash -s "$seconds" <<'INNER'
 set -euo pipefail
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 seconds=$1

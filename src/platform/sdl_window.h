@@ -26,6 +26,7 @@ class SdlWindow {
   void Redraw();
   void ToggleFullscreen();
   bool HasKeyboard() const { return SDL_GetKeyboardFocus() == window_; }
+  SDL_Window* handle() const { return window_; }
 
  private:
   SdlWindow(SDL_Window* window, SDL_Surface* frame) : window_(window), frame_(frame) {}
