@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "make_assets/art_text.h"
 #include "make_assets/pictures.h"
 #include "make_assets/png_file.h"
 
@@ -209,62 +208,6 @@ TEST(IconPngWriter, ReadsBackExactlyAndTheSameEveryTime) {
 
   EXPECT_THROW(art::EncodePng(kW, kH + 1, rgba), std::invalid_argument);
   EXPECT_THROW(art::EncodePng(0, 0, {}), std::invalid_argument);
-}
-
-// A copy of the art folder whose icon sources a test may spoil.
-class IconSourceErrors : public ::testing::Test {
- protected:
-  void SetUp() override {
-    // One folder per test: ctest runs the cases as parallel processes.
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = std::filesystem::path(::testing::TempDir()) /
-           (std::string("talvessa_icon_art_") + test->name() + "_" + std::to_string(getpid()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::copy(kAssets / "art", dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  // Replaces line `line` (1-based) of `file` with `text`, or drops it when `text` is null.
-  void EditLine(const char* file, int line, const char* text) {
-    std::ifstream in(dir_ / file);
-    std::vector<std::string> lines;
-    for (std::string l; std::getline(in, l);) lines.push_back(l);
-    in.close();
-    ASSERT_LE(line, static_cast<int>(lines.size()));
-    if (text == nullptr) {
-      lines.erase(lines.begin() + line - 1);
-    } else {
-      lines[line - 1] = text;
-    }
-    std::ofstream out(dir_ / file, std::ios::trunc);
-    for (const std::string& l : lines) out << l << '\n';
-  }
-  std::string ErrorOf() {
-    try {
-      art::BuildPictures(dir_);
-    } catch (const art::SourceError& e) {
-      return e.what();
-    }
-    return "no error";
-  }
-  std::filesystem::path dir_;
-};
-
-TEST_F(IconSourceErrors, NameTheFileAndLine) {
-  // Both icon files: two comment lines, then the rows of pixels.
-  EditLine("icon32.txt", 7, "....");
-  EXPECT_NE(ErrorOf().find("icon32.txt:7: row is 4 characters wide, the picture is 32"), std::string::npos)
-      << ErrorOf();
-  std::filesystem::copy_file(kAssets / "art" / "icon32.txt", dir_ / "icon32.txt",
-                             std::filesystem::copy_options::overwrite_existing);
-
-  EditLine("icon64.txt", 40, (std::string(63, '.') + "Q").c_str());
-  EXPECT_NE(ErrorOf().find("icon64.txt:40: column 64: 'Q' is not in the palette"), std::string::npos)
-      << ErrorOf();
-  EditLine("icon64.txt", 40, nullptr);
-  EXPECT_NE(ErrorOf().find("icon64.txt:66: only 63 rows"), std::string::npos) << ErrorOf();
-
-  std::filesystem::remove(dir_ / "icon64.txt");
-  EXPECT_NE(ErrorOf().find("icon64.txt: cannot be read"), std::string::npos) << ErrorOf();
 }
 
 }  // namespace

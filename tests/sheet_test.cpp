@@ -170,6 +170,24 @@ TEST_F(PicturesSourceErrors, PaletteFaults) {
       << ErrorOf();
 }
 
+TEST_F(PicturesSourceErrors, IconFaultsNameTheFileAndLine) {
+  // Both icon files: two comment lines, then the rows of pixels.
+  EditLine("icon32.txt", 7, "....");
+  EXPECT_NE(ErrorOf().find("icon32.txt:7: row is 4 characters wide, the picture is 32"), std::string::npos)
+      << ErrorOf();
+  std::filesystem::copy_file(kAssets / "art" / "icon32.txt", dir_ / "icon32.txt",
+                             std::filesystem::copy_options::overwrite_existing);
+
+  EditLine("icon64.txt", 40, (std::string(63, '.') + "Q").c_str());
+  EXPECT_NE(ErrorOf().find("icon64.txt:40: column 64: 'Q' is not in the palette"), std::string::npos)
+      << ErrorOf();
+  EditLine("icon64.txt", 40, nullptr);
+  EXPECT_NE(ErrorOf().find("icon64.txt:66: only 63 rows"), std::string::npos) << ErrorOf();
+
+  std::filesystem::remove(dir_ / "icon64.txt");
+  EXPECT_NE(ErrorOf().find("icon64.txt: cannot be read"), std::string::npos) << ErrorOf();
+}
+
 TEST(SheetFiles, SizesAndHeaders) {
   struct Expect {
     const char* file;
