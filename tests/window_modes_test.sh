@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The window on a full-HD desktop with a window manager (run under Xvfb): it opens at twice the picture's
-# size with every pixel a sharp 2 x 2 block; Alt+Enter goes fullscreen without pausing play, Enter alone
+# size with every pixel a sharp 2 x 2 block and the flag icon; Alt+Enter goes fullscreen without pausing play, Enter alone
 # still pauses, F11 comes back; a window dragged to another size keeps the picture whole and centred on
 # black. Screenshots are left in OUTPUT_DIR (play-2x.png is the one shown in the README).
 # Usage: window_modes_test.sh GAME OUTPUT_DIR   (needs a 1920x1080 screen)
@@ -38,6 +38,8 @@ expect_field_at() {
 start_game "$game"
 trap 'kill "$pid" "$wm" 2>/dev/null || true' EXIT
 [ "$(window_size)" = 1152x896 ] || fail "window opened at $(window_size), not 1152x896 (2x)"
+# The flag icon, 128 x 128, for the title bar and the task switcher.
+xprop -id "$wid" _NET_WM_ICON | grep -q 'Icon (128 x 128)' || fail "the window has no 128x128 icon"
 
 await 600 400 255,255,255            # the logo screen starts white
 await 600 400 0,0,0 space            # Space skips it
