@@ -30,8 +30,8 @@ void BM_ShowPicture(benchmark::State& state) {
   WindowPicture picture;
   for (std::size_t i = 0; i < picture.rgb.size(); ++i) picture.rgb[i] = static_cast<std::uint8_t>(i * 7);
   for (auto _ : state) window->Show(picture);
-  state.counters["Mpixel/s"] = benchmark::Counter(static_cast<double>(width) * height * state.iterations() / 1e6,
-                                                  benchmark::Counter::kIsRate);
+  state.counters["Mpixel/s"] = benchmark::Counter(
+      static_cast<double>(width) * height * state.iterations() / 1e6, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ShowPicture)->DenseRange(1, 4)->Unit(benchmark::kMicrosecond);
 

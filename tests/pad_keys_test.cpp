@@ -1,14 +1,15 @@
 // What a controller's buttons and stick stand for among the game's keys.
+#include "platform/pad_keys.h"
+
 #include <gtest/gtest.h>
 
-#include "platform/pad_keys.h"
 #include "platform/platform.h"
 
 namespace talvessa {
 namespace {
 
-constexpr int kGameKeys[] = {vk::Enter,  vk::Escape, vk::Space, vk::Left,  vk::Right, vk::B,     vk::N,
-                             vk::V,      vk::X,      vk::Z,     vk::Comma, vk::Period, vk::Slash};
+constexpr int kGameKeys[] = {vk::Enter, vk::Escape, vk::Space, vk::Left,  vk::Right,  vk::B,    vk::N,
+                             vk::V,     vk::X,      vk::Z,     vk::Comma, vk::Period, vk::Slash};
 
 // The game keys the controller holds, in table order.
 std::vector<int> HeldKeys(const PadState& pad) {

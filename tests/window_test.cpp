@@ -9,24 +9,22 @@ namespace talvessa {
 namespace {
 
 struct LayoutCase {
-  int width, height;      // the drawable
-  int factor, x, y;       // where the picture goes
+  int width, height;  // the drawable
+  int factor, x, y;   // where the picture goes
 };
 
 TEST(WindowLayout, LargestWholeFactorCentredOnBlack) {
   const LayoutCase cases[] = {
-      {576, 448, 1, 0, 0},          // the picture's own size
-      {1152, 896, 2, 0, 0},         // exactly twice
-      {1151, 896, 1, 287, 224},     // one pixel short of twice
-      {1152, 895, 1, 288, 223},
-      {1500, 1000, 2, 174, 52},     // a window dragged larger
-      {1920, 1080, 2, 384, 92},     // full HD: the height decides
-      {2560, 1440, 3, 416, 48},
-      {3840, 2160, 4, 768, 184},    // 4K
-      {3840, 1000, 2, 1344, 52},    // very wide
-      {700, 2000, 1, 62, 776},      // very tall
-      {2304, 1792, 4, 0, 0},        // a 2x window on a screen of twice the pixel density
-      {1729, 1345, 3, 0, 0},        // odd leftovers: the extra pixel goes right and below
+      {576, 448, 1, 0, 0},                                   // the picture's own size
+      {1152, 896, 2, 0, 0},                                  // exactly twice
+      {1151, 896, 1, 287, 224},                              // one pixel short of twice
+      {1152, 895, 1, 288, 223},  {1500, 1000, 2, 174, 52},   // a window dragged larger
+      {1920, 1080, 2, 384, 92},                              // full HD: the height decides
+      {2560, 1440, 3, 416, 48},  {3840, 2160, 4, 768, 184},  // 4K
+      {3840, 1000, 2, 1344, 52},                             // very wide
+      {700, 2000, 1, 62, 776},                               // very tall
+      {2304, 1792, 4, 0, 0},  // a 2x window on a screen of twice the pixel density
+      {1729, 1345, 3, 0, 0},  // odd leftovers: the extra pixel goes right and below
   };
   for (const LayoutCase& c : cases) {
     SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
@@ -60,17 +58,17 @@ TEST(WindowLayout, OpensAtTheLargestFactorWithinMostOfTheDesktopHeight) {
     int width, height, factor;
   };
   const Desktop desktops[] = {
-      {1024, 768, 1},    // 2x would be 896 high
+      {1024, 768, 1},  // 2x would be 896 high
       {1366, 768, 1},
-      {1920, 1080, 2},   // 896 is 83 % of 1080
-      {1920, 1055, 2},   // 85 % of 1055 is 896.75: 2x fits
-      {1920, 1054, 1},   // 85 % of 1054 is 895.9: it does not
-      {2560, 1440, 2},   // 1344 would be 93 %
+      {1920, 1080, 2},  // 896 is 83 % of 1080
+      {1920, 1055, 2},  // 85 % of 1055 is 896.75: 2x fits
+      {1920, 1054, 1},  // 85 % of 1054 is 895.9: it does not
+      {2560, 1440, 2},  // 1344 would be 93 %
       {2560, 1600, 3},
       {3840, 2160, 4},
-      {1000, 3000, 1},   // a portrait screen: the width decides
-      {640, 480, 1},     // smaller than the picture: still 1x
-      {0, 0, 1},         // nothing known of the desktop
+      {1000, 3000, 1},            // a portrait screen: the width decides
+      {640, 480, 1},              // smaller than the picture: still 1x
+      {0, 0, 1},                  // nothing known of the desktop
       {100000, 2147483647, 173},  // no overflow on absurd figures
   };
   for (const Desktop& d : desktops) {

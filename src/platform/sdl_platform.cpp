@@ -1,5 +1,5 @@
-// The real backend: one SDL window showing the game's picture, the keyboard as SDL sees it for our
-// window, and the sound of sdl_sound.h.
+// The real backend: the window of sdl_window.h, the keyboard as SDL sees it for our window together with
+// the controllers of sdl_pads.h, and the sound of sdl_sound.h.
 #include <SDL.h>
 #include <sys/prctl.h>
 
@@ -8,8 +8,8 @@
 #include <utility>
 
 #include "platform/platform.h"
-#include "platform/sdl_platform_options.h"
 #include "platform/sdl_pads.h"
+#include "platform/sdl_platform_options.h"
 #include "platform/sdl_sound.h"
 #include "platform/sdl_window.h"
 #include "platform/window_keys.h"
@@ -98,15 +98,17 @@ class SdlPlatform final : public Platform {
           }
           break;
         case SDL_KEYDOWN:
-          if (windowKeys_.Pressed(WindowKeyOf(event.key.keysym.scancode), (event.key.keysym.mod & KMOD_ALT) != 0,
-                                  event.key.repeat != 0)) {
+          if (windowKeys_.Pressed(WindowKeyOf(event.key.keysym.scancode),
+                                  (event.key.keysym.mod & KMOD_ALT) != 0, event.key.repeat != 0)) {
             window_->ToggleFullscreen();
           }
           break;
         case SDL_KEYUP: windowKeys_.Released(WindowKeyOf(event.key.keysym.scancode)); break;
         case SDL_AUDIODEVICEADDED:
         case SDL_AUDIODEVICEREMOVED:
-          if (sound_ && event.adevice.iscapture == 0) sound_->DeviceEvent(event.type == SDL_AUDIODEVICEADDED, event.adevice.which);
+          if (sound_ && event.adevice.iscapture == 0) {
+            sound_->DeviceEvent(event.type == SDL_AUDIODEVICEADDED, event.adevice.which);
+          }
           break;
         default: pads_->HandleEvent(event); break;
       }

@@ -46,9 +46,9 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
   SDL_Rect desktop{0, 0, WindowPicture::kWidth, WindowPicture::kHeight};
   SDL_GetDisplayUsableBounds(0, &desktop);
   const int factor = StartingFactor(desktop.w, desktop.h);
-  SDL_Window* window = SDL_CreateWindow(
-      kCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, WindowPicture::kWidth * factor,
-      WindowPicture::kHeight * factor, SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+  SDL_Window* window = SDL_CreateWindow(kCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                        WindowPicture::kWidth * factor, WindowPicture::kHeight * factor,
+                                        SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
   SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormat(0, WindowPicture::kWidth, WindowPicture::kHeight, 24,
                                                       SDL_PIXELFORMAT_RGB24);
   if (window == nullptr || frame == nullptr || SDL_GetWindowSurface(window) == nullptr) {

@@ -28,7 +28,9 @@ class VirtualPad {
   void Button(SDL_GameControllerButton button, bool down) {
     SDL_JoystickSetVirtualButton(joystick_, button, down ? 1 : 0);
   }
-  void StickX(int x) { SDL_JoystickSetVirtualAxis(joystick_, SDL_CONTROLLER_AXIS_LEFTX, static_cast<Sint16>(x)); }
+  void StickX(int x) {
+    SDL_JoystickSetVirtualAxis(joystick_, SDL_CONTROLLER_AXIS_LEFTX, static_cast<Sint16>(x));
+  }
   void Unplug() {
     if (joystick_ == nullptr) return;
     // Device indices shift as others are unplugged; the instance id stays.
@@ -89,10 +91,14 @@ TEST_F(Controllers, EachControlGivesItsCommand) {
     SDL_GameControllerButton button;
     std::int16_t command;
   } controls[] = {
-      {SDL_CONTROLLER_BUTTON_DPAD_LEFT, command::StepLeft}, {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, command::StepRight},
-      {SDL_CONTROLLER_BUTTON_A, command::Throw},            {SDL_CONTROLLER_BUTTON_B, command::Van},
-      {SDL_CONTROLLER_BUTTON_X, command::Van},              {SDL_CONTROLLER_BUTTON_START, command::Pause},
-      {SDL_CONTROLLER_BUTTON_Y, command::None},             {SDL_CONTROLLER_BUTTON_BACK, command::None},
+      {SDL_CONTROLLER_BUTTON_DPAD_LEFT, command::StepLeft},
+      {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, command::StepRight},
+      {SDL_CONTROLLER_BUTTON_A, command::Throw},
+      {SDL_CONTROLLER_BUTTON_B, command::Van},
+      {SDL_CONTROLLER_BUTTON_X, command::Van},
+      {SDL_CONTROLLER_BUTTON_START, command::Pause},
+      {SDL_CONTROLLER_BUTTON_Y, command::None},
+      {SDL_CONTROLLER_BUTTON_BACK, command::None},
       {SDL_CONTROLLER_BUTTON_GUIDE, command::None},
   };
   for (const auto& control : controls) {
