@@ -109,6 +109,8 @@ void SdlWindow::Redraw() {
 void SdlWindow::ToggleFullscreen() {
   const bool full = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
   SDL_SetWindowFullscreen(window_, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+  // The game has no use for the mouse; fullscreen, its pointer would only sit over the picture.
+  SDL_ShowCursor(full ? SDL_ENABLE : SDL_DISABLE);
   Redraw();
 }
 
