@@ -99,6 +99,8 @@ void SdlWindow::Redraw() {
       matched_ = SDL_CreateRGBSurfaceWithFormat(0, WindowPicture::kWidth, WindowPicture::kHeight,
                                                 shown->format->BitsPerPixel, shown->format->format);
       if (matched_ == nullptr) return;
+      // A format with alpha would otherwise blend, off SDL's fast enlarging path.
+      SDL_SetSurfaceBlendMode(matched_, SDL_BLENDMODE_NONE);
     }
     SDL_BlitSurface(frame_, nullptr, matched_, nullptr);
     SDL_BlitScaled(matched_, nullptr, shown, &place);
