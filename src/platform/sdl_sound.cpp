@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+
 #include "platform/sdl_sound_media.h"
 
 namespace talvessa {
@@ -10,6 +12,9 @@ namespace {
 
 // The one channel all effects share, so that a new one cuts the last.
 constexpr int kEffectChannel = 0;
+
+constexpr std::uint64_t kFirstSeekGapMs = 1000;
+constexpr std::uint64_t kLastSeekGapMs = 32000;
 
 }  // namespace
 
@@ -49,13 +54,29 @@ void SdlSound::CloseDevice() {
 }
 
 void SdlSound::DeviceEvent(bool added, std::uint32_t which) {
-  if (!added) {
-    // Removals of devices never opened come with `which` 0; any other output removal is the one
-    // device the mixer opened.
-    if (which != 0) CloseDevice();
+  if (added) {
+    TakeNewDevice();
     return;
   }
+  // Removals of devices never opened come with `which` 0; any other output removal is the one device
+  // the mixer opened.
+  if (which == 0 || !device_) return;
+  CloseDevice();
+  lost_ = true;
+  seekGapMs_ = kFirstSeekGapMs;
+  nextSeekMs_ = SDL_GetTicks64() + seekGapMs_;
+}
+
+void SdlSound::SeekLostDevice() {
+  if (!lost_ || device_ || SDL_GetTicks64() < nextSeekMs_) return;
+  seekGapMs_ = std::min(seekGapMs_ * 2, kLastSeekGapMs);
+  nextSeekMs_ = SDL_GetTicks64() + seekGapMs_;
+  TakeNewDevice();
+}
+
+void SdlSound::TakeNewDevice() {
   if (device_ || !OpenDevice()) return;
+  lost_ = false;
   if (!tuneBytes_.empty()) LoadMusic();
   if (music_ != nullptr && musicPlaying_) Mix_PlayMusic(music_, -1);
 }

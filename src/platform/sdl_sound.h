@@ -43,12 +43,17 @@ class SdlSound {
   // gives it). Losing ours closes the mixer; a device coming while we have none is opened, and the
   // tune, if one was playing, starts again from its beginning.
   void DeviceEvent(bool added, std::uint32_t which);
+  // After a loss, also looks for a device now and then by itself (after 1 s, then 2, 4, … up to 32 s
+  // apart): a sound server that comes back announces no new device. Called on every event pump.
+  void SeekLostDevice();
 
  private:
   explicit SdlSound(std::string soundFont) : soundFont_(std::move(soundFont)) {}
 
   bool OpenDevice();
   void CloseDevice();
+  // Opens a device while there is none, and plays on with it.
+  void TakeNewDevice();
   // Hands the kept tune to the mixer; forgets the tune when the mixer refuses it.
   void LoadMusic();
 
@@ -59,6 +64,10 @@ class SdlSound {
 
   std::string soundFont_;
   bool device_ = false;
+  // Since losing a device: when to look for one next, and the wait after that.
+  bool lost_ = false;
+  std::uint64_t nextSeekMs_ = 0;
+  std::uint64_t seekGapMs_ = 0;
   // The game asked for the tune to play and has not stopped it; kept while there is no device.
   bool musicPlaying_ = false;
   // Every effect asked for, by path; null for one that would not load, so that it is not read again.

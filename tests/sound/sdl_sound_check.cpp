@@ -356,6 +356,26 @@ TEST_F(SdlSoundListening, LosingTheDeviceSilencesThePlayAndTheNextDeviceBringsTh
   EXPECT_GT(back.Rms(back.SoundStart(), back.SoundStart() + Frames(0.25)), 0.02);
 }
 
+TEST_F(SdlSoundListening, AfterALossTheGameLooksForADeviceItselfWhenNoneIsAnnounced) {
+  // A sound server that restarts announces no device: the game must find it by looking again.
+  WriteMedia("bg1.mid", OneNoteTune(0.3, 0.6));
+  ASSERT_NO_FATAL_FAILURE(Open());
+  platform_->OpenMusic(Media("bg1.mid"));
+  platform_->PlayMusic();
+  Run(300);
+  const auto after = scratch_.path() / "after.raw";
+  setenv("SDL_DISKAUDIOFILE", after.c_str(), 1);
+  AnnounceDevice(SDL_AUDIODEVICEREMOVED, 2);
+  Run(700);
+  EXPECT_FALSE(std::filesystem::exists(after)) << "looked again sooner than a second after the loss";
+  Run(1000);
+  const Recording before = Finish();
+  const Recording back(after);
+  EXPECT_LT(before.frames(), Frames(0.5));
+  ASSERT_GT(back.frames(), Frames(0.5)) << "no device was looked for";
+  EXPECT_LT(back.SoundStart(), Frames(0.15));
+}
+
 TEST_F(SdlSoundListening, WithNoDeviceAtStartTheSoundComesWithTheFirstDevice) {
   // The disk device cannot open while its file cannot be written.
   setenv("SDL_DISKAUDIOFILE", (scratch_.path() / "no such folder" / "out.raw").c_str(), 1);
