@@ -20,17 +20,15 @@
 
 #include "make_effects/effect_text.h"
 #include "make_effects/synth.h"
+#include "asset_files.h"
 
 namespace talvessa::sfx {
 namespace {
 
-const std::filesystem::path kAssets = std::filesystem::path(TALVESSA_SOURCE_DIR) / "assets";
-constexpr double kFullScale = 32768;
+using testing::kAssets;
+using testing::ReadFile;
 
-std::vector<std::uint8_t> ReadFile(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+constexpr double kFullScale = 32768;
 
 // The samples of a WAV file, after checking it is exactly the format the game expects.
 std::vector<std::int16_t> DecodeWav(const std::vector<std::uint8_t>& b) {

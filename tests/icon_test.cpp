@@ -15,6 +15,7 @@
 
 #include "make_assets/pictures.h"
 #include "make_assets/png_file.h"
+#include "asset_files.h"
 
 namespace talvessa::embedded {
 std::span<const std::uint8_t> IconPng();
@@ -23,12 +24,8 @@ std::span<const std::uint8_t> IconPng();
 namespace talvessa {
 namespace {
 
-const std::filesystem::path kAssets = std::filesystem::path(TALVESSA_SOURCE_DIR) / "assets";
-
-std::vector<std::uint8_t> ReadFile(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::kAssets;
+using testing::ReadFile;
 
 struct Rgba {
   int width = 0;

@@ -17,16 +17,13 @@
 #include "make_assets/art_text.h"
 #include "make_assets/pictures.h"
 #include "present/surface.h"
+#include "asset_files.h"
 
 namespace talvessa {
 namespace {
 
-const std::filesystem::path kAssets = std::filesystem::path(TALVESSA_SOURCE_DIR) / "assets";
-
-std::vector<std::uint8_t> ReadFile(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::kAssets;
+using testing::ReadFile;
 
 Surface Decoded(const std::vector<std::uint8_t>& bytes) {
   Surface s;

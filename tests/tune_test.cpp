@@ -21,20 +21,18 @@
 #include "make_tune/note_list.h"
 #include "make_tune/smf_reader.h"
 #include "make_tune/smf_writer.h"
+#include "asset_files.h"
 
 namespace talvessa::tune {
 namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kAssets = fs::path(TALVESSA_SOURCE_DIR) / "assets";
+using testing::kAssets;
+using testing::ReadFile;
+
 const fs::path kNoteList = kAssets / "sound" / "bg1.tune";
 const fs::path kMidi = kAssets / "da" / "bg1.mid";
-
-std::vector<std::uint8_t> ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // A note as the file plays it: from its note-on to its note-off.
 struct Sounding {

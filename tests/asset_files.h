@@ -1,0 +1,20 @@
+// The repository's committed assets, read whole, for the tests that hold the generators to them.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace talvessa::testing {
+
+inline const std::filesystem::path kAssets = std::filesystem::path(TALVESSA_SOURCE_DIR) / "assets";
+
+// The file's bytes; none when it cannot be read.
+inline std::vector<std::uint8_t> ReadFile(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace talvessa::testing
