@@ -1,7 +1,5 @@
 #include "platform/sdl_pads.h"
 
-#include "platform/pad_keys.h"
-
 namespace talvessa {
 
 SdlPads::SdlPads() : started_(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0) {}
@@ -27,7 +25,8 @@ void SdlPads::HandleEvent(const SDL_Event& event) {
   }
 }
 
-bool SdlPads::Held(int virtualKey) const {
+void SdlPads::ReadControls() {
+  read_.clear();
   for (const auto& [id, pad] : open_) {
     PadState state;
     state.dpadLeft = SDL_GameControllerGetButton(pad, SDL_CONTROLLER_BUTTON_DPAD_LEFT) != 0;
@@ -37,6 +36,12 @@ bool SdlPads::Held(int virtualKey) const {
     state.x = SDL_GameControllerGetButton(pad, SDL_CONTROLLER_BUTTON_X) != 0;
     state.start = SDL_GameControllerGetButton(pad, SDL_CONTROLLER_BUTTON_START) != 0;
     state.leftStickX = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTX);
+    read_.push_back(state);
+  }
+}
+
+bool SdlPads::Held(int virtualKey) const {
+  for (const PadState& state : read_) {
     if (PadHolds(state, virtualKey)) return true;
   }
   return false;

@@ -5,6 +5,9 @@
 #include <SDL.h>
 
 #include <map>
+#include <vector>
+
+#include "platform/pad_keys.h"
 
 namespace talvessa {
 
@@ -20,14 +23,17 @@ class SdlPads {
 
   // Opens and closes controllers as they come and go.
   void HandleEvent(const SDL_Event& event);
+  // Reads every controller once, after the event pump has brought SDL's view of them up to date.
+  void ReadControls();
 
-  // Whether any controller holds the game key, as of the last event pump. SDL leaves controllers
-  // untouched while the window is in the background, as it does the keyboard.
+  // Whether any controller held the game key at the last reading. SDL leaves controllers untouched
+  // while the window is in the background, as it does the keyboard.
   bool Held(int virtualKey) const;
 
  private:
   bool started_ = false;
   std::map<SDL_JoystickID, SDL_GameController*> open_;
+  std::vector<PadState> read_;
 };
 
 }  // namespace talvessa

@@ -113,6 +113,7 @@ class SdlPlatform final : public Platform {
         default: pads_->HandleEvent(event); break;
       }
     }
+    pads_->ReadControls();
     if (sound_) sound_->SeekLostDevice();
     return close ? PumpResult::CloseRequested : PumpResult::Running;
   }
