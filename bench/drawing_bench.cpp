@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/fonts.h"
+#include "platform/sdl/fonts.h"
 #include "present/sheet.h"
 #include "render/render.h"
 

@@ -22,7 +22,7 @@ class Stamps final : public PassObserver {
  public:
   explicit Stamps(std::size_t passes) : passes_(passes) {}
   void PassDone(const Game& game, Loop) override {
-    us.push_back(game.platform.ClockUs());
+    us.push_back(game.platform.clock.ClockUs());
     if (us.size() >= passes_) throw Enough{};
   }
   std::vector<std::uint64_t> us;
@@ -58,7 +58,7 @@ void StartPlay(Game& game) {
   DrawBackground(game.Display[2], game.Chip);
   game.world.Shots[0] = Shot{};
   game.world.GameState = GameState::Playing;
-  game.world.FramePeriod = kPlayFramePeriod;
+  game.run.FramePeriod = kPlayFramePeriod;
 }
 
 void MeasurePlay(Game& game, WaitMode mode, const char* name, std::size_t frames) {

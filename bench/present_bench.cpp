@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/sdl_window.h"
+#include "platform/sdl/sdl_window.h"
 
 namespace talvessa {
 namespace {

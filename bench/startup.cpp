@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "platform/fonts.h"
+#include "platform/sdl/fonts.h"
 #include "platform/platform.h"
 #include "shell/game.h"
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/fonts.h"
+#include "platform/sdl/fonts.h"
 
 namespace talvessa {
 namespace {

@@ -43,9 +43,9 @@ add_library(talvessa_make_assets STATIC
   tools/make_assets/icons.cpp
   tools/make_assets/pictures.cpp
   tools/make_assets/png_file.cpp)
-target_include_directories(talvessa_make_assets PUBLIC tools src)
-# Public: the tests read the icons back with libpng.
-target_link_libraries(talvessa_make_assets PUBLIC PNG::PNG)
+target_include_directories(talvessa_make_assets PUBLIC tools)
+# Public: the tests read the icons back with libpng. The sheet's layout comes from the game's pictures.
+target_link_libraries(talvessa_make_assets PUBLIC PNG::PNG talvessa_present)
 
 add_executable(talvessa-make-assets tools/make_assets/make_pictures.cpp)
 target_link_libraries(talvessa-make-assets PRIVATE talvessa_make_assets)
@@ -67,4 +67,7 @@ add_custom_command(
           ${CMAKE_CURRENT_LIST_FILE}
   COMMENT "Embedding the sprite sheet, the logo and the window icon"
   VERBATIM)
-target_sources(talvessa_core PRIVATE ${TALVESSA_EMBEDDED_PICTURES})
+# The sheet and the logo belong to the pictures of the game, the icon to its window.
+add_library(talvessa_embedded STATIC ${TALVESSA_EMBEDDED_PICTURES})
+target_link_libraries(talvessa_present PRIVATE talvessa_embedded)
+target_link_libraries(talvessa_sdl PRIVATE talvessa_embedded)

@@ -1,13 +1,13 @@
 // Talvessa: the game in its window. It takes no arguments.
 #include <cstdio>
 
-#include "platform/fonts.h"
-#include "platform/platform.h"
+#include "platform/sdl/fonts.h"
+#include "platform/sdl/sdl_platform.h"
 #include "shell/game.h"
 
 int main() {
   std::string error;
-  std::unique_ptr<talvessa::Platform> platform = talvessa::OpenSdlPlatform(error);
+  std::unique_ptr<talvessa::SdlPlatform> platform = talvessa::SdlPlatform::Open({}, error);
   if (platform == nullptr) {
     std::fprintf(stderr,
                  "talvessa: cannot open the game window (%s); without a display, run it under a "
@@ -18,7 +18,7 @@ int main() {
   // Without fonts the game still plays; it only lacks its words and figures.
   std::unique_ptr<talvessa::FontRasterizer> fonts = talvessa::OpenFontRasterizer(error);
   if (fonts == nullptr) std::fprintf(stderr, "talvessa: no text will be drawn (%s)\n", error.c_str());
-  talvessa::Game game(*platform, fonts.get());
+  talvessa::Game game(platform->Services(), fonts.get());
   try {
     talvessa::StateLoop(game);
   } catch (const talvessa::WindowClosed&) {

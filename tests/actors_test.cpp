@@ -132,7 +132,7 @@ TEST_F(PhaseOneEscape, BelowZeroWithNobodyRescuedPlaysTheEscapeAndGoesOnTowardsA
 TEST_F(Actors, VehicleEscapesCostTwoThousandAndPlayTheEscapeWhileMoneyLasts) {
   for (std::int16_t lifting : {unit::VehicleLifting, unit::AircraftLifting}) {
     SCOPED_TRACE(lifting);
-    ResetWorld(w);
+    ResetWorld(w, run);
     w.GameState = GameState::Playing;
     effects.played.clear();
     ParkAll();
@@ -192,7 +192,7 @@ TEST_F(Actors, StandoffsMoveOnTwiceAndAfterTheThirdEveryUnitLeavesAndTheGameEnds
 TEST_F(Actors, TheStandoffNeverMovesToItsOwnColumnNorTheOneToItsLeft) {
   for (int i = 0; i < kColumns; ++i) {
     for (int roll = 1; roll <= 14; ++roll) {
-      ResetWorld(w);
+      ResetWorld(w, run);
       ParkAll();
       PutUnit(i, unit::Waiting, 32, 99);
       PutHostage(i, kind::FamilyStandoff, 320, 300);

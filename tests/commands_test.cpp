@@ -21,9 +21,10 @@ class Commands : public ::testing::Test {
   Commands() {
     w().GameState = GameState::Playing;
     w().Shots[0] = Shot{};  // no attract banknote in flight
-    w().FrameCount = 1;
+    r().FrameCount = 1;
   }
   World& w() { return h.world(); }
+  RunState& r() { return h.run(); }
   // One poll and its command, as a frame of play does.
   void Frame() {
     PollKeys(h.game);
@@ -61,7 +62,7 @@ TEST_F(Commands, KeysAreTestedInPriorityOrder) {
     for (int key : c.held) h.Hold(key);
     h.game.LastKey = 0;
     PollKeys(h.game);
-    EXPECT_EQ(w().Command, c.command) << "first held key " << (c.held.empty() ? 0 : c.held[0]);
+    EXPECT_EQ(r().Command, c.command) << "first held key " << (c.held.empty() ? 0 : c.held[0]);
     EXPECT_EQ(h.game.LastKey, c.command);
     for (int key : c.held) h.Release(key);
   }
@@ -117,14 +118,14 @@ TEST_F(Commands, EnterHidesSpaceUntilReleasedThenSpaceCountsAsNew) {
 
 TEST_F(Commands, ThrowingANoteCostsTenAndNeedsAFreeRecordAmongTheFirstEight) {
   w().Funds = 9;
-  w().Command = command::Throw;
+  r().Command = command::Throw;
   HandleCommand(h.game);
   EXPECT_EQ(ShotsInFlight(), 0);
-  EXPECT_EQ(w().Command, 0);
+  EXPECT_EQ(r().Command, 0);
 
   w().Funds = 10;
   w().PlayerX = 96;
-  w().Command = command::Throw;
+  r().Command = command::Throw;
   HandleCommand(h.game);
   EXPECT_EQ(w().Funds, 0);
   EXPECT_EQ(w().ShotsYen, 1000);
@@ -133,26 +134,26 @@ TEST_F(Commands, ThrowingANoteCostsTenAndNeedsAFreeRecordAmongTheFirstEight) {
   EXPECT_EQ(shot.X, 96);
   EXPECT_EQ(shot.Y, 336);
   EXPECT_EQ(shot.Value, 1000);
-  EXPECT_EQ(h.platform.TakeEffects(), std::vector<std::string>{"se0"});
+  EXPECT_EQ(h.platform.audio.TakeEffects(), std::vector<std::string>{"se0"});
 
   w().Funds = 1000;
   for (int k = 0; k < 8; ++k) w().Shots[k].Active = 1;
-  w().Command = command::Throw;
+  r().Command = command::Throw;
   HandleCommand(h.game);
   EXPECT_EQ(ShotsInFlight(), 8);
   EXPECT_EQ(w().Funds, 1000);
-  EXPECT_TRUE(h.platform.TakeEffects().empty());
+  EXPECT_TRUE(h.platform.audio.TakeEffects().empty());
 }
 
 TEST_F(Commands, TheVanNeedsAHundredNoVanRunningAndAFreeRecordAmongTheFirstSix) {
   w().Funds = 99;
-  w().Command = command::Van;
+  r().Command = command::Van;
   HandleCommand(h.game);
   EXPECT_EQ(w().VanTimer, 0);
 
   w().Funds = 100;
   w().Shots[0].Active = 1;
-  w().Command = command::Van;
+  r().Command = command::Van;
   HandleCommand(h.game);
   EXPECT_EQ(w().VanTimer, 1);
   EXPECT_EQ(w().Funds, 0);
@@ -160,51 +161,51 @@ TEST_F(Commands, TheVanNeedsAHundredNoVanRunningAndAFreeRecordAmongTheFirstSix) 
   EXPECT_EQ(w().Shots[1].Active, 1);
   EXPECT_EQ(w().Shots[1].Value, 10000);
   EXPECT_EQ(w().Shots[1].Y, 336);
-  EXPECT_EQ(h.platform.TakeEffects(), std::vector<std::string>{"se7"});
+  EXPECT_EQ(h.platform.audio.TakeEffects(), std::vector<std::string>{"se7"});
 
   w().Funds = 500;
-  w().Command = command::Van;
+  r().Command = command::Van;
   HandleCommand(h.game);  // the van is still running
   EXPECT_EQ(w().Funds, 500);
 
   w().VanTimer = 0;
   for (int k = 0; k < 6; ++k) w().Shots[k].Active = 1;
-  w().Command = command::Van;
+  r().Command = command::Van;
   HandleCommand(h.game);
   EXPECT_EQ(w().VanTimer, 0);
   EXPECT_EQ(w().Shots[6].Active, 0);
 
   w().GameState = GameState::Attract;
   for (Shot& s : w().Shots) s.Active = 0;
-  w().Command = command::Van;
+  r().Command = command::Van;
   HandleCommand(h.game);
   EXPECT_EQ(w().VanTimer, 0);
 }
 
 TEST_F(Commands, TheMoneyThrownSaturatesInsteadOfWrapping) {
   w().ShotsYen = 2147483000;
-  w().Command = command::Van;
+  r().Command = command::Van;
   HandleCommand(h.game);
   EXPECT_EQ(w().ShotsYen, 2147483647);
 }
 
 TEST_F(Commands, StepsActOnlyBetweenWorldStepsAndOncePerStep) {
-  w().FrameCount = 2;  // even: the command waits
-  w().Command = command::StepLeft;
+  r().FrameCount = 2;  // even: the command waits
+  r().Command = command::StepLeft;
   HandleCommand(h.game);
   EXPECT_EQ(w().PlayerX, 256);
-  EXPECT_EQ(w().Command, command::StepLeft);
+  EXPECT_EQ(r().Command, command::StepLeft);
 
-  w().FrameCount = 3;
+  r().FrameCount = 3;
   HandleCommand(h.game);
   EXPECT_EQ(w().PlayerX, 224);
   EXPECT_EQ(w().KeyLatch, 1);
-  EXPECT_EQ(w().Command, 0);
+  EXPECT_EQ(r().Command, 0);
 
-  w().Command = command::StepRight;  // latched until the next world step
+  r().Command = command::StepRight;  // latched until the next world step
   HandleCommand(h.game);
   EXPECT_EQ(w().PlayerX, 224);
-  EXPECT_EQ(w().Command, 0);
+  EXPECT_EQ(r().Command, 0);
 }
 
 TEST_F(Commands, TheFlagStaysOnTheSixteenColumns) {
@@ -214,7 +215,7 @@ TEST_F(Commands, TheFlagStaysOnTheSixteenColumns) {
                                           {448, command::StepRight, 480}}) {
     w().PlayerX = static_cast<std::int16_t>(start);
     w().KeyLatch = 0;
-    w().Command = command;
+    r().Command = command;
     HandleCommand(h.game);
     EXPECT_EQ(w().PlayerX, expected) << "from " << start;
   }
@@ -225,13 +226,13 @@ TEST_F(Commands, WhilePausedOnlyEnterActs) {
   w().PauseRequest = 13;
   w().Funds = 1000;
   for (std::int16_t command : {command::Throw, command::Van, command::StepLeft, command::StepRight}) {
-    w().Command = command;
+    r().Command = command;
     HandleCommand(h.game);
   }
   EXPECT_EQ(ShotsInFlight(), 0);
   EXPECT_EQ(w().PlayerX, 256);
   EXPECT_EQ(w().VanTimer, 0);
-  w().Command = command::Pause;
+  r().Command = command::Pause;
   HandleCommand(h.game);
   EXPECT_EQ(w().GameState, GameState::Playing);
   EXPECT_EQ(w().PauseRequest, 0);
@@ -239,56 +240,56 @@ TEST_F(Commands, WhilePausedOnlyEnterActs) {
 
 TEST_F(Commands, SpaceOnTheGameOverScreenRestartsFromItsHundredthFrame) {
   w().GameState = GameState::GameOver;
-  w().EndCounter = 99;
+  r().EndCounter = 99;
   w().Funds = 17;
-  w().Command = command::Throw;
+  r().Command = command::Throw;
   HandleCommand(h.game);
   EXPECT_EQ(w().GameState, GameState::GameOver);
 
   FillRect(h.game.Display[2], 0, 0, 10, 10, Rgb(9, 9, 9));
   h.game.Display[2].BackColor = kBlack;
-  w().EndCounter = 100;
-  w().Command = command::Throw;
+  r().EndCounter = 100;
+  r().Command = command::Throw;
   HandleCommand(h.game);
   EXPECT_EQ(w().GameState, GameState::Attract);
   EXPECT_EQ(w().Funds, 3000);
-  EXPECT_EQ(w().EndCounter, 0);
+  EXPECT_EQ(r().EndCounter, 0);
   EXPECT_EQ(PixelAt(h.game.Display[2], 5, 5), kBlack);
 }
 
 TEST_F(Commands, SpaceOnTheEndingCountsOnlyAtExactlyTheHundredthFrame) {
   for (std::int16_t counter : {99, 101}) {
     w().GameState = GameState::TerroristsLeft;
-    w().EndCounter = counter;
-    w().Command = command::Throw;
+    r().EndCounter = counter;
+    r().Command = command::Throw;
     HandleCommand(h.game);
     EXPECT_EQ(w().GameState, GameState::TerroristsLeft) << counter;
   }
-  w().EndCounter = 100;
-  w().Command = command::Throw;
+  r().EndCounter = 100;
+  r().Command = command::Throw;
   HandleCommand(h.game);
   EXPECT_EQ(w().GameState, GameState::Attract);
 }
 
 TEST_F(Commands, SpaceOnTheAttractSequenceBuildsTheFieldAndStartsPlay) {
-  ResetWorld(w());
+  ResetWorld(w(), r());
   w().GameState = GameState::Attract;
   AsAfterTheLogo(h.game.Display);
-  const std::uint64_t before = h.platform.ElapsedUs();
-  w().Command = command::Throw;
+  const std::uint64_t before = h.platform.clock.ElapsedUs();
+  r().Command = command::Throw;
   HandleCommand(h.game);
 
   EXPECT_EQ(w().GameState, GameState::Playing);
-  EXPECT_EQ(w().FramePeriod, 33);
-  EXPECT_EQ(w().Command, 0);
+  EXPECT_EQ(r().FramePeriod, 33);
+  EXPECT_EQ(r().Command, 0);
   EXPECT_EQ(w().Shots[0].X, 0);
   EXPECT_EQ(w().Shots[0].Y, 0);
   EXPECT_EQ(w().Shots[0].Active, 1);
   EXPECT_EQ(h.game.Display[1].FontName, "ＭＳ Ｐゴシック");
   EXPECT_EQ(h.game.Display[2].FontName, "ＭＳ Ｐゴシック");
-  EXPECT_GT(h.platform.ElapsedUs() - before, 100'000u);
-  EXPECT_EQ(h.platform.TakeEffects(), std::vector<std::string>{"se2"});
-  EXPECT_EQ(h.platform.TakeMusicCommands(), (std::vector<std::string>{"open bg1.mid", "play"}));
+  EXPECT_GT(h.platform.clock.ElapsedUs() - before, 100'000u);
+  EXPECT_EQ(h.platform.audio.TakeEffects(), std::vector<std::string>{"se2"});
+  EXPECT_EQ(h.platform.audio.TakeMusicCommands(), (std::vector<std::string>{"open bg1.mid", "play"}));
   // The first picture of the game is on screen: the ground with its dots.
   EXPECT_EQ(PixelAt(h.game.Display[0], 10, 10), Rgb(128, 128, 64));
   EXPECT_EQ(PixelAt(h.game.Display[0], 32, 32), Rgb(189, 192, 34));
@@ -301,7 +302,7 @@ TEST(StartOfPlay, TheFirstPictureShowsTheGroundTheFlagAndTheFunds) {
   World& w = h.world();
   w.GameState = GameState::Attract;
   AsAfterTheLogo(h.game.Display);
-  w.Command = command::Throw;
+  h.run().Command = command::Throw;
   HandleCommand(h.game);
   const Surface& shown = h.game.Display[0];
   // 3000 has four digits: the white figure starts 20 pixels left of 247, its shadow one up and left.

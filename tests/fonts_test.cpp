@@ -1,10 +1,12 @@
-#include "platform/fonts.h"
+#include "platform/sdl/fonts.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
+
+#include "present/text.h"
 
 namespace talvessa {
 namespace {

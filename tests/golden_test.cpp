@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "platform/platform.h"
+#include "platform/sdl/sdl_platform.h"
 #include "tool_runner.h"
 
 namespace talvessa {

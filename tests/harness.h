@@ -5,20 +5,24 @@
 #include <utility>
 #include <vector>
 
-#include "platform/headless_platform.h"
+#include "platform/headless/headless_platform.h"
+#include "platform/keys.h"
+#include "shell/commands.h"
+#include "shell/frames.h"
 #include "shell/game.h"
 
 namespace talvessa::testing {
 
 struct Harness {
   explicit Harness(HeadlessPlatform::Options options = {}, GlyphRasterizer* glyphs = nullptr)
-      : platform(std::move(options)), game(platform, glyphs) {
+            : platform(std::move(options)), game(platform.Services(), glyphs) {
     SetUpForm(game);
-    ResetWorld(game.world);
+    ResetWorld(game.world, game.run);
   }
   World& world() { return game.world; }
-  void Hold(int virtualKey) { platform.SetKeyHeld(virtualKey, true); }
-  void Release(int virtualKey) { platform.SetKeyHeld(virtualKey, false); }
+  RunState& run() { return game.run; }
+  void Hold(int virtualKey) { platform.input.SetKeyHeld(virtualKey, true); }
+  void Release(int virtualKey) { platform.input.SetKeyHeld(virtualKey, false); }
 
   HeadlessPlatform platform;
   Game game;
@@ -40,9 +44,10 @@ class PassLog final : public PassObserver {
     std::uint64_t us;  // virtual time at the end of the pass
   };
   void PassDone(const Game& game, Loop loop) override {
-    const auto& platform = static_cast<const HeadlessPlatform&>(game.platform);
-    entries.push_back({loop, game.world.GameState, game.world.FrameCount, game.world.Shots[0].Y,
-                       platform.PresentCount(), platform.ElapsedUs()});
+    const auto& clock = static_cast<const HeadlessClock&>(game.platform.clock);
+    const auto& screen = static_cast<const HeadlessScreen&>(game.platform.screen);
+    entries.push_back({loop, game.world.GameState, game.run.FrameCount, game.world.Shots[0].Y,
+                       screen.PresentCount(), clock.ElapsedUs()});
     if (entries.size() >= limit_) throw EnoughPasses{};
   }
   std::size_t Count(Loop loop) const {

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "headless.h"
+#include "platform/keys.h"
 #include "tool_runner.h"
 
 namespace talvessa {

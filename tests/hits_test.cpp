@@ -81,7 +81,7 @@ TEST_F(Hits, MoneyPassesUnitsThatAreNotLiftingAndStrikesOnlyOnce) {
 TEST_F(Hits, FourBanknotesLeaveAVehiclesHostagesTheFifthFreesThemEachHitABurst) {
   for (std::int16_t lifting : {unit::VehicleLifting, unit::AircraftLifting}) {
     SCOPED_TRACE(lifting);
-    ResetWorld(w);
+    ResetWorld(w, run);
     effects.played.clear();
     ParkAll();
     LiftingVehicle(4, lifting, 120);
@@ -159,7 +159,7 @@ TEST_F(Hits, TheRescueReachingTwoHundredAndFiftyOneEndsPhaseTwoButPhaseThreeNeve
   EXPECT_EQ(w.Units[2].Y, -32);
   EXPECT_EQ(effects.played, (std::vector<int>{5, 6}));
 
-  ResetWorld(w);
+  ResetWorld(w, run);
   effects.played.clear();
   w.Phase = 3;
   ParkAll(unit::AircraftParked);

@@ -15,15 +15,15 @@ constexpr std::uint64_t kMs = 1000;
 // One frame of `workMs` on the clock followed by the pacing tail; returns the time the tail took.
 std::uint64_t PacedFrame(Harness& h, std::uint64_t workUs) {
   BeginPass(h.game);
-  h.platform.Advance(workUs);
-  const std::uint64_t before = h.platform.ElapsedUs();
+  h.platform.clock.Advance(workUs);
+  const std::uint64_t before = h.platform.clock.ElapsedUs();
   PaceFrame(h.game);
-  return h.platform.ElapsedUs() - before;
+  return h.platform.clock.ElapsedUs() - before;
 }
 
 TEST(Pacing, ATenMillisecondFrameWaitsUntilMoreThan23MsAfterItsEnd) {
   Harness h;
-  h.world().FramePeriod = 33;
+  h.run().FramePeriod = 33;
   PacedFrame(h, 10 * kMs);
   EXPECT_EQ(h.game.FrameElapsed, 10);
   EXPECT_EQ(h.game.FrameRemaining, 23);
@@ -34,7 +34,7 @@ TEST(Pacing, ATenMillisecondFrameWaitsUntilMoreThan23MsAfterItsEnd) {
 
 TEST(Pacing, ALongFrameGetsNoWaitAndDoesNotShortenTheNext) {
   Harness h;
-  h.world().FramePeriod = 33;
+  h.run().FramePeriod = 33;
   EXPECT_LT(PacedFrame(h, 40 * kMs), 100u);  // only the pump of the frame's top
   EXPECT_EQ(h.game.FrameElapsed, 40);
   EXPECT_LT(PacedFrame(h, 33 * kMs), 100u);  // exactly the period: no wait either
@@ -47,32 +47,32 @@ TEST(WaitMs, ReturnsStrictlyAfterTheTimeOnTheClockWhateverTheStartWithinAMillise
   for (std::uint64_t offsetUs : {0u, 1u, 499u, 999u}) {
     for (std::int32_t ms : {0, 1, 2, 23, 33, 67}) {
       Harness h;
-      h.platform.Advance(offsetUs);
+      h.platform.clock.Advance(offsetUs);
       const std::uint32_t t0 = TimeMs(h.game);
-      const std::uint64_t start = h.platform.ElapsedUs();
+      const std::uint64_t start = h.platform.clock.ElapsedUs();
       WaitMs(h.game, ms);
       EXPECT_EQ(TimeMs(h.game) - t0, static_cast<std::uint32_t>(ms) + 1) << ms << " from +" << offsetUs;
       // …and no earlier than the moment the clock turned to t0 + ms + 1.
-      EXPECT_GE(h.platform.ElapsedUs() - start + offsetUs, (static_cast<std::uint64_t>(ms) + 1) * kMs);
+      EXPECT_GE(h.platform.clock.ElapsedUs() - start + offsetUs, (static_cast<std::uint64_t>(ms) + 1) * kMs);
     }
   }
 }
 
 TEST(WaitMs, PumpsEventsEvenWhenNothingIsLeftToWait) {
   Harness h;
-  const std::uint64_t pumps = h.platform.PumpCount();
+  const std::uint64_t pumps = h.platform.input.PumpCount();
   WaitMs(h.game, -5);
-  EXPECT_EQ(h.platform.PumpCount(), pumps + 1);
+  EXPECT_EQ(h.platform.input.PumpCount(), pumps + 1);
 }
 
 TEST(WaitMs, SleepsInsteadOfSpinningOnTheClock) {
   Harness h;
-  const std::uint64_t pumps = h.platform.PumpCount();
+  const std::uint64_t pumps = h.platform.input.PumpCount();
   WaitMs(h.game, 33);
-  const std::uint64_t sliced = h.platform.PumpCount() - pumps;
+  const std::uint64_t sliced = h.platform.input.PumpCount() - pumps;
   h.game.waitMode = WaitMode::Busy;
   WaitMs(h.game, 33);
-  const std::uint64_t busy = h.platform.PumpCount() - pumps - sliced;
+  const std::uint64_t busy = h.platform.input.PumpCount() - pumps - sliced;
   // Spinning pumps every 5 us of the virtual clock: thousands of pumps; sleeping leaves only the
   // final stretch to spin.
   EXPECT_GT(busy, 6000u);
@@ -84,9 +84,9 @@ TEST(WaitMs, NeitherStallsNorHangsWhenTheClockWraps) {
     HeadlessPlatform::Options options;
     options.clockStartMs = static_cast<std::uint32_t>(0x100000000ull - before);
     Harness h(options);
-    const std::uint64_t start = h.platform.ElapsedUs();
+    const std::uint64_t start = h.platform.clock.ElapsedUs();
     WaitMs(h.game, 33);
-    const std::uint64_t took = h.platform.ElapsedUs() - start;
+    const std::uint64_t took = h.platform.clock.ElapsedUs() - start;
     EXPECT_GT(took, 33 * kMs);
     EXPECT_LE(took, 34 * kMs) << before;
   }
@@ -96,7 +96,7 @@ TEST(Pacing, FramesAcrossTheClockWrapKeepTheirPeriod) {
   HeadlessPlatform::Options options;
   options.clockStartMs = static_cast<std::uint32_t>(0x100000000ull - 5);
   Harness h(options);
-  h.world().FramePeriod = 33;
+  h.run().FramePeriod = 33;
   PacedFrame(h, 10 * kMs);
   EXPECT_EQ(h.game.FrameElapsed, 10);
   EXPECT_LT(h.game.FrameEnd, h.game.FrameStart);  // the clock wrapped inside the frame
@@ -107,20 +107,20 @@ TEST(DelayMs, WaitsOnTheTickCountWithoutPumping) {
   HeadlessPlatform::Options options;
   options.script = {Close(5)};
   Harness h(options);
-  const std::uint64_t pumps = h.platform.PumpCount();
-  const std::uint64_t start = h.platform.ElapsedUs();
+  const std::uint64_t pumps = h.platform.input.PumpCount();
+  const std::uint64_t start = h.platform.clock.ElapsedUs();
   DelayMs(h.game, 25);
-  EXPECT_GT(h.platform.ElapsedUs() - start, 25 * kMs);
-  EXPECT_LE(h.platform.ElapsedUs() - start, 26 * kMs);
-  EXPECT_EQ(h.platform.PumpCount(), pumps);  // the window is not looked at during the delay
+  EXPECT_GT(h.platform.clock.ElapsedUs() - start, 25 * kMs);
+  EXPECT_LE(h.platform.clock.ElapsedUs() - start, 26 * kMs);
+  EXPECT_EQ(h.platform.input.PumpCount(), pumps);  // the window is not looked at during the delay
   EXPECT_THROW(PumpEvents(h.game), WindowClosed);
 }
 
 TEST(FrameLoop, TheWorldStepsOnTheFirstThirdFifthFrame) {
   Harness h;
-  ResetWorld(h.world());
+  ResetWorld(h.world(), h.run());
   h.world().GameState = GameState::Playing;
-  h.world().FramePeriod = 33;
+  h.run().FramePeriod = 33;
   h.world().Shots[0].Y = 352;
   PassLog log(6);
   h.game.observer = &log;
@@ -140,13 +140,13 @@ TEST(FrameLoop, TheWorldStepsOnTheFirstThirdFifthFrame) {
 TEST(FrameLoop, PlayRunsAFramePeriodOf33MsAndStepsEvery66Ms) {
   Harness h;
   h.world().GameState = GameState::Playing;
-  h.world().FramePeriod = 33;
+  h.run().FramePeriod = 33;
   PassLog log(300);
   h.game.observer = &log;
-  const std::uint64_t start = h.platform.ElapsedUs();
+  const std::uint64_t start = h.platform.clock.ElapsedUs();
   EXPECT_THROW(FrameLoop(h.game), EnoughPasses);
   // Each frame lasts until the clock has passed 33 ms: 34 clock milliseconds.
-  const double perFrameMs = (h.platform.ElapsedUs() - start) / 300.0 / kMs;
+  const double perFrameMs = (h.platform.clock.ElapsedUs() - start) / 300.0 / kMs;
   EXPECT_GT(perFrameMs, 33.0);
   EXPECT_LT(perFrameMs, 34.1);
 }
@@ -163,7 +163,7 @@ TEST(FrameLoop, TheStepIsDrawnBeforeItsHitsAreResolved) {
   Harness h;
   World& w = h.world();
   w.GameState = GameState::Playing;
-  w.FramePeriod = 33;
+  h.run().FramePeriod = 33;
   for (Unit& u : w.Units) u.State = 99;  // nobody else moves
   w.Units[3] = Unit{96, 200, 32, 32, 1, unit::Lifting, 1000};
   w.Hostages[3] = Hostage{96, 216, kind::LoneTaken, 100};

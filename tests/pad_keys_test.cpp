@@ -1,9 +1,9 @@
 // What a controller's buttons and stick stand for among the game's keys.
-#include "platform/pad_keys.h"
+#include "platform/sdl/pad_keys.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/platform.h"
+#include "platform/keys.h"
 
 namespace talvessa {
 namespace {

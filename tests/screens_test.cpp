@@ -106,19 +106,19 @@ TEST(LogoScreen, SpaceFromTheFirstFrameStillShowsItsEightRows) {
   EXPECT_EQ(h.game.LastKey, command::Throw);
 }
 
-struct AttractFrame {
+struct AttractSeen {
   std::int16_t titleCounter, scrollA, scrollB, shotX;
   bool bundle, figure, burstClosed, burstOpening, burstOpen, banknote;
 };
 
 // Runs the title screen for `frames` frames from the world as it stands, recording each.
-std::vector<AttractFrame> RunAttract(Harness& h, int frames) {
-  std::vector<AttractFrame> seen;
+std::vector<AttractSeen> RunAttract(Harness& h, int frames) {
+  std::vector<AttractSeen> seen;
   Watch watch([&](const Game& g, Loop loop) {
     if (loop != Loop::Attract) return true;  // the shatter of a start
     const World& w = g.world;
     const Surface& s = g.Display[1];
-    seen.push_back({w.TitleCounter, w.AttractScrollA, w.AttractScrollB, w.Shots[0].X,
+    seen.push_back({g.run.TitleCounter, g.run.AttractScrollA, g.run.AttractScrollB, w.Shots[0].X,
                     Shows(s, 0, 352, g.Chip, sheet::kBundle), Shows(s, 480, 352, g.Chip, sheet::kFigureA1),
                     Shows(s, 480, 352, g.Chip, sheet::kBurstClosed),
                     Shows(s, 480, 352, g.Chip, sheet::kBurstOpening),
@@ -133,7 +133,7 @@ TEST(AttractSequence, AfterAnEndScreenTheDemoCyclesEvery291Frames) {
   Harness h;
   FieldSurfaces(h.game);
   h.world().GameState = GameState::Attract;
-  const std::vector<AttractFrame> f = RunAttract(h, 700);
+  const std::vector<AttractSeen> f = RunAttract(h, 700);
   // The banner and the prompt slide for 16 frames and rest together in frame 17.
   EXPECT_EQ(f[15].scrollA, 32);
   EXPECT_GT(f[15].scrollB, 144);
@@ -177,8 +177,8 @@ TEST(AttractSequence, AfterTheLogoTheFirstBurstComesBeforeTheBanknoteArrives) {
   Harness h;
   FieldSurfaces(h.game);
   h.world().GameState = GameState::Attract;
-  h.world().TitleCounter = 50;  // as the logo screen leaves it
-  const std::vector<AttractFrame> f = RunAttract(h, 240);
+  h.run().TitleCounter = 50;  // as the logo screen leaves it
+  const std::vector<AttractSeen> f = RunAttract(h, 240);
   // The counter already stands past 10, so the demo is there from the first frame and starts to
   // move when the banner comes to rest.
   EXPECT_TRUE(f[0].bundle && f[0].figure);
@@ -199,11 +199,11 @@ TEST(AttractSequence, SpaceInTheFirstFrameStartsPlayBeforeTheBannerHasArrived) {
   FieldSurfaces(h.game);
   h.world().GameState = GameState::Attract;
   h.Hold(vk::Space);
-  const std::vector<AttractFrame> f = RunAttract(h, 10);
+  const std::vector<AttractSeen> f = RunAttract(h, 10);
   ASSERT_EQ(f.size(), 1u);
   EXPECT_EQ(h.world().GameState, GameState::Playing);
-  EXPECT_EQ(h.world().AttractScrollA, -448);
-  EXPECT_EQ(h.platform.TakeEffects(), std::vector<std::string>{"se2"});
+  EXPECT_EQ(h.run().AttractScrollA, -448);
+  EXPECT_EQ(h.platform.audio.TakeEffects(), std::vector<std::string>{"se2"});
 }
 
 TEST(AttractSequence, TheBannerStandsInTheBackgroundWithTitleAndPromptInTheBrushFace) {
@@ -218,7 +218,7 @@ TEST(AttractSequence, TheBannerStandsInTheBackgroundWithTitleAndPromptInTheBrush
   }
   EXPECT_EQ(PixelAt(h.game.Display[2], 126, 80), kWhite);
   EXPECT_EQ(PixelAt(h.game.Display[1], 144, 288), Rgb(200, 240, 20));
-  for (const BlockGlyphs::Request& r : glyphs.requests) EXPECT_EQ(r.face, kBrushFace) << r.text;
+  for (const BlockGlyphs::Request& r : glyphs.requests) EXPECT_EQ(r.face, kScreenFace) << r.text;
 }
 
 TEST(ShatterScreen, TilesFlyApartAndTheLastStepsAreBlack) {
@@ -234,10 +234,10 @@ TEST(ShatterScreen, TilesFlyApartAndTheLastStepsAreBlack) {
     steps.push_back(g.Display[0]);
     return true;
   });
-  const std::uint64_t start = h.platform.ElapsedUs();
+  const std::uint64_t start = h.platform.clock.ElapsedUs();
   RunScreen(h.game, ShatterScreen, watch);
   ASSERT_EQ(steps.size(), 28u);
-  EXPECT_GT(h.platform.ElapsedUs() - start, 28u * 25000u);
+  EXPECT_GT(h.platform.clock.ElapsedUs() - start, 28u * 25000u);
   // Two draws a tile.
   for (int k = 0; k < 384; ++k) before.Next();
   EXPECT_EQ(before.Next(), h.game.random.Next());
@@ -275,11 +275,11 @@ std::vector<EndFrame> RunEndScreen(Harness& h, GameState state, int frames) {
   FillRect(h.game.Display[1], 0, 0, kFieldWidth, kFieldHeight, kWhite);
   FillRect(h.game.Display[2], 0, 0, kFieldWidth, kFieldHeight, Rgb(100, 100, 40));
   h.world().GameState = state;
-  h.platform.TakeEffects();
+  h.platform.audio.TakeEffects();
   std::vector<EndFrame> seen;
   Watch watch([&](const Game& g, Loop) {
     seen.push_back(
-        {g.world.EndCounter, g.screens.TypedText, h.platform.TakeEffects(), h.platform.PresentCount()});
+        {g.run.EndCounter, g.screens.TypedText, h.platform.audio.TakeEffects(), h.platform.screen.PresentCount()});
     return static_cast<int>(seen.size()) < frames;
   });
   RunScreen(h.game, state == GameState::GameOver ? RunGameOverScreen : RunEndingScreen, watch);
@@ -335,7 +335,7 @@ TEST(GameOverScreen, ListsTheResultsInTheBrushFace) {
   RunEndScreen(h, GameState::GameOver, 52);
   std::vector<std::string> texts;
   for (const BlockGlyphs::Request& r : glyphs.requests) {
-    EXPECT_EQ(r.face, kBrushFace) << r.text;
+    EXPECT_EQ(r.face, kScreenFace) << r.text;
     if (r.points == 12) texts.push_back(r.text);
   }
   for (const char* expected : {"救出した人数 ：", "123人", "0人", "2億円", "1.6円", "１２７７１万人",
@@ -362,7 +362,7 @@ TEST(EndingScreen, TypesTheMessageOverTheVeiledGroundWithoutASound) {
                                      41, 44, 47, 50, 53, 56, 59, 62, 65, 68}));
   EXPECT_EQ(f[29].typed, first);
   EXPECT_EQ(f[67].typed, second);
-  EXPECT_EQ(h.world().EndCounter, 99);
+  EXPECT_EQ(h.run().EndCounter, 99);
   // The white picture of play is gone: the ground shows through the veil, and the message on it.
   const Surface& shown = h.game.Display[0];
   EXPECT_EQ(PixelAt(shown, 2, 302), Rgb(100, 100, 40));

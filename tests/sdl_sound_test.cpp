@@ -10,7 +10,7 @@
 #include <span>
 #include <string>
 
-#include "platform/sdl_sound_media.h"
+#include "platform/sdl/sdl_sound_media.h"
 #include "sound/media_files.h"
 #include "sound/scratch_folder.h"
 

@@ -18,9 +18,9 @@ HeadlessPlatform::Options TuneOf(std::uint64_t ms) {
 
 // Opens the tune and starts it, as a game does, forgetting the commands so far.
 void StartTune(Harness& h) {
-  h.game.sound.OpenMusic(1);
+  h.game.sound.OpenMusic(Tune::Play);
   h.game.sound.PlayMusic();
-  h.platform.TakeMusicCommands();
+  h.platform.audio.TakeMusicCommands();
 }
 
 // Calls KeepMusicLooping once a frame of play for `ms`, returning how many times the tune restarted.
@@ -28,18 +28,18 @@ int FramesOfPlay(Harness& h, std::uint64_t ms) {
   int restarts = 0;
   for (std::uint64_t t = 0; t < ms; t += 33) {
     h.game.sound.KeepMusicLooping();
-    for (const std::string& c : h.platform.TakeMusicCommands()) restarts += c == "play" ? 1 : 0;
-    h.platform.Advance(33000);
+    for (const std::string& c : h.platform.audio.TakeMusicCommands()) restarts += c == "play" ? 1 : 0;
+    h.platform.clock.Advance(33000);
   }
   return restarts;
 }
 
 TEST(Sound, EffectsAndTheTuneAreNamedInTheDataFolder) {
   Harness h(TuneOf(40000));
-  for (int n = -1; n <= 11; ++n) h.game.sound.PlayEffect(n);
-  EXPECT_EQ(h.platform.TakeEffects(),
+  for (int n = -1; n <= 11; ++n) h.game.sound.PlayEffect(static_cast<Effect>(n));
+  EXPECT_EQ(h.platform.audio.TakeEffects(),
             (std::vector<std::string>{"se0", "se1", "se2", "se3", "se4", "se5", "se6", "se7", "se8"}));
-  h.game.sound.OpenMusic(1);
+  h.game.sound.OpenMusic(Tune::Play);
   EXPECT_EQ(h.game.sound.MusicPath(), "/opt/my games/タルヴェッサ/da/bg1.mid");
 }
 

@@ -29,7 +29,7 @@ struct GameRun {
     options.script = std::move(script);
     options.untilMs = untilMs;
     platform.emplace(std::move(options));
-    game.emplace(*platform);
+    game.emplace(platform->Services());
     game->observer = &log;
   }
   // The whole program: start-up, reset and the game-state loop. Returns how it ended.
@@ -44,6 +44,7 @@ struct GameRun {
     }
   }
   World& world() { return game->world; }
+  RunState& run() { return game->run; }
   std::optional<HeadlessPlatform> platform;
   std::optional<Game> game;
   PassLog log;
@@ -64,7 +65,7 @@ TEST(LogoScreen, EndsAtItsFiftiethFrameAndLeavesTheFieldSurfaces) {
   EXPECT_STREQ(full.Start(), "time");
   EXPECT_EQ(full.log.Count(Loop::Logo), 50u);
   EXPECT_EQ(full.world().GameState, GameState::Attract);
-  EXPECT_EQ(full.world().TitleCounter, 50);
+  EXPECT_EQ(full.run().TitleCounter, 50);
   for (const Surface& display : full.game->Display) {
     EXPECT_EQ(display.Width, 512);
     EXPECT_EQ(display.Height, 384);
@@ -74,7 +75,7 @@ TEST(LogoScreen, EndsAtItsFiftiethFrameAndLeavesTheFieldSurfaces) {
   EXPECT_EQ(full.game->Display[1].BackColor, kBlack);
   EXPECT_EQ(full.game->Display[2].BackColor, kBlack);
   // The window shows the field inside a black border of 32 pixels.
-  const WindowPicture& picture = full.platform->LastPicture();
+  const WindowPicture& picture = full.platform->screen.LastPicture();
   for (int y = 0; y < WindowPicture::kHeight; ++y) {
     for (int x = 0; x < WindowPicture::kWidth; ++x) {
       if (x >= 32 && x < 544 && y >= 32 && y < 416) continue;
@@ -116,7 +117,7 @@ TEST_P(EscEndsTheRun, WithTheMusicStoppedAndClosedFirst) {
     ending = run.Start();
   } else {
     SetUpForm(*run.game);
-    ResetWorld(run.world());
+    ResetWorld(run.world(), run.run());
     run.world().GameState = c.startAt;
     RunGameStates(*run.game);
     ending = "quit";
@@ -125,7 +126,7 @@ TEST_P(EscEndsTheRun, WithTheMusicStoppedAndClosedFirst) {
   EXPECT_EQ(run.world().GameState, GameState::Quit);
   ASSERT_FALSE(run.log.entries.empty());
   EXPECT_EQ(run.log.entries.back().loop, c.lastLoop);
-  const std::vector<std::string> music = run.platform->TakeMusicCommands();
+  const std::vector<std::string> music = run.platform->audio.TakeMusicCommands();
   ASSERT_GE(music.size(), 2u);
   EXPECT_EQ(music[music.size() - 2], "stop");
   EXPECT_EQ(music.back(), "close");
@@ -188,10 +189,10 @@ TEST(Pause, TheWordShowsWhiteWithItsShadowAndReprintingChangesNothing) {
   EXPECT_EQ(glyphs.requests.at(0).points, 12);
   EXPECT_TRUE(glyphs.requests.at(0).bold);
   const std::vector<std::uint8_t> once = shown.pixels;
-  const std::uint64_t presents = h.platform.PresentCount();
+  const std::uint64_t presents = h.platform.screen.PresentCount();
   for (int n = 0; n < 5; ++n) PausePass(h.game);
   EXPECT_EQ(shown.pixels, once);
-  EXPECT_EQ(h.platform.PresentCount(), presents);
+  EXPECT_EQ(h.platform.screen.PresentCount(), presents);
 }
 
 TEST(Pause, TheEnterThatPausedDoesNotResumeButTheNextDoes) {
@@ -233,8 +234,8 @@ TEST(Pause, TheKeyboardIsReadEveryTwelfthPass) {
 // Enters an end screen as the world logic leaves the game: in the middle of play.
 void EnterEndScreen(GameRun& run, GameState state) {
   SetUpForm(*run.game);
-  ResetWorld(run.world());
-  run.world().FramePeriod = 33;
+  ResetWorld(run.world(), run.run());
+  run.run().FramePeriod = 33;
   run.world().GameState = state;
   try {
     RunGameStates(*run.game);
@@ -251,9 +252,9 @@ TEST(GameOverScreen, DropsSpaceBeforeItsHundredthFrameAndRestartsAtTheAttractSeq
       entries.begin(), entries.end(), [](const PassLog::Entry& e) { return e.loop == Loop::GameOver; }));
   EXPECT_GT(over, 100u);  // the first press was dropped
   EXPECT_EQ(run.world().GameState, GameState::Attract);
-  EXPECT_EQ(run.world().FramePeriod, 67);
+  EXPECT_EQ(run.run().FramePeriod, 67);
   EXPECT_EQ(run.log.Count(Loop::Logo), 0u);  // the logo is not shown again
-  EXPECT_EQ(run.platform->TakeMusicCommands(), (std::vector<std::string>{"stop", "close"}));
+  EXPECT_EQ(run.platform->audio.TakeMusicCommands(), (std::vector<std::string>{"stop", "close"}));
 }
 
 TEST(GameOverScreen, ASpaceStillHeldAtTheHundredthFrameIsActedOn) {
@@ -267,7 +268,7 @@ TEST(EndingScreen, TakesSpaceOnlyWhenItsCounterReadsExactly100) {
   GameRun held({Down(6000, vk::Space)}, 9000);  // a press held across frame 100 was consumed before it
   EnterEndScreen(held, GameState::TerroristsLeft);
   EXPECT_EQ(held.world().GameState, GameState::TerroristsLeft);
-  EXPECT_EQ(held.world().EndCounter, 99);
+  EXPECT_EQ(held.run().EndCounter, 99);
 
   GameRun pressed(Tap(8000, vk::Space), 9000);
   EnterEndScreen(pressed, GameState::TerroristsLeft);
@@ -278,10 +279,10 @@ TEST(Window, ClosedDuringAWaitStopsTheSoundAndEndsTheRun) {
   GameRun run(Join({IntoPlay(), {Down(1500, vk::Space), Close(2000)}}));
   EXPECT_STREQ(run.Start(), "closed");
   // The close came in the middle of a frame's wait, long before the next frame.
-  EXPECT_LT(run.platform->ElapsedUs(), 2009000u);
-  EXPECT_EQ(run.platform->TakeMusicCommands(),
+  EXPECT_LT(run.platform->clock.ElapsedUs(), 2009000u);
+  EXPECT_EQ(run.platform->audio.TakeMusicCommands(),
             (std::vector<std::string>{"open bg1.mid", "play", "stop", "close"}));
-  const std::vector<std::string> effects = run.platform->TakeEffects();
+  const std::vector<std::string> effects = run.platform->audio.TakeEffects();
   ASSERT_FALSE(effects.empty());
   EXPECT_EQ(effects.back(), "silence");
 }
@@ -301,7 +302,7 @@ TEST(SetUpForm, GivesTheProgramFolderExactlyOneTrailingSeparator) {
     options.programFolder = folder;
     Harness h(options);
     EXPECT_EQ(h.game.AppFolder, expected);
-    h.game.sound.OpenMusic(1);
+    h.game.sound.OpenMusic(Tune::Play);
     EXPECT_EQ(h.game.sound.MusicPath(), std::string(expected) + "da/bg1.mid");
   }
 }
@@ -321,7 +322,7 @@ TEST(SetUpForm, StartsWithThreeWhiteSurfacesTheSizeOfTheWindow) {
   EXPECT_EQ(h.game.LogoChip.Height, 128);
   EXPECT_EQ(h.world().GameState, GameState::Logo);
   // The window shows the white visible surface from the start.
-  EXPECT_EQ(h.platform.LastPicture().rgb[0], 255);
+  EXPECT_EQ(h.platform.screen.LastPicture().rgb[0], 255);
 }
 
 }  // namespace

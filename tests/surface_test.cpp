@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "block_glyphs.h"
+#include "present/text.h"
 #include "present/window_view.h"
 
 namespace talvessa {
@@ -193,6 +195,22 @@ TEST(VisibleSurface, IsShownAfterEveryCopyThatChangesItAndOnlyThen) {
   CopyRegion(display, 1, 0, 0, 0, 32, 24);
   EXPECT_EQ(window.changes, 2);
   EXPECT_EQ(PixelAt(display[0], 100, 100), Rgb(1, 1, 1));
+}
+
+// Text printed straight onto the visible surface is shown like any other drawing; the same text printed
+// again in the same place changes nothing and shows nothing new.
+TEST(VisibleSurface, IsShownAfterAPrintThatChangesItAndOnlyThen) {
+  Displays display = FieldDisplays();
+  CountingWatcher window;
+  display[kVisible].watcher = &window;
+  BlockGlyphs glyphs;
+  Text text(&glyphs);
+  const Colour ink = Rgb(10, 200, 30);
+  PrintText(text, display[kVisible], 40, 50, 12, true, ink, "PAUSE");
+  EXPECT_EQ(window.changes, 1);
+  EXPECT_EQ(PixelAt(display[kVisible], 40, 50), ink);
+  PrintText(text, display[kVisible], 40, 50, 12, true, ink, "PAUSE");
+  EXPECT_EQ(window.changes, 1);
 }
 
 TEST(ComposeWindow, PlacesTheVisibleSurfaceOverBlackAndCutsItAtTheWindowEdge) {

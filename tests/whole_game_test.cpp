@@ -6,7 +6,7 @@
 #include <map>
 #include <sstream>
 
-#include "platform/platform.h"
+#include "platform/sdl/sdl_platform.h"
 #include "tool_runner.h"
 
 namespace talvessa {

@@ -4,7 +4,7 @@
 # under Xvfb. Leak checking is off as for the other real-window tests (X and D-Bus keep a few bytes).
 file(GLOB TALVESSA_WINDOW_CHECK_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/window/*.cpp)
 add_executable(talvessa_window_tests ${TALVESSA_WINDOW_CHECK_SOURCES})
-target_link_libraries(talvessa_window_tests PRIVATE talvessa_sdl GTest::gtest_main)
+target_link_libraries(talvessa_window_tests PRIVATE talvessa_shell talvessa_sdl GTest::gtest_main)
 add_test(NAME window_and_controllers
   COMMAND xvfb-run -a -s "-screen 0 1024x768x24" $<TARGET_FILE:talvessa_window_tests>)
 set_tests_properties(window_and_controllers PROPERTIES

@@ -2,8 +2,8 @@
 // window keeps for itself.
 #include <gtest/gtest.h>
 
-#include "platform/window_keys.h"
-#include "platform/window_layout.h"
+#include "platform/sdl/window_keys.h"
+#include "platform/sdl/window_layout.h"
 
 namespace talvessa {
 namespace {

@@ -32,14 +32,14 @@ class ScriptedRandom final : public RandomSource {
 
 class EffectLog final : public EffectPlayer {
  public:
-  void PlayEffect(int n) override { played.push_back(n); }
+  void PlayEffect(Effect effect) override { played.push_back(static_cast<int>(effect)); }
   std::vector<int> played;
 };
 
 class WorldTest : public ::testing::Test {
  protected:
   WorldTest() {
-    ResetWorld(w);
+    ResetWorld(w, run);
     w.GameState = GameState::Playing;
     w.Shots[0] = Shot{};  // the attract demo's banknote is gone once play starts
   }
@@ -75,6 +75,7 @@ class WorldTest : public ::testing::Test {
   }
 
   World w;
+  RunState run;  // the shell's values, which the reset also puts back
   ScriptedRandom random;
   EffectLog effects;
 };

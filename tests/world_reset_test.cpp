@@ -8,17 +8,19 @@
 namespace talvessa {
 namespace {
 
-// A world with every byte set, so that anything the reset forgets stands out.
-World Scrambled() {
-  World w;
-  std::memset(static_cast<void*>(&w), 0x5A, sizeof w);
-  w.GameState = GameState::Paused;
-  return w;
+// Every byte set, so that anything the reset forgets stands out.
+template <typename Values>
+Values Scrambled() {
+  Values values;
+  std::memset(static_cast<void*>(&values), 0x5A, sizeof values);
+  return values;
 }
 
 TEST(ResetWorld, PutsEveryTableAndValueBack) {
-  World w = Scrambled();
-  ResetWorld(w);
+  World w = Scrambled<World>();
+  w.GameState = GameState::Paused;
+  RunState run = Scrambled<RunState>();
+  ResetWorld(w, run);
 
   EXPECT_EQ(w.PlayerX, 256);
   EXPECT_EQ(w.PlayerY, 352);
@@ -34,14 +36,14 @@ TEST(ResetWorld, PutsEveryTableAndValueBack) {
   EXPECT_EQ(w.NotRescued, 0);
   EXPECT_EQ(w.StandoffCount, 0);
   EXPECT_EQ(w.GameState, GameState::Logo);
-  EXPECT_EQ(w.Command, 0);
+  EXPECT_EQ(run.Command, 0);
   EXPECT_EQ(w.PauseRequest, 0);
-  EXPECT_EQ(w.FramePeriod, 67);
-  EXPECT_EQ(w.FrameCount, 0);
-  EXPECT_EQ(w.EndCounter, 0);
-  EXPECT_EQ(w.TitleCounter, 0);
-  EXPECT_EQ(w.AttractScrollA, -480);
-  EXPECT_EQ(w.AttractScrollB, 576);
+  EXPECT_EQ(run.FramePeriod, 67);
+  EXPECT_EQ(run.FrameCount, 0);
+  EXPECT_EQ(run.EndCounter, 0);
+  EXPECT_EQ(run.TitleCounter, 0);
+  EXPECT_EQ(run.AttractScrollA, -480);
+  EXPECT_EQ(run.AttractScrollB, 576);
 
   for (int i = 0; i < kColumns; ++i) {
     SCOPED_TRACE(i);
@@ -78,12 +80,14 @@ TEST(ResetWorld, PutsEveryTableAndValueBack) {
 }
 
 TEST(ResetWorld, LeavesPopupsUnitTicksAndTheKeyLatchAlone) {
-  World w = Scrambled();
+  World w = Scrambled<World>();
+  w.GameState = GameState::Paused;
+  RunState run;
   w.Popups[3] = Popup{96, 40, 12, 300};
   w.Units[5].Tick = 77;
   w.KeyLatch = 1;
   const auto popups = w.Popups;
-  ResetWorld(w);
+  ResetWorld(w, run);
   for (int i = 0; i < kColumns; ++i) {
     EXPECT_EQ(w.Popups[i].X, popups[i].X);
     EXPECT_EQ(w.Popups[i].Y, popups[i].Y);

@@ -21,36 +21,36 @@ const char* NameAt(const std::array<const char*, N>& table, int n) {
 
 std::string Sound::DataPath(const char* name) const { return appFolder_ + "da/" + name; }
 
-void Sound::PlayEffect(int n) {
-  const char* name = NameAt(kEffects, n);
-  if (*name != '\0') platform_.PlayEffect(DataPath(name));
+void Sound::PlayEffect(Effect effect) {
+  const char* name = NameAt(kEffects, static_cast<int>(effect));
+  if (*name != '\0') audio_.PlayEffect(DataPath(name));
 }
 
-void Sound::SilenceEffects() { platform_.SilenceEffects(); }
+void Sound::SilenceEffects() { audio_.SilenceEffects(); }
 
-void Sound::OpenMusic(int n) {
-  musicPath_ = DataPath(NameAt(kTunes, n));
+void Sound::OpenMusic(Tune tune) {
+  musicPath_ = DataPath(NameAt(kTunes, static_cast<int>(tune)));
   holdOffUs_ = kFirstHoldOffUs;
-  platform_.OpenMusic(musicPath_);
+  audio_.OpenMusic(musicPath_);
 }
 
 void Sound::PlayMusic() {
-  startedUs_ = platform_.ClockUs();
-  platform_.PlayMusic();
+  startedUs_ = clock_.ClockUs();
+  audio_.PlayMusic();
 }
 
-void Sound::StopMusic() { platform_.StopMusic(); }
+void Sound::StopMusic() { audio_.StopMusic(); }
 
-void Sound::CloseMusic() { platform_.CloseMusic(); }
+void Sound::CloseMusic() { audio_.CloseMusic(); }
 
 void Sound::KeepMusicLooping() {
-  if (platform_.MusicStatus() != MusicMode::Stopped) return;
-  const std::uint64_t ranUs = platform_.ClockUs() - startedUs_;
+  if (audio_.MusicStatus() != MusicMode::Stopped) return;
+  const std::uint64_t ranUs = clock_.ClockUs() - startedUs_;
   if (ranUs < holdOffUs_) return;
   // A tune that ran well past the hold-off played through and restarts at once next time; one that
   // stopped within it waits twice as long before the next try.
   holdOffUs_ = ranUs < 2 * holdOffUs_ ? std::min(2 * holdOffUs_, kLongestHoldOffUs) : kFirstHoldOffUs;
-  platform_.SeekMusicToStart();
+  audio_.SeekMusicToStart();
   PlayMusic();
 }
 

@@ -5,23 +5,29 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/audio.h"
+#include "platform/clock.h"
 #include "world/world.h"
 
 namespace talvessa {
 
+// The tunes by their number in the music table.
+enum class Tune { Play = 1 };
+
 class Sound final : public EffectPlayer {
  public:
-  // `appFolder` ends in one separator and is read at every call, so it may be set later.
-  Sound(Platform& platform, const std::string& appFolder) : platform_(platform), appFolder_(appFolder) {}
+  // `appFolder` ends in one separator and is read at every call, so it may be set later. The clock
+  // times the retries of a tune that keeps stopping.
+  Sound(Audio& audio, Clock& clock, const std::string& appFolder)
+      : audio_(audio), clock_(clock), appFolder_(appFolder) {}
 
-  // Effect n of the table; the new effect cuts the one playing. Entries without a name play nothing.
-  void PlayEffect(int n) override;
+  // The effect's file of the table ("se0" …); the new effect cuts the one playing.
+  void PlayEffect(Effect effect) override;
   // Cuts whatever effect is playing.
   void SilenceEffects();
 
-  // Opens tune n of the music table (only 1, "bg1.mid", has a name).
-  void OpenMusic(int n);
+  // Opens the tune of play, "bg1.mid" (the only tune of the music table).
+  void OpenMusic(Tune tune);
   void PlayMusic();
   void StopMusic();
   void CloseMusic();
@@ -35,7 +41,8 @@ class Sound final : public EffectPlayer {
  private:
   std::string DataPath(const char* name) const;
 
-  Platform& platform_;
+  Audio& audio_;
+  Clock& clock_;
   const std::string& appFolder_;
   std::string musicPath_;
   std::uint64_t startedUs_ = 0;  // when the tune was last started

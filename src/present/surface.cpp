@@ -18,10 +18,6 @@ const std::uint8_t* PixelPtr(const Surface& s, int x, int y) {
   return s.pixels.data() + (static_cast<std::size_t>(y) * s.Width + x) * kBytesPerPixel;
 }
 
-void Notify(const Surface& s) {
-  if (s.watcher != nullptr) s.watcher->SurfaceChanged(s);
-}
-
 void FillPixels(std::uint8_t* row, int count, Colour colour) {
   const std::uint8_t rgb[3] = {static_cast<std::uint8_t>(colour & 0xFF),
                                static_cast<std::uint8_t>((colour >> 8) & 0xFF),
@@ -67,10 +63,14 @@ void SetGeometry(Surface& surface, int width, int height, int left, int top) {
   surface.Left = left;
   surface.Top = top;
   surface.pixels = std::move(resized.pixels);
-  Notify(surface);
+  NotifyWatcher(surface);
 }
 
 void Clear(Surface& surface) { FillRect(surface, 0, 0, surface.Width, surface.Height, surface.BackColor); }
+
+void NotifyWatcher(const Surface& surface) {
+  if (surface.watcher != nullptr) surface.watcher->SurfaceChanged(surface);
+}
 
 Colour PixelAt(const Surface& surface, int x, int y) {
   if (x < 0 || y < 0 || x >= surface.Width || y >= surface.Height) {
@@ -90,7 +90,7 @@ void FillRect(Surface& surface, int x, int y, int w, int h, Colour colour) {
     FillPixels(PixelPtr(surface, static_cast<int>(cols.dest), static_cast<int>(row)),
                static_cast<int>(cols.length), colour);
   }
-  Notify(surface);
+  NotifyWatcher(surface);
 }
 
 void Blit(Surface& dest, std::int32_t dx, std::int32_t dy, std::int32_t w, std::int32_t h, const Surface& src,
@@ -141,7 +141,7 @@ void Blit(Surface& dest, std::int32_t dx, std::int32_t dy, std::int32_t w, std::
       break;
     }
   }
-  if (changed) Notify(dest);
+  if (changed) NotifyWatcher(dest);
 }
 
 void DrawMasked(Surface& dest, int x, int y, const Surface& sheet, const SpriteCell& cell) {

@@ -44,6 +44,10 @@ struct Surface {
   SurfaceWatcher* watcher = nullptr;
 };
 
+// Tells the surface's watcher, if any, that its pixels changed. Every drawing operation here calls it
+// when it has changed a pixel.
+void NotifyWatcher(const Surface& surface);
+
 // A surface of the given size at (0, 0), filled with its background colour.
 Surface MakeSurface(int width, int height, Colour backColor);
 // Sets size and place; pixels that still fit keep their colour, new ones take the background colour.
@@ -70,8 +74,21 @@ struct SpriteCell {
 // so the pixels around the silhouette keep their colour.
 void DrawMasked(Surface& dest, int x, int y, const Surface& sheet, const SpriteCell& cell);
 
-// The three screen-sized surfaces: 0 visible, 1 composition, 2 background.
+// The three screen-sized surfaces, by their index: only the visible one is ever seen; each picture is
+// composed on the composition surface, over the ground or title picture kept on the background surface.
 using Displays = std::array<Surface, 3>;
+constexpr int kVisible = 0;
+constexpr int kComposition = 1;
+constexpr int kBackground = 2;
+
+// Regions are counted in 16-pixel units: the field is 32 x 24 of them (512 x 384), the window 36 x 28.
+// The copies reach to these right and bottom edges; what lies past a surface's edge is cut off.
+namespace region {
+constexpr int kFieldRight = 32;        // x 512
+constexpr int kWindowRight = 36;       // x 576, the window's width
+constexpr int kFieldBottom = 24;       // y 384
+constexpr int kPastWindowBottom = 32;  // y 512, past the window's 448
+}  // namespace region
 
 // Copies, with SrcCopy, the region of columns col0..col1 and rows row0..row1 of 16-pixel units from
 // Display(src) to the same place on Display(dst).

@@ -26,8 +26,8 @@ const TextImage* Text::Render(const std::string& face, int points, bool bold, co
   ++rasterisations_;
   entry.drawable = rasterizer_->Rasterize(face, points, bold, utf8, entry.image) && entry.image.width > 0 &&
                    entry.image.height > 0 &&
-                   entry.image.coverage.size() ==
-                       static_cast<std::size_t>(entry.image.width) * static_cast<std::size_t>(entry.image.height);
+                   entry.image.coverage.size() == static_cast<std::size_t>(entry.image.width) *
+                                                      static_cast<std::size_t>(entry.image.height);
   index_.emplace(std::move(key), entries_.begin());
   return entry.drawable ? &entry.image : nullptr;
 }
@@ -43,6 +43,7 @@ void PrintText(Text& text, Surface& surface, int x, int y, int size, bool bold, 
   if (image == nullptr) return;
   const std::uint8_t r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
   // Glyphs are whole pixels, so a second print over the first changes nothing.
+  bool changed = false;
   for (int row = 0; row < image->height; ++row) {
     const int sy = y + row;
     if (sy < 0 || sy >= surface.Height) continue;
@@ -51,11 +52,14 @@ void PrintText(Text& text, Surface& surface, int x, int y, int size, bool bold, 
       if (sx < 0 || sx >= surface.Width) continue;
       if (image->coverage[static_cast<std::size_t>(row) * image->width + col] < 128) continue;
       std::uint8_t* p = &surface.pixels[(static_cast<std::size_t>(sy) * surface.Width + sx) * 3];
+      changed = changed || p[0] != r || p[1] != g || p[2] != b;
       p[0] = r;
       p[1] = g;
       p[2] = b;
     }
   }
+  // Like the copies, a print that changed no pixel does not show the visible surface again.
+  if (changed) NotifyWatcher(surface);
 }
 
 void PrintText(Text& text, Surface& surface, int x, int y, int size, bool bold, Colour colour,

@@ -4,32 +4,14 @@
 
 #include <cstdint>
 #include <list>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <vector>
 
+#include "platform/glyphs.h"
 #include "present/surface.h"
 
 namespace talvessa {
-
-// One rasterised line: coverage per pixel, 0 (nothing) or 255 (glyph), rows top to bottom. The top row
-// is the top of the line's character cell.
-struct TextImage {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint8_t> coverage;
-};
-
-// Turns text into glyph pixels. `face` is the name the game asks for; `points` are at 96 dpi.
-class GlyphRasterizer {
- public:
-  virtual ~GlyphRasterizer() = default;
-  // False when no usable face can draw it; `out` is then left empty.
-  virtual bool Rasterize(const std::string& face, int points, bool bold, const std::string& utf8,
-                         TextImage& out) = 0;
-};
 
 // The texts of a run, each rasterised once. With no rasteriser nothing is drawn.
 class Text {

@@ -22,7 +22,7 @@ void ComposeWindow(const Surface& visible, WindowPicture& picture) {
 
 void WindowView::SurfaceChanged(const Surface& visible) {
   ComposeWindow(visible, picture_);
-  platform_.Present(picture_);
+  screen_.Present(picture_);
 }
 
 }  // namespace talvessa

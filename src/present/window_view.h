@@ -2,7 +2,7 @@
 // changes.
 #pragma once
 
-#include "platform/platform.h"
+#include "platform/screen.h"
 #include "present/surface.h"
 
 namespace talvessa {
@@ -12,11 +12,11 @@ void ComposeWindow(const Surface& visible, WindowPicture& picture);
 
 class WindowView final : public SurfaceWatcher {
  public:
-  explicit WindowView(Platform& platform) : platform_(platform) {}
+  explicit WindowView(Screen& screen) : screen_(screen) {}
   void SurfaceChanged(const Surface& visible) override;
 
  private:
-  Platform& platform_;
+  Screen& screen_;
   WindowPicture picture_;
 };
 

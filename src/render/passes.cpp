@@ -4,12 +4,12 @@
 namespace talvessa {
 
 void DrawPlayPasses(const World& world, Displays& display, const Surface& chip, Text& text) {
-  Surface& composition = display[1];
+  Surface& composition = display[kComposition];
   DrawPlayerFlag(world, composition, chip);
   DrawVan(world, composition, chip);
   DrawUnits(world, composition, chip);
   DrawShots(world, composition, chip);
-  DrawHostages(world, composition, display[2], chip);
+  DrawHostages(world, composition, display[kBackground], chip);
   DrawBursts(world, composition, chip);
   DrawPopups(world, composition, text);
   DrawBubbles(world, composition, chip);
@@ -17,9 +17,9 @@ void DrawPlayPasses(const World& world, Displays& display, const Surface& chip, 
 }
 
 void DrawWorldStep(const World& world, Displays& display, const Surface& chip, Text& text) {
-  CopyRegion(display, 2, 1, 0, 0, 32, 24);
+  CopyRegion(display, kBackground, kComposition, 0, 0, region::kFieldRight, region::kFieldBottom);
   DrawPlayPasses(world, display, chip, text);
-  CopyRegion(display, 1, 0, 0, 0, 32, 24);
+  CopyRegion(display, kComposition, kVisible, 0, 0, region::kFieldRight, region::kFieldBottom);
 }
 
 }  // namespace talvessa

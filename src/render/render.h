@@ -36,10 +36,11 @@ void DrawBubbles(const World& world, Surface& composition, const Surface& chip);
 // The player's Funds near the top centre, growing to the left.
 void DrawFunds(const World& world, Surface& composition, Text& text);
 
-// The nine passes of a world step, in order, onto Display[1] (and the standoff stamp onto Display[2]).
+// The nine passes of a world step, in order, onto the composition surface (and the standoff stamp onto
+// the background).
 void DrawPlayPasses(const World& world, Displays& display, const Surface& chip, Text& text);
-// The picture of a world step: the ground copied into Display[1], the nine passes, and the finished
-// 512 x 384 picture copied to the visible Display[0].
+// The picture of a world step: the ground copied into the composition surface, the nine passes, and the
+// finished 512 x 384 picture copied to the visible surface.
 void DrawWorldStep(const World& world, Displays& display, const Surface& chip, Text& text);
 
 }  // namespace talvessa

@@ -8,42 +8,36 @@ namespace {
 
 constexpr std::int16_t kReadyFrame = 100;
 
-bool EndingFrame(Game& game) {
-  World& w = game.world;
-  ScreenMemory& s = game.screens;
-  BeginPass(game);
-  w.EndCounter = static_cast<std::int16_t>(w.EndCounter + 1);
+}  // namespace
+
+PassEnd EndingFrame(Stage& stage) {
+  RunState& run = stage.run;
+  ScreenMemory& s = stage.screens;
+  run.EndCounter = static_cast<std::int16_t>(run.EndCounter + 1);
   // Commands are handled on every frame; Space counts only when the counter reads exactly 100.
-  PollKeys(game);
-  HandleCommand(game);
-  if (w.GameState != GameState::TerroristsLeft) return false;
-  game.Display[1].FontName = kBrushFace;
-  const std::int16_t frame = w.EndCounter;
+  stage.controls.PollKeys();
+  stage.controls.HandleCommand();
+  if (stage.world.GameState != GameState::TerroristsLeft) return PassEnd::Leave;
+  stage.Display[kComposition].FontName = kScreenFace;
+  const std::int16_t frame = run.EndCounter;
   if (frame == 1) {
     // The veil goes over the ground picture, so nothing that play draws anew each step is seen.
-    DrawGridVeil(game.Display[2]);
-    CopyRegion(game.Display, 2, 1, 0, 0, 36, 24);
-    CopyRegion(game.Display, 1, 0, 0, 0, 36, 24);
+    DrawGridVeil(stage.Display[kBackground]);
+    CopyRegion(stage.Display, kBackground, kComposition, 0, 0, region::kWindowRight, region::kFieldBottom);
+    CopyRegion(stage.Display, kComposition, kVisible, 0, 0, region::kWindowRight, region::kFieldBottom);
     s.FirstLetters = 0;
     s.SecondLetters = 0;
   } else if (frame >= 10 && frame <= 34) {
-    TypeNextFrame(game, s.FirstLetters, "テロリスト達は、", 34, 3);
+    TypeNextFrame(stage, s.FirstLetters, "テロリスト達は、", 34, 3);
   } else if (frame == 35) {
     s.FirstLetters = 0;
   } else if (frame >= 36 && frame <= 80) {
-    TypeNextFrame(game, s.FirstLetters, "帰って行ってしまいました", 208, 3);
+    TypeNextFrame(stage, s.FirstLetters, "帰って行ってしまいました", 208, 3);
   } else if (frame >= kReadyFrame - 1) {
-    CopyRegion(game.Display, 1, 0, 0, 0, 36, 24);
-    w.EndCounter = kReadyFrame - 1;
+    CopyRegion(stage.Display, kComposition, kVisible, 0, 0, region::kWindowRight, region::kFieldBottom);
+    run.EndCounter = kReadyFrame - 1;
   }
-  // Here the wait comes before the Esc test.
-  PaceFrame(game);
-  if (QuitOnEsc(game)) return false;
-  return true;
+  return PassEnd::Continue;
 }
-
-}  // namespace
-
-void RunEndingScreen(Game& game) { RunPasses(game, Loop::Ending, EndingFrame); }
 
 }  // namespace talvessa

@@ -9,45 +9,41 @@ namespace {
 constexpr std::int16_t kReadyFrame = 100;
 
 // One frame of typing `word` at (x, 64): a new letter every fourth frame, with its key strike.
-void TypeWord(Game& game, std::int16_t& letters, std::string_view word, int x) {
-  TypeNextFrame(game, letters, word, x, 4);
-  if (letters == 1 || letters == 4 || letters == 8 || letters == 12) game.sound.PlayEffect(4);
-}
-
-bool GameOverFrame(Game& game) {
-  World& w = game.world;
-  ScreenMemory& s = game.screens;
-  BeginPass(game);
-  w.EndCounter = static_cast<std::int16_t>(w.EndCounter + 1);
-  PollKeys(game);
-  // Before the 100th frame keys are polled (so a press can be seen as new) but not acted on.
-  if (w.EndCounter >= kReadyFrame) {
-    w.EndCounter = kReadyFrame;
-    HandleCommand(game);
-    if (w.GameState != GameState::GameOver) return false;
-  }
-  game.Display[1].FontName = kBrushFace;
-  const std::int16_t frame = w.EndCounter;
-  if (frame == 1) {
-    DrawGridVeil(game.Display[1]);
-    CopyRegion(game.Display, 1, 0, 0, 0, 36, 24);
-    s.FirstLetters = 0;
-    s.SecondLetters = 0;
-  } else if (frame >= 10 && frame <= 21) {
-    TypeWord(game, s.FirstLetters, "GAME", 176);
-  } else if (frame >= 26 && frame <= 50) {
-    TypeWord(game, s.SecondLetters, "OVER", 260);
-  } else if (frame >= 51) {
-    DrawResults(game);
-    CopyRegion(game.Display, 1, 0, 0, 0, 36, 24);
-  }
-  if (QuitOnEsc(game)) return false;
-  PaceFrame(game);
-  return true;
+void TypeWord(Stage& stage, std::int16_t& letters, std::string_view word, int x) {
+  TypeNextFrame(stage, letters, word, x, 4);
+  if (letters == 1 || letters == 4 || letters == 8 || letters == 12)
+    stage.sound.PlayEffect(Effect::KeyStrike);
 }
 
 }  // namespace
 
-void RunGameOverScreen(Game& game) { RunPasses(game, Loop::GameOver, GameOverFrame); }
+PassEnd GameOverFrame(Stage& stage) {
+  RunState& run = stage.run;
+  ScreenMemory& s = stage.screens;
+  run.EndCounter = static_cast<std::int16_t>(run.EndCounter + 1);
+  stage.controls.PollKeys();
+  // Before the 100th frame keys are polled (so a press can be seen as new) but not acted on.
+  if (run.EndCounter >= kReadyFrame) {
+    run.EndCounter = kReadyFrame;
+    stage.controls.HandleCommand();
+    if (stage.world.GameState != GameState::GameOver) return PassEnd::Leave;
+  }
+  stage.Display[kComposition].FontName = kScreenFace;
+  const std::int16_t frame = run.EndCounter;
+  if (frame == 1) {
+    DrawGridVeil(stage.Display[kComposition]);
+    CopyRegion(stage.Display, kComposition, kVisible, 0, 0, region::kWindowRight, region::kFieldBottom);
+    s.FirstLetters = 0;
+    s.SecondLetters = 0;
+  } else if (frame >= 10 && frame <= 21) {
+    TypeWord(stage, s.FirstLetters, "GAME", 176);
+  } else if (frame >= 26 && frame <= 50) {
+    TypeWord(stage, s.SecondLetters, "OVER", 260);
+  } else if (frame >= 51) {
+    DrawResults(stage);
+    CopyRegion(stage.Display, kComposition, kVisible, 0, 0, region::kWindowRight, region::kFieldBottom);
+  }
+  return PassEnd::Continue;
+}
 
 }  // namespace talvessa

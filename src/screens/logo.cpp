@@ -1,5 +1,6 @@
 // The logo screen: the logo is revealed one pixel row at a time in random order, eight rows a frame,
 // on white; then every surface turns black and shrinks to the field.
+#include "platform/keys.h"
 #include "present/sheet.h"
 #include "screens/screens.h"
 
@@ -15,55 +16,53 @@ constexpr int kLogoY = 160;
 
 // Draws row indexes until eight new rows are shown or all are. At least one index is drawn, so the
 // frames after the picture is complete still make one (fruitless) pick.
-void RevealRows(Game& game) {
-  ScreenMemory& s = game.screens;
+void RevealRows(Stage& stage) {
+  ScreenMemory& s = stage.screens;
   int fresh = 0;
   do {
-    const int r = game.random.Below(logo::kHeight);
+    const int r = stage.random.Below(logo::kHeight);
     if (s.LogoRowShown[static_cast<std::size_t>(r)] == 0) {
-      Blit(game.Display[1], kLogoX, kLogoY + r, logo::kWidth, 1, game.LogoChip, 0, r, Rop::SrcCopy);
+      Blit(stage.Display[kComposition], kLogoX, kLogoY + r, logo::kWidth, 1, stage.LogoChip, 0, r,
+           Rop::SrcCopy);
       ++fresh;
       ++s.LogoRowCount;
       s.LogoRowShown[static_cast<std::size_t>(r)] = 1;
     }
   } while (fresh != kRowsPerFrame && s.LogoRowCount != logo::kHeight);
-  CopyRegion(game.Display, 1, 0, 0, 0, 36, 32);
+  CopyRegion(stage.Display, kComposition, kVisible, 0, 0, region::kWindowRight, region::kPastWindowBottom);
 }
 
 // The surfaces turn black and shrink to the 512 x 384 field inside a 32-pixel border.
-void CloseLogo(Game& game) {
-  game.Display[2].BackColor = kBlack;
-  game.Display[1].BackColor = kBlack;
-  Clear(game.Display[2]);
-  Clear(game.Display[1]);
-  CopyRegion(game.Display, 1, 0, 0, 0, 36, 32);
-  for (Surface& display : game.Display) SetGeometry(display, kFieldWidth, kFieldHeight, 32, 32);
-  game.world.GameState = GameState::Attract;
-}
-
-bool LogoFrame(Game& game) {
-  World& w = game.world;
-  BeginPass(game);
-  w.TitleCounter = static_cast<std::int16_t>(w.TitleCounter + 1);
-  if (w.TitleCounter <= kRevealFrames) RevealRows(game);
-  if (QuitOnEsc(game)) {
-    w.TitleCounter = 0;  // and the surfaces keep their size: no closing steps
-    return false;
-  }
-  if (KeyHeld(game, vk::Space)) {
-    w.TitleCounter = kLogoFrames;
-    game.LastKey = command::Throw;  // the same press must not also start play on the next screen
-  }
-  if (w.TitleCounter == kLogoFrames) {
-    CloseLogo(game);
-    return false;
-  }
-  PaceFrame(game);
-  return true;
+void CloseLogo(Stage& stage) {
+  stage.Display[kBackground].BackColor = kBlack;
+  stage.Display[kComposition].BackColor = kBlack;
+  Clear(stage.Display[kBackground]);
+  Clear(stage.Display[kComposition]);
+  CopyRegion(stage.Display, kComposition, kVisible, 0, 0, region::kWindowRight, region::kPastWindowBottom);
+  for (Surface& display : stage.Display) SetGeometry(display, kFieldWidth, kFieldHeight, 32, 32);
+  stage.world.GameState = GameState::Attract;
 }
 
 }  // namespace
 
-void RunLogoScreen(Game& game) { RunPasses(game, Loop::Logo, LogoFrame); }
+PassEnd LogoFrame(Stage& stage) {
+  RunState& run = stage.run;
+  run.TitleCounter = static_cast<std::int16_t>(run.TitleCounter + 1);
+  if (run.TitleCounter <= kRevealFrames) RevealRows(stage);
+  if (stage.controls.KeyHeld(vk::Escape)) {
+    // Esc, tested next by the loop, ends the program from here: the surfaces keep their size.
+    run.TitleCounter = 0;
+    return PassEnd::Continue;
+  }
+  if (stage.controls.KeyHeld(vk::Space)) {
+    run.TitleCounter = kLogoFrames;
+    stage.LastKey = command::Throw;  // the same press must not also start play on the next screen
+  }
+  if (run.TitleCounter == kLogoFrames) {
+    CloseLogo(stage);
+    return PassEnd::Leave;
+  }
+  return PassEnd::Continue;
+}
 
 }  // namespace talvessa

@@ -41,9 +41,9 @@ std::string FormatBurden(std::int32_t total) {
   return text.append("円");
 }
 
-void DrawResults(Game& game) {
-  const World& w = game.world;
-  Surface& s = game.Display[1];
+void DrawResults(Stage& stage) {
+  const World& w = stage.world;
+  Surface& s = stage.Display[kComposition];
   struct Line {
     int x, y;
     std::string text;
@@ -61,7 +61,7 @@ void DrawResults(Game& game) {
       {264, 208, FormatYenAmount(w.ShotsYen)},
       {264, 240, FormatBurden(w.ShotsYen)},
   };
-  for (const Line& line : lines) PrintText(game.text, s, line.x, line.y, 12, true, kWhite, line.text);
+  for (const Line& line : lines) PrintText(stage.text, s, line.x, line.y, 12, true, kWhite, line.text);
 }
 
 }  // namespace talvessa

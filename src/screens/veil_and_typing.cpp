@@ -10,12 +10,12 @@ void DrawGridVeil(Surface& surface) {
   for (int x = 0; x <= 576; x += 4) FillRect(surface, x, 0, 1, 385, kBlack);
 }
 
-void TypeNextFrame(Game& game, std::int16_t& letters, std::string_view text, int x, int framesPerLetter) {
+void TypeNextFrame(Stage& stage, std::int16_t& letters, std::string_view text, int x, int framesPerLetter) {
   letters = static_cast<std::int16_t>(letters + 1);
   // Each frame reprints the typed part in place, so the picture changes only when a letter is added.
-  game.screens.TypedText = FirstCharacters(text, letters / framesPerLetter + 1);
-  PrintText(game.text, game.Display[1], x, 64, 16, true, kWhite, game.screens.TypedText);
-  CopyRegion(game.Display, 1, 0, 0, 0, 36, 24);
+  stage.screens.TypedText = FirstCharacters(text, letters / framesPerLetter + 1);
+  PrintText(stage.text, stage.Display[kComposition], x, 64, 16, true, kWhite, stage.screens.TypedText);
+  CopyRegion(stage.Display, kComposition, kVisible, 0, 0, region::kWindowRight, region::kFieldBottom);
 }
 
 std::string FirstCharacters(std::string_view utf8, int count) {

@@ -1,9 +1,10 @@
-// The key poll and the commands it yields.
+#include "shell/commands.h"
+
 #include <array>
 
+#include "platform/keys.h"
 #include "render/render.h"
-#include "screens/screens.h"
-#include "shell/game.h"
+#include "shell/frames.h"
 #include "world/rules.h"
 
 namespace talvessa {
@@ -35,40 +36,39 @@ constexpr std::array<KeyBinding, 12> kKeyTable = {{
 // Space on the attract sequence: the play field is built and play begins.
 void StartPlay(Game& game) {
   World& w = game.world;
-  game.sound.PlayEffect(2);
+  game.sound.PlayEffect(Effect::PlayStarts);
   // The attract demo's banknote goes to the top edge, from where it soon leaves the field.
   w.Shots[0].X = 0;
   w.Shots[0].Y = 0;
-  game.Display[2].FontName = "ＭＳ Ｐゴシック";
-  game.Display[1].FontName = "ＭＳ Ｐゴシック";
+  game.Display[kBackground].FontName = kPlayFace;
+  game.Display[kComposition].FontName = kPlayFace;
   ShatterScreen(game);
   DelayMs(game, 100);
-  Clear(game.Display[2]);
-  Clear(game.Display[1]);
-  DrawBackground(game.Display[2], game.Chip);
-  CopyRegion(game.Display, 2, 1, 0, 0, 36, 24);
-  DrawPlayerFlag(w, game.Display[1], game.Chip);
-  DrawFunds(w, game.Display[1], game.text);
-  CopyRegion(game.Display, 1, 0, 0, 0, 32, 24);
+  Clear(game.Display[kBackground]);
+  Clear(game.Display[kComposition]);
+  DrawBackground(game.Display[kBackground], game.Chip);
+  CopyRegion(game.Display, kBackground, kComposition, 0, 0, region::kWindowRight, region::kFieldBottom);
+  DrawPlayerFlag(w, game.Display[kComposition], game.Chip);
+  DrawFunds(w, game.Display[kComposition], game.text);
+  CopyRegion(game.Display, kComposition, kVisible, 0, 0, region::kFieldRight, region::kFieldBottom);
   w.GameState = GameState::Playing;
-  game.sound.OpenMusic(1);
+  game.sound.OpenMusic(Tune::Play);
   game.sound.PlayMusic();
-  w.FramePeriod = kPlayFramePeriod;
-  w.Command = command::None;
+  game.run.FramePeriod = kPlayFramePeriod;
+  game.run.Command = command::None;
 }
 
 void Throw(Game& game) {
   World& w = game.world;
   switch (w.GameState) {
-    case GameState::Playing:
-      ThrowBanknote(w, game.sound);
-      break;
+    case GameState::Playing: ThrowBanknote(w, game.sound); break;
     case GameState::GameOver:
     case GameState::TerroristsLeft: {
-      const bool ready = w.GameState == GameState::GameOver ? w.EndCounter >= 100 : w.EndCounter == 100;
+      const std::int16_t counter = game.run.EndCounter;
+      const bool ready = w.GameState == GameState::GameOver ? counter >= 100 : counter == 100;
       if (ready) {
-        ResetWorld(w);
-        Clear(game.Display[2]);
+        ResetWorld(w, game.run);
+        Clear(game.Display[kBackground]);
         w.GameState = GameState::Attract;
       }
       break;
@@ -80,48 +80,49 @@ void Throw(Game& game) {
 
 }  // namespace
 
-bool KeyHeld(Game& game, int virtualKey) { return game.platform.KeyDown(virtualKey); }
+bool KeyHeld(Game& game, int virtualKey) { return game.platform.input.KeyDown(virtualKey); }
 
 void PollKeys(Game& game) {
-  World& w = game.world;
+  RunState& run = game.run;
   for (const KeyBinding& key : kKeyTable) {
     if (!KeyHeld(game, key.virtualKey)) continue;
     // A key that acts once per press is ignored while the last poll already saw its command.
     if (key.oncePerPress && game.LastKey == key.command) return;
-    w.Command = key.command;
+    run.Command = key.command;
     game.LastKey = key.command;
     return;
   }
-  w.Command = command::None;
+  run.Command = command::None;
   game.LastKey = command::None;
 }
 
 void HandleCommand(Game& game) {
   World& w = game.world;
-  switch (w.Command) {
+  RunState& run = game.run;
+  switch (run.Command) {
     case command::Pause:
       if (w.GameState == GameState::Playing) {
-        w.PauseRequest = 13;
+        w.PauseRequest = kPauseAsked;
       } else if (w.GameState == GameState::Paused) {
-        w.PauseRequest = 0;
+        w.PauseRequest = kNoPause;
         w.GameState = GameState::Playing;
       }
       break;
     case command::StepLeft:
     case command::StepRight:
       // Steps act only on the frames between world steps; until then the command waits.
-      if ((w.FrameCount & 1) == 0) return;
-      StepFlag(w, w.Command == command::StepLeft);
+      if ((run.FrameCount & 1) == 0) return;
+      StepFlag(w, run.Command == command::StepLeft);
       break;
     case command::Throw:
-      if (w.PauseRequest == 0) Throw(game);
+      if (w.PauseRequest == kNoPause) Throw(game);
       break;
     case command::Van:
       if (w.GameState == GameState::Playing) SendVanWithBundle(w, game.sound);
       break;
     default: return;
   }
-  w.Command = command::None;
+  run.Command = command::None;
 }
 
 }  // namespace talvessa

@@ -1,44 +1,37 @@
-// The frame loop of play: a frame every FramePeriod, a world step and a new picture every second one.
+// The frame of play: a frame every FramePeriod, a world step and a new picture every second one.
 #include <cstdint>
 
+#include "platform/keys.h"
 #include "render/render.h"
 #include "shell/game.h"
 #include "world/rules.h"
 
 namespace talvessa {
 
-namespace {
-
-// One frame; false when the loop must return to the game-state loop.
-bool PlayFrame(Game& game) {
-  World& w = game.world;
-  BeginPass(game);
-  game.sound.KeepMusicLooping();
+PassEnd PlayFrame(Stage& stage) {
+  World& w = stage.world;
+  RunState& run = stage.run;
+  stage.sound.KeepMusicLooping();
   // Commands see FrameCount as it stood before this frame: steps act on the frames between steps.
-  PollKeys(game);
-  HandleCommand(game);
-  w.FrameCount = static_cast<std::int32_t>(static_cast<std::uint32_t>(w.FrameCount) + 1u);
-  if ((w.FrameCount & 1) != 0) {
-    SpawnPhase1(w, game.random);
-    SpawnPhase23(w, game.random);
-    StepActors(w, game.random, game.sound);
-    DrawWorldStep(w, game.Display, game.Chip, game.text);
-    ResolveHits(w, game.sound);
-    // The frame that ends the game goes straight to its end screen.
-    if (w.GameState == GameState::GameOver || w.GameState == GameState::TerroristsLeft) return false;
+  stage.controls.PollKeys();
+  stage.controls.HandleCommand();
+  run.FrameCount = static_cast<std::int32_t>(static_cast<std::uint32_t>(run.FrameCount) + 1u);
+  if ((run.FrameCount & 1) != 0) {
+    SpawnPhase1(w, stage.random);
+    SpawnPhase23(w, stage.random);
+    StepActors(w, stage.random, stage.sound);
+    DrawWorldStep(w, stage.Display, stage.Chip, stage.text);
+    ResolveHits(w, stage.sound);
+    // The frame that ends the game goes straight to its end screen, without the Esc test or the wait.
+    if (w.GameState == GameState::GameOver || w.GameState == GameState::TerroristsLeft) return PassEnd::Leave;
   }
-  if (QuitOnEsc(game)) return false;
-  if (w.PauseRequest == 13) {
+  // A pause asked for begins at once, unless Esc (tested next) ends the game first.
+  if (w.PauseRequest == kPauseAsked && !stage.controls.KeyHeld(vk::Escape)) {
     w.KeyLatch = 0;
     w.GameState = GameState::Paused;
-    return false;
+    return PassEnd::Leave;
   }
-  PaceFrame(game);
-  return true;
+  return PassEnd::Continue;
 }
-
-}  // namespace
-
-void FrameLoop(Game& game) { RunPasses(game, Loop::Play, PlayFrame); }
 
 }  // namespace talvessa

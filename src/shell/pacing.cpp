@@ -1,8 +1,8 @@
-// Time, waiting and event pumping, shared by every loop of the game.
+// Time, waiting and event pumping: the parts of the frame skeleton that pass the time.
 #include <algorithm>
 #include <cstdint>
 
-#include "shell/game.h"
+#include "shell/frames.h"
 
 namespace talvessa {
 
@@ -37,21 +37,8 @@ class Deadline {
 
 }  // namespace
 
-const char* LoopName(Loop loop) {
-  switch (loop) {
-    case Loop::Logo: return "logo";
-    case Loop::Attract: return "attract";
-    case Loop::Shatter: return "shatter";
-    case Loop::Play: return "play";
-    case Loop::Pause: return "pause";
-    case Loop::GameOver: return "game_over";
-    case Loop::Ending: return "ending";
-  }
-  return "?";
-}
-
 void PumpEvents(Game& game) {
-  if (game.platform.PumpEvents() == PumpResult::CloseRequested) {
+  if (game.platform.input.PumpEvents() == PumpResult::CloseRequested) {
     game.sound.StopMusic();
     game.sound.CloseMusic();
     game.sound.SilenceEffects();
@@ -59,62 +46,39 @@ void PumpEvents(Game& game) {
   }
 }
 
-std::uint32_t TimeMs(Game& game) { return MillisecondsOf(game.platform.ClockUs()); }
+std::uint32_t TimeMs(Game& game) { return MillisecondsOf(game.platform.clock.ClockUs()); }
 
 void WaitMs(Game& game, std::int32_t ms) {
-  const Deadline deadline(game.platform.ClockUs(), ms);
+  const Deadline deadline(game.platform.clock.ClockUs(), ms);
   for (;;) {
     PumpEvents(game);
-    const std::uint64_t nowUs = game.platform.ClockUs();
+    const std::uint64_t nowUs = game.platform.clock.ClockUs();
     if (deadline.Passed(nowUs)) return;
     if (game.waitMode == WaitMode::Busy) continue;
     const std::int64_t left = deadline.LeftUs(nowUs);
     if (left > kNapUs) {
-      game.platform.Sleep(static_cast<std::uint32_t>(std::min(left - kNapUs, kSliceUs)));
+      game.platform.clock.Sleep(static_cast<std::uint32_t>(std::min(left - kNapUs, kSliceUs)));
     } else if (left > kSpinUs) {
-      game.platform.Sleep(static_cast<std::uint32_t>(left - kSpinUs));
+      game.platform.clock.Sleep(static_cast<std::uint32_t>(left - kSpinUs));
     }
   }
 }
 
 void DelayMs(Game& game, std::int32_t ms) {
-  const Deadline deadline(game.platform.ClockUs(), ms);
-  for (std::uint64_t nowUs = game.platform.ClockUs(); !deadline.Passed(nowUs);
-       nowUs = game.platform.ClockUs()) {
-    game.platform.Sleep(
+  const Deadline deadline(game.platform.clock.ClockUs(), ms);
+  for (std::uint64_t nowUs = game.platform.clock.ClockUs(); !deadline.Passed(nowUs);
+       nowUs = game.platform.clock.ClockUs()) {
+    game.platform.clock.Sleep(
         static_cast<std::uint32_t>(std::clamp<std::int64_t>(deadline.LeftUs(nowUs), 1, kSliceUs)));
   }
-}
-
-void BeginPass(Game& game) {
-  game.FrameStart = TimeMs(game);
-  PumpEvents(game);
 }
 
 void PaceFrame(Game& game) {
   game.FrameEnd = TimeMs(game);
   game.FrameElapsed = static_cast<std::int32_t>(game.FrameEnd - game.FrameStart);
-  game.FrameRemaining = static_cast<std::int32_t>(std::clamp<std::int64_t>(
-      std::int64_t{game.world.FramePeriod} - game.FrameElapsed, INT32_MIN, INT32_MAX));
-  if (game.FrameElapsed < game.world.FramePeriod) WaitMs(game, game.FrameRemaining);
-}
-
-bool QuitOnEsc(Game& game) {
-  if (!KeyHeld(game, vk::Escape)) return false;
-  game.world.GameState = GameState::Quit;
-  return true;
-}
-
-void NotePass(Game& game, Loop loop) {
-  if (game.observer != nullptr) game.observer->PassDone(game, loop);
-}
-
-void RunPasses(Game& game, Loop loop, bool (*pass)(Game&)) {
-  for (;;) {
-    const bool goOn = pass(game);
-    NotePass(game, loop);
-    if (!goOn) return;
-  }
+  game.FrameRemaining = static_cast<std::int32_t>(
+      std::clamp<std::int64_t>(std::int64_t{game.run.FramePeriod} - game.FrameElapsed, INT32_MIN, INT32_MAX));
+  if (game.FrameElapsed < game.run.FramePeriod) WaitMs(game, game.FrameRemaining);
 }
 
 }  // namespace talvessa

@@ -1,16 +1,13 @@
 // Start-up, the game-state loop and the pause display.
-#include "screens/screens.h"
 #include "present/sheet.h"
-#include "shell/game.h"
+#include "shell/commands.h"
+#include "shell/frames.h"
 
 namespace talvessa {
 
 namespace {
 
-// A pause pass rests until a window event comes, at most this long, so a pause does not spin a
-// core. Once an event has come, the passes run on without rest until the keyboard is read again,
-// so a key pressed during a pause is seen at once.
-constexpr std::uint32_t kPauseRestMs = 10;
+// While paused the keyboard is read on every twelfth pass only.
 constexpr std::int16_t kPassesPerKeyRead = 12;
 
 std::string WithOneTrailingSeparator(std::string folder) {
@@ -20,12 +17,17 @@ std::string WithOneTrailingSeparator(std::string folder) {
 
 }  // namespace
 
-Game::Game(Platform& p, GlyphRasterizer* glyphs) : platform(p), text(glyphs), sound(p, AppFolder), window(p) {}
+Game::Game(const Platform& services, GlyphRasterizer* glyphs)
+    : Stage(services.audio, services.clock, glyphs, *this), platform(services), window(services.screen) {}
+
+bool Game::KeyHeld(int virtualKey) { return talvessa::KeyHeld(*this, virtualKey); }
+void Game::PollKeys() { talvessa::PollKeys(*this); }
+void Game::HandleCommand() { talvessa::HandleCommand(*this); }
 
 void SetUpForm(Game& game) {
-  game.random.Seed(game.platform.TimerSeed());
-  game.AppFolder = WithOneTrailingSeparator(game.platform.ProgramFolder());
-  game.Display[0].watcher = &game.window;
+  game.random.Seed(game.platform.clock.TimerSeed());
+  game.AppFolder = WithOneTrailingSeparator(game.platform.programFolder);
+  game.Display[kVisible].watcher = &game.window;
   for (Surface& display : game.Display) {
     display.BackColor = kWhite;
     SetGeometry(display, 576, 448, 0, 0);
@@ -36,7 +38,7 @@ void SetUpForm(Game& game) {
 
 void StateLoop(Game& game) {
   SetUpForm(game);
-  ResetWorld(game.world);
+  ResetWorld(game.world, game.run);
   RunGameStates(game);
 }
 
@@ -50,7 +52,7 @@ void RunGameStates(Game& game) {
       case GameState::Attract: RunAttractSequence(game); break;
       case GameState::GameOver:
       case GameState::TerroristsLeft:
-        w.FramePeriod = kScreenFramePeriod;
+        game.run.FramePeriod = kScreenFramePeriod;
         game.sound.StopMusic();
         game.sound.CloseMusic();
         if (w.GameState == GameState::GameOver) {
@@ -59,10 +61,7 @@ void RunGameStates(Game& game) {
           RunEndingScreen(game);
         }
         break;
-      case GameState::Paused:
-        PausePass(game);
-        NotePass(game, Loop::Pause);
-        break;
+      case GameState::Paused: PausePass(game); break;
       case GameState::Quit: break;
     }
   }
@@ -70,22 +69,20 @@ void RunGameStates(Game& game) {
   game.sound.CloseMusic();
 }
 
-void PausePass(Game& game) {
-  World& w = game.world;
-  if (!game.pauseWoken) game.pauseWoken = game.platform.WaitForEvents(kPauseRestMs);
-  PumpEvents(game);
+PassEnd PauseFrame(Stage& stage) {
+  World& w = stage.world;
+  Surface& composition = stage.Display[kComposition];
   w.KeyLatch = static_cast<std::int16_t>(w.KeyLatch + 1);
   // The word over the last picture of play, white with a black shadow up and to the left.
-  PrintText(game.text, game.Display[1], 229, 183, 12, true, kBlack, "PAUSE");
-  PrintText(game.text, game.Display[1], 230, 184, 12, true, kWhite, "PAUSE");
-  CopyRegion(game.Display, 1, 0, 0, 0, 36, 24);
+  PrintText(stage.text, composition, 229, 183, 12, true, kBlack, "PAUSE");
+  PrintText(stage.text, composition, 230, 184, 12, true, kWhite, "PAUSE");
+  CopyRegion(stage.Display, kComposition, kVisible, 0, 0, region::kWindowRight, region::kFieldBottom);
   if (w.KeyLatch == kPassesPerKeyRead) {
     w.KeyLatch = 0;
-    game.pauseWoken = false;
-    PollKeys(game);
-    HandleCommand(game);
+    stage.controls.PollKeys();
+    stage.controls.HandleCommand();
   }
-  QuitOnEsc(game);
+  return PassEnd::Continue;
 }
 
 }  // namespace talvessa

@@ -9,9 +9,11 @@ namespace talvessa {
 
 namespace {
 
-std::int16_t Add(std::int16_t value, int amount) { return static_cast<std::int16_t>(value + amount); }
+// The units' values are 16 bits wide, and move as such.
+std::int16_t Add16(std::int16_t value, int amount) { return static_cast<std::int16_t>(value + amount); }
 
-bool All16At(const World& w, int topY) {
+// Whether all sixteen units are at `topY` or above it (out of sight when it is above the field).
+bool AllUnitsAtOrAbove(const World& w, int topY) {
   return std::all_of(w.Units.begin(), w.Units.end(), [topY](const Unit& u) { return u.Y <= topY; });
 }
 
@@ -26,7 +28,7 @@ Hostage& Partner(World& w, int i) { return w.Hostages[(i + 1) % kColumns]; }
 void StepShots(World& w) {
   for (Shot& shot : w.Shots) {
     if (shot.Active != 1) continue;
-    shot.Y = Add(shot.Y, -24);
+    shot.Y = Add16(shot.Y, -24);
     if (shot.Y <= -32) {
       shot.X = 0;
       shot.Y = 0;
@@ -38,10 +40,10 @@ void StepShots(World& w) {
 // The van drives in from the right for 17 steps, stands for steps 19 to VanStopEnd, and drives off
 // the left edge; an idle van stays idle.
 void StepVan(World& w) {
-  w.VanTimer = Add(w.VanTimer, 1);
+  w.VanTimer = Add16(w.VanTimer, 1);
   if (w.VanTimer == 1) w.VanTimer = 0;
-  if (w.VanTimer != 0) w.VanX = Add(w.VanX, -16);
-  if (w.VanTimer >= 19 && w.VanTimer <= w.VanStopEnd) w.VanX = Add(w.VanX, 16);
+  if (w.VanTimer != 0) w.VanX = Add16(w.VanX, -16);
+  if (w.VanTimer >= 19 && w.VanTimer <= w.VanStopEnd) w.VanX = Add16(w.VanX, 16);
   if (w.VanX == -64) {
     w.VanTimer = 0;
     w.VanX = 512;
@@ -51,7 +53,7 @@ void StepVan(World& w) {
 // A burst made with stage 1 shows stages 2 to 7.
 void StepBursts(World& w) {
   for (Burst& burst : w.Bursts) {
-    burst.Stage = Add(burst.Stage, 1);
+    burst.Stage = Add16(burst.Stage, 1);
     if (burst.Stage == 1 || burst.Stage == 8) burst.Stage = 0;
   }
 }
@@ -60,13 +62,13 @@ void StepBursts(World& w) {
 // popups rest at Y 0.
 void StepPopups(World& w) {
   for (Popup& popup : w.Popups) {
-    popup.Timer = Add(popup.Timer, 1);
-    popup.Y = Add(popup.Y, -5);
+    popup.Timer = Add16(popup.Timer, 1);
+    popup.Y = Add16(popup.Y, -5);
     if (popup.Timer == 1) {
       popup.Timer = 0;
       popup.Y = 0;
     }
-    if (popup.Timer >= 7 && popup.Timer <= 30) popup.Y = Add(popup.Y, 5);
+    if (popup.Timer >= 7 && popup.Timer <= 30) popup.Y = Add16(popup.Y, 5);
     if (popup.Timer == 31) {
       popup.Timer = 0;
       popup.Amount = 0;
@@ -81,11 +83,11 @@ void StepStandoff(World& w, RandomSource& random, int i) {
   Unit& u = w.Units[i];
   Hostage& h = w.Hostages[i];
   if (h.Kind != kind::LoneStandoff && h.Kind != kind::FamilyStandoff) return;
-  u.Tick = Add(u.Tick, 1);
+  u.Tick = Add16(u.Tick, 1);
   if (u.Tick != 100) return;
   w.StandoffCount = static_cast<std::uint8_t>(w.StandoffCount + 1);
   u.Tick = 0;
-  h.Kind = Add(h.Kind, -100);
+  h.Kind = Add16(h.Kind, -100);
   h.Y = 384;
   if (w.StandoffCount == 3) {
     for (Unit& each : w.Units) each.State = unit::LeavingForGood;
@@ -114,15 +116,15 @@ void VehicleEscapes(World& w, EffectPlayer& effects, int i, std::int16_t nextSta
     w.Funds = 0;
     w.GameState = GameState::GameOver;
   } else {
-    effects.PlayEffect(8);
+    effects.PlayEffect(Effect::Escape);
   }
 }
 
 // Moves a vehicle and its pair up by 8.
 void LiftPair(World& w, int i) {
-  w.Units[i].Y = Add(w.Units[i].Y, -8);
-  w.Hostages[i].Y = Add(w.Hostages[i].Y, -8);
-  Partner(w, i).Y = Add(Partner(w, i).Y, -8);
+  w.Units[i].Y = Add16(w.Units[i].Y, -8);
+  w.Hostages[i].Y = Add16(w.Hostages[i].Y, -8);
+  Partner(w, i).Y = Add16(Partner(w, i).Y, -8);
 }
 
 // The leavers of a phase fly up by 16 until all sixteen are out of sight; then the next phase's
@@ -140,7 +142,7 @@ void LeavePhase(World& w, int phaseEnded) {
       u.State = unit::VehicleArriving;
     } else {
       // Aircraft come down by 16, so they must start on a multiple of 16 to meet the top row.
-      if (u.Y % 16 != 0) u.Y = Add(u.Y, -8);
+      if (u.Y % 16 != 0) u.Y = Add16(u.Y, -8);
       u.State = unit::AircraftArriving;
     }
   }
@@ -149,8 +151,8 @@ void LeavePhase(World& w, int phaseEnded) {
 // Comes down by `speed` a step: to wait at the top row (32), or to lift at the bottom (304). Vehicles
 // and aircraft start their phase once all eight wait at the top.
 void ComeDown(World& w, Unit& u, int speed, std::int16_t waiting, std::int16_t lifting, std::int16_t phase) {
-  u.Tick = Add(u.Tick, 1);
-  u.Y = Add(u.Y, speed);
+  u.Tick = Add16(u.Tick, 1);
+  u.Y = Add16(u.Y, speed);
   if (u.Y == 32) {
     u.Tick = 0;
     u.State = waiting;
@@ -162,17 +164,18 @@ void ComeDown(World& w, Unit& u, int speed, std::int16_t waiting, std::int16_t l
   }
 }
 
-void FirstPass(World& w, RandomSource& random, EffectPlayer& effects, int i) {
+// One step of unit i by its State: coming down, lifting, escaping, leaving a phase, and the standoffs.
+void MoveUnit(World& w, RandomSource& random, EffectPlayer& effects, int i) {
   Unit& u = w.Units[i];
   switch (u.State) {
     case unit::Waiting: StepStandoff(w, random, i); break;
     case unit::Fetching:
     case unit::Arriving: ComeDown(w, u, 8, unit::Waiting, unit::Lifting, 0); break;
     case unit::Lifting:
-      u.Tick = Add(u.Tick, 1);
+      u.Tick = Add16(u.Tick, 1);
       if (u.Tick % 3 == 1) {
-        u.Y = Add(u.Y, -8);
-        w.Hostages[i].Y = Add(w.Hostages[i].Y, -8);
+        u.Y = Add16(u.Y, -8);
+        w.Hostages[i].Y = Add16(w.Hostages[i].Y, -8);
       }
       if (u.Y <= -16) {
         // Escaped: the figure reappears low enough to be out of sight above the top row.
@@ -189,55 +192,55 @@ void FirstPass(World& w, RandomSource& random, EffectPlayer& effects, int i) {
           if (w.Rescued >= 1) {
             w.GameState = GameState::GameOver;
           } else {
-            effects.PlayEffect(8);
+            effects.PlayEffect(Effect::Escape);
           }
         }
       }
       break;
     case unit::RisingOut:
-      u.Tick = Add(u.Tick, 1);
-      if (u.Tick % 3 == 1) u.Y = Add(u.Y, -8);
+      u.Tick = Add16(u.Tick, 1);
+      if (u.Tick % 3 == 1) u.Y = Add16(u.Y, -8);
       if (u.Y == -48) u.State = unit::Arriving;
       break;
     case unit::LeavingPhase1:
-      u.Y = Add(u.Y, -16);
-      if (All16At(w, -48)) LeavePhase(w, 1);
+      u.Y = Add16(u.Y, -16);
+      if (AllUnitsAtOrAbove(w, -48)) LeavePhase(w, 1);
       break;
     case unit::VehicleFetching:
     case unit::VehicleArriving: ComeDown(w, u, 8, unit::VehicleWaiting, unit::VehicleLifting, 2); break;
     case unit::VehicleLifting:
-      u.Tick = Add(u.Tick, 1);
+      u.Tick = Add16(u.Tick, 1);
       if (u.Tick % 2 == 1) LiftPair(w, i);
       if (u.Y <= -16) VehicleEscapes(w, effects, i, unit::VehicleRisingOut);
       break;
     case unit::VehicleRisingOut:
-      u.Tick = Add(u.Tick, 1);
-      u.Y = Add(u.Y, -8);
+      u.Tick = Add16(u.Tick, 1);
+      u.Y = Add16(u.Y, -8);
       if (u.Y == -48) u.State = unit::VehicleArriving;
       break;
     case unit::LeavingPhase2:
-      u.Y = Add(u.Y, -16);
-      if (All16At(w, -48)) LeavePhase(w, 2);
+      u.Y = Add16(u.Y, -16);
+      if (AllUnitsAtOrAbove(w, -48)) LeavePhase(w, 2);
       break;
     case unit::AircraftFetching:
     case unit::AircraftArriving: ComeDown(w, u, 16, unit::AircraftWaiting, unit::AircraftLifting, 3); break;
     case unit::AircraftLifting:
-      u.Tick = Add(u.Tick, 1);
+      u.Tick = Add16(u.Tick, 1);
       if (u.Tick % 4 != 0) LiftPair(w, i);
       if (u.Y <= -16) VehicleEscapes(w, effects, i, unit::AircraftRisingOut);
       break;
     case unit::AircraftRisingOut:
-      u.Tick = Add(u.Tick, 1);
-      if (u.Tick % 2 == 1) u.Y = Add(u.Y, -16);
+      u.Tick = Add16(u.Tick, 1);
+      if (u.Tick % 2 == 1) u.Y = Add16(u.Y, -16);
       if (u.Y <= -48) {
         u.Y = -48;
         u.State = unit::AircraftArriving;
       }
       break;
     case unit::LeavingForGood:
-      u.Tick = Add(u.Tick, 1);
-      if (u.Tick % 2 == 1) u.Y = Add(u.Y, -4);
-      if (All16At(w, -96)) w.GameState = GameState::TerroristsLeft;
+      u.Tick = Add16(u.Tick, 1);
+      if (u.Tick % 2 == 1) u.Y = Add16(u.Y, -4);
+      if (AllUnitsAtOrAbove(w, -96)) w.GameState = GameState::TerroristsLeft;
       break;
     default: break;
   }
@@ -245,25 +248,25 @@ void FirstPass(World& w, RandomSource& random, EffectPlayer& effects, int i) {
 
 // A waiting unit raises the hostages below it by 8 a step; at 320 it comes down for them. In phase 1
 // with no money and nobody rescued it stays, and a standoff begins.
-void SecondPass(World& w, int i) {
+void RaiseWaitingHostages(World& w, int i) {
   Unit& u = w.Units[i];
   Hostage& h = w.Hostages[i];
   if (h.Kind != kind::LoneWaiting && h.Kind != kind::FamilyWaiting) return;
   const bool vehicle = u.State == unit::VehicleWaiting || u.State == unit::AircraftWaiting;
   if (u.State != unit::Waiting && !vehicle) return;
-  u.Tick = Add(u.Tick, 1);
-  h.Y = Add(h.Y, -8);
-  if (vehicle) Partner(w, i).Y = Add(Partner(w, i).Y, -8);
+  u.Tick = Add16(u.Tick, 1);
+  h.Y = Add16(h.Y, -8);
+  if (vehicle) Partner(w, i).Y = Add16(Partner(w, i).Y, -8);
   if (h.Y > 320) return;
   u.Tick = 0;
-  h.Kind = Add(h.Kind, 1);
+  h.Kind = Add16(h.Kind, 1);
   if (vehicle) {
-    Partner(w, i).Kind = Add(Partner(w, i).Kind, 1);
+    Partner(w, i).Kind = Add16(Partner(w, i).Kind, 1);
     u.State = u.State == unit::VehicleWaiting ? unit::VehicleFetching : unit::AircraftFetching;
   } else if (w.Funds != 0 || w.Rescued != 0) {
     u.State = unit::Fetching;
   } else {
-    h.Kind = Add(h.Kind, 100);
+    h.Kind = Add16(h.Kind, 100);
   }
 }
 
@@ -275,10 +278,10 @@ void StepActors(World& w, RandomSource& random, EffectPlayer& effects) {
   StepVan(w);
   StepBursts(w);
   StepPopups(w);
-  // The first pass runs over all sixteen before the second, so a unit that arrives at the top row
+  // Every unit moves before any raises its hostages, so a unit that arrives at the top row
   // already raises its hostage in the same step.
-  for (int i = 0; i < kColumns; ++i) FirstPass(w, random, effects, i);
-  for (int i = 0; i < kColumns; ++i) SecondPass(w, i);
+  for (int i = 0; i < kColumns; ++i) MoveUnit(w, random, effects, i);
+  for (int i = 0; i < kColumns; ++i) RaiseWaitingHostages(w, i);
 }
 
 }  // namespace talvessa

@@ -41,11 +41,11 @@ void Free(Hostage& h) {
 
 // The phase is won: every hostage slot and shot is emptied uncounted, and the units leave.
 void EndPhase(World& w, int j, std::int16_t leavingState, EffectPlayer& effects) {
-  ClearTables(w, false, true, true, false);
+  ClearTables(w, kHostageTable | kShotTable);
   w.HostagesInPlay = 0;
   for (Unit& u : w.Units) u.State = leavingState;
   w.Units[j].Y = -32;
-  effects.PlayEffect(6);
+  effects.PlayEffect(Effect::PhaseWon);
 }
 
 void RescueOne(World& w, Shot& shot, int j, EffectPlayer& effects) {
@@ -58,7 +58,7 @@ void RescueOne(World& w, Shot& shot, int j, EffectPlayer& effects) {
   Free(w.Hostages[j]);
   w.HostagesInPlay = static_cast<std::uint8_t>(w.HostagesInPlay - 1);
   AddToTally(w.Rescued, 1);
-  effects.PlayEffect(3);
+  effects.PlayEffect(Effect::OneRescued);
   if (w.Rescued >= 100) {
     for (Unit& each : w.Units) each.Health = 5000;
     EndPhase(w, j, unit::LeavingPhase1, effects);
@@ -79,7 +79,7 @@ void StrikeVehicle(World& w, Shot& shot, int j, EffectPlayer& effects) {
     Free(partner);
     w.HostagesInPlay = static_cast<std::uint8_t>(w.HostagesInPlay - 2);
     AddToTally(w.Rescued, 2);
-    effects.PlayEffect(5);
+    effects.PlayEffect(Effect::TwoRescued);
     // Phase 3 has no end of its own.
     if (u.State == unit::VehicleRisingOut && w.Rescued >= 251) {
       w.Phase = 0;

@@ -26,25 +26,25 @@ void Launch(World& w, Shot& shot, std::int16_t value, std::int32_t cost) {
 }  // namespace
 
 void ThrowBanknote(World& w, EffectPlayer& effects) {
-  if (w.PauseRequest != 0 || w.Funds < 10) return;
+  if (w.PauseRequest != kNoPause || w.Funds < 10) return;
   if (Shot* shot = FreeShot(w, 8)) {
     Launch(w, *shot, 1000, 10);
-    effects.PlayEffect(0);
+    effects.PlayEffect(Effect::Banknote);
   }
 }
 
 void SendVanWithBundle(World& w, EffectPlayer& effects) {
-  if (w.PauseRequest != 0 || w.Funds < 100 || w.VanTimer != 0) return;
+  if (w.PauseRequest != kNoPause || w.Funds < 100 || w.VanTimer != 0) return;
   if (Shot* shot = FreeShot(w, 6)) {
     w.VanTimer = 1;
     Launch(w, *shot, 10000, 100);
-    effects.PlayEffect(7);
+    effects.PlayEffect(Effect::Van);
   }
 }
 
 void StepFlag(World& w, bool left) {
   const bool room = left ? w.PlayerX >= 32 : w.PlayerX <= 448;
-  if (w.PauseRequest == 0 && room && w.KeyLatch == 0) {
+  if (w.PauseRequest == kNoPause && room && w.KeyLatch == 0) {
     w.KeyLatch = 1;
     w.PlayerX = static_cast<std::int16_t>(w.PlayerX + (left ? -kCell : kCell));
   }

@@ -1,5 +1,5 @@
 // The playing field of one game: five tables of 16 records, where index i is also field column i
-// (x = 32 * i), and the single values of play, together with the values of the shell and the screens
+// (x = 32 * i), and the single values of play; and beside it the values of the shell and the screens
 // that every world reset puts back.
 #pragma once
 
@@ -94,6 +94,13 @@ constexpr std::int16_t LoneStandoff = 102;
 constexpr std::int16_t FamilyStandoff = 112;
 }  // namespace kind
 
+// PauseRequest while a pause is asked for or in force (the code of Enter, which asks for it), and
+// otherwise.
+constexpr std::uint8_t kPauseAsked = 13;
+constexpr std::uint8_t kNoPause = 0;
+
+// The state of play: the five tables, the values of one game, and the three values through which the
+// rules and the shell speak to each other (GameState, PauseRequest, KeyLatch).
 struct World {
   std::array<Shot, kColumns> Shots{};
   std::array<Burst, kColumns> Bursts{};
@@ -103,7 +110,6 @@ struct World {
 
   std::int16_t PlayerX = 0;
   std::int16_t PlayerY = 0;
-  std::int16_t KeyLatch = 0;  // 1 after a step in this world step; counts the passes while paused
   std::int32_t ShotsYen = 0;  // in units of 10,000 yen
   std::int16_t VanX = 0;
   std::int16_t VanY = 0;
@@ -116,10 +122,19 @@ struct World {
   std::int16_t NotRescued = 0;
   std::uint8_t StandoffCount = 0;
 
-  // Values of the shell and the screens that the reset also puts back.
+  // Which screen runs; the rules end a game by setting GameOver or TerroristsLeft.
   ::talvessa::GameState GameState = ::talvessa::GameState::Logo;
-  std::int16_t Command = 0;
-  std::uint8_t PauseRequest = 0;  // 13 from the Enter that pauses until the Enter that resumes
+  // kPauseAsked from the Enter that pauses until the Enter that resumes; the commands do nothing then.
+  std::uint8_t PauseRequest = kNoPause;
+  // 1 after a step in this world step, so the flag moves one column a step; counts the passes while
+  // paused.
+  std::int16_t KeyLatch = 0;
+};
+
+// The values of the shell and the screens that every world reset also puts back: the command of the last
+// key poll, the frame period and the frames of play, and the counters of the end and title screens.
+struct RunState {
+  std::int16_t Command = command::None;
   std::int32_t FramePeriod = 0;
   std::int32_t FrameCount = 0;  // frames of play since the reset; the world steps when it turns odd
   std::int16_t EndCounter = 0;
@@ -128,23 +143,39 @@ struct World {
   std::int16_t AttractScrollB = 0;
 };
 
-// Puts the world back to the start of a game and leaves GameState at Logo. KeyLatch, the units'
-// Tick and every popup keep their values: a popup still rising finishes in the next game.
-void ResetWorld(World& world);
+// Puts the world and the run's values back to the start of a game and leaves GameState at Logo.
+// KeyLatch, the units' Tick and every popup keep their values: a popup still rising finishes in the
+// next game.
+void ResetWorld(World& world, RunState& run);
 
-// Empties each table whose flag is set: units back above the top row (their Tick kept), hostage slots
-// empty below the field, shots and bursts free.
-void ClearTables(World& world, bool units, bool hostages, bool shots, bool bursts);
+// The tables ClearTables can empty, to be combined with |.
+enum Tables : unsigned { kUnitTable = 1, kHostageTable = 2, kShotTable = 4, kBurstTable = 8 };
+// Empties the tables named: units back above the top row (their Tick kept), hostage slots empty below the
+// field, shots and bursts free.
+void ClearTables(World& world, unsigned tables);
 
 // Adds to a tally that only grows (people, yen): it stops at the top of its width instead of wrapping.
 void AddToTally(std::int16_t& tally, int amount);
 void AddToTally(std::int32_t& tally, std::int32_t amount);
 
-// Plays sound effect n ("se0" …); the world's only way to make a sound.
+// The sound effects by their number, which is also their file's: effect 3 is "se3".
+enum class Effect : int {
+  Banknote = 0,    // a banknote is thrown
+  Click = 1,       // never played
+  PlayStarts = 2,  // Space on the title screen
+  OneRescued = 3,  // a figure gives up its hostage
+  KeyStrike = 4,   // a letter of GAME or OVER is typed
+  TwoRescued = 5,  // a vehicle gives up its pair
+  PhaseWon = 6,
+  Van = 7,     // the van is sent with a bundle
+  Escape = 8,  // a unit gets away with its hostages
+};
+
+// Plays a sound effect; the world's only way to make a sound.
 class EffectPlayer {
  public:
   virtual ~EffectPlayer() = default;
-  virtual void PlayEffect(int n) = 0;
+  virtual void PlayEffect(Effect effect) = 0;
 };
 
 }  // namespace talvessa

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "media_files.h"
-#include "platform/sdl_platform_options.h"
+#include "platform/sdl/sdl_platform.h"
 #include "scratch_folder.h"
 
 namespace talvessa {
@@ -106,7 +106,7 @@ class SdlSoundListening : public ::testing::Test {
   // Tests call it under ASSERT_NO_FATAL_FAILURE: without a platform there is nothing to go on with.
   void Open(const SdlPlatformOptions& options = {}) {
     std::string error;
-    platform_ = OpenSdlPlatform(options, error);
+    platform_ = SdlPlatform::Open(options, error);
     ASSERT_NE(platform_, nullptr) << error;
   }
 
@@ -114,7 +114,7 @@ class SdlSoundListening : public ::testing::Test {
   void Run(int ms) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (std::chrono::steady_clock::now() < end) {
-      platform_->PumpEvents();
+      platform_->Services().input.PumpEvents();
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
   }
@@ -138,7 +138,7 @@ class SdlSoundListening : public ::testing::Test {
   // that the device was listening; it must then be all that was heard.
   void PlayControlEffect() {
     if (control_.empty()) control_ = WriteMedia("se1.wav", ToneWave(0.1, 0.5), "control");
-    platform_->PlayEffect(Media("se1", "control"));
+    platform_->Services().audio.PlayEffect(Media("se1", "control"));
   }
   static void ExpectOnlyTheControlEffect(const Recording& heard) {
     const std::size_t start = heard.SoundStart();
@@ -149,7 +149,7 @@ class SdlSoundListening : public ::testing::Test {
   }
 
   testing::ScratchFolder scratch_;
-  std::unique_ptr<Platform> platform_;
+  std::unique_ptr<SdlPlatform> platform_;
   std::string control_;
 };
 
@@ -157,7 +157,7 @@ TEST_F(SdlSoundListening, AnEffectSoundsForItsLengthAtItsLevelThenFallsSilent) {
   WriteMedia("se0.wav", ToneWave(0.3, 0.5));
   ASSERT_NO_FATAL_FAILURE(Open());
   Run(100);
-  platform_->PlayEffect(Media("se0"));
+  platform_->Services().audio.PlayEffect(Media("se0"));
   Run(900);
   const Recording heard = Finish();
 
@@ -173,9 +173,9 @@ TEST_F(SdlSoundListening, ANewEffectCutsTheOnePlaying) {
   WriteMedia("se8.wav", ToneWave(2.0, 0.25));
   WriteMedia("se6.wav", ToneWave(0.2, 0.75, 660.0));
   ASSERT_NO_FATAL_FAILURE(Open());
-  platform_->PlayEffect(Media("se8"));
+  platform_->Services().audio.PlayEffect(Media("se8"));
   Run(300);
-  platform_->PlayEffect(Media("se6"));
+  platform_->Services().audio.PlayEffect(Media("se6"));
   Run(700);
   const Recording heard = Finish();
 
@@ -193,9 +193,9 @@ TEST_F(SdlSoundListening, ANewEffectCutsTheOnePlaying) {
 TEST_F(SdlSoundListening, SilencingCutsTheEffect) {
   WriteMedia("se2.wav", ToneWave(2.0, 0.5));
   ASSERT_NO_FATAL_FAILURE(Open());
-  platform_->PlayEffect(Media("se2"));
+  platform_->Services().audio.PlayEffect(Media("se2"));
   Run(300);
-  platform_->SilenceEffects();
+  platform_->Services().audio.SilenceEffects();
   Run(500);
   const Recording heard = Finish();
 
@@ -208,12 +208,12 @@ TEST_F(SdlSoundListening, TheTunePlaysLoopsAndStopsAtOnce) {
   // A short note at the start of a tune of 0.6 s: each pass begins loud after a quiet end.
   WriteMedia("bg1.mid", OneNoteTune(0.15, 0.6));
   ASSERT_NO_FATAL_FAILURE(Open());
-  platform_->OpenMusic(Media("bg1.mid"));
-  platform_->PlayMusic();
-  EXPECT_EQ(platform_->MusicStatus(), MusicMode::Playing);
+  platform_->Services().audio.OpenMusic(Media("bg1.mid"));
+  platform_->Services().audio.PlayMusic();
+  EXPECT_EQ(platform_->Services().audio.MusicStatus(), MusicMode::Playing);
   Run(1000);
-  platform_->StopMusic();
-  EXPECT_EQ(platform_->MusicStatus(), MusicMode::Stopped);
+  platform_->Services().audio.StopMusic();
+  EXPECT_EQ(platform_->Services().audio.MusicStatus(), MusicMode::Stopped);
   Run(300);
   const Recording heard = Finish();
 
@@ -231,12 +231,12 @@ TEST_F(SdlSoundListening, AClosedTuneOpensAgainAndPlays) {
   WriteMedia("bg1.mid", OneNoteTune(1.0, 1.0));
   ASSERT_NO_FATAL_FAILURE(Open());
   for (int game = 0; game < 2; ++game) {
-    platform_->OpenMusic(Media("bg1.mid"));
-    platform_->PlayMusic();
+    platform_->Services().audio.OpenMusic(Media("bg1.mid"));
+    platform_->Services().audio.PlayMusic();
     Run(300);
-    platform_->StopMusic();
-    platform_->CloseMusic();
-    EXPECT_EQ(platform_->MusicStatus(), MusicMode::NotOpen);
+    platform_->Services().audio.StopMusic();
+    platform_->Services().audio.CloseMusic();
+    EXPECT_EQ(platform_->Services().audio.MusicStatus(), MusicMode::NotOpen);
     Run(300);
   }
   const Recording heard = Finish();
@@ -254,11 +254,11 @@ TEST_F(SdlSoundListening, AFolderNamedWithBlanksAndOtherLettersPlays) {
   WriteMedia("se0.wav", ToneWave(0.2, 0.5), folder);
   WriteMedia("bg1.mid", OneNoteTune(1.0, 1.0), folder);
   ASSERT_NO_FATAL_FAILURE(Open());
-  platform_->PlayEffect(Media("se0", folder));
+  platform_->Services().audio.PlayEffect(Media("se0", folder));
   Run(300);
-  platform_->OpenMusic(Media("bg1.mid", folder));
-  platform_->PlayMusic();
-  EXPECT_EQ(platform_->MusicStatus(), MusicMode::Playing);
+  platform_->Services().audio.OpenMusic(Media("bg1.mid", folder));
+  platform_->Services().audio.PlayMusic();
+  EXPECT_EQ(platform_->Services().audio.MusicStatus(), MusicMode::Playing);
   Run(600);
   const Recording heard = Finish();
 
@@ -271,11 +271,11 @@ TEST_F(SdlSoundListening, AFolderNamedWithBlanksAndOtherLettersPlays) {
 TEST_F(SdlSoundListening, ABrokenEffectIsRememberedAndNotReadAgain) {
   WriteMedia("se3.wav", Bytes(2000, 0x55));
   ASSERT_NO_FATAL_FAILURE(Open());
-  platform_->PlayEffect(Media("se3"));
+  platform_->Services().audio.PlayEffect(Media("se3"));
   Run(100);
   // Mended while the game runs: the game plays on without it rather than read it at every rescue.
   WriteMedia("se3.wav", ToneWave(0.2, 0.5));
-  platform_->PlayEffect(Media("se3"));
+  platform_->Services().audio.PlayEffect(Media("se3"));
   Run(300);
   PlayControlEffect();
   Run(300);
@@ -285,10 +285,10 @@ TEST_F(SdlSoundListening, ABrokenEffectIsRememberedAndNotReadAgain) {
 TEST_F(SdlSoundListening, WithoutItsSoundBankTheTuneStaysClosed) {
   WriteMedia("bg1.mid", OneNoteTune(1.0, 1.0));
   ASSERT_NO_FATAL_FAILURE(Open({.soundFont = (scratch_.path() / "no such bank.sf2").string()}));
-  platform_->OpenMusic(Media("bg1.mid"));
-  platform_->PlayMusic();
+  platform_->Services().audio.OpenMusic(Media("bg1.mid"));
+  platform_->Services().audio.PlayMusic();
   Run(300);
-  EXPECT_EQ(platform_->MusicStatus(), MusicMode::NotOpen);
+  EXPECT_EQ(platform_->Services().audio.MusicStatus(), MusicMode::NotOpen);
   PlayControlEffect();
   Run(300);
   ExpectOnlyTheControlEffect(Finish());
@@ -299,15 +299,15 @@ TEST_F(SdlSoundListening, WithoutADeviceEverythingIsSilentAndHarmless) {
   WriteMedia("se0.wav", ToneWave(0.2, 0.5));
   WriteMedia("bg1.mid", OneNoteTune(1.0, 1.0));
   ASSERT_NO_FATAL_FAILURE(Open());
-  platform_->PlayEffect(Media("se0"));
-  platform_->SilenceEffects();
-  platform_->OpenMusic(Media("bg1.mid"));
-  platform_->PlayMusic();
-  EXPECT_EQ(platform_->MusicStatus(), MusicMode::NotOpen);
-  platform_->SeekMusicToStart();
-  platform_->StopMusic();
-  platform_->CloseMusic();
-  EXPECT_EQ(platform_->PumpEvents(), PumpResult::Running);
+  platform_->Services().audio.PlayEffect(Media("se0"));
+  platform_->Services().audio.SilenceEffects();
+  platform_->Services().audio.OpenMusic(Media("bg1.mid"));
+  platform_->Services().audio.PlayMusic();
+  EXPECT_EQ(platform_->Services().audio.MusicStatus(), MusicMode::NotOpen);
+  platform_->Services().audio.SeekMusicToStart();
+  platform_->Services().audio.StopMusic();
+  platform_->Services().audio.CloseMusic();
+  EXPECT_EQ(platform_->Services().input.PumpEvents(), PumpResult::Running);
   platform_.reset();
   EXPECT_FALSE(std::filesystem::exists(output())) << "the disk driver was not asked for";
 }
@@ -329,8 +329,8 @@ TEST_F(SdlSoundListening, LosingTheDeviceSilencesThePlayAndTheNextDeviceBringsTh
   WriteMedia("bg1.mid", OneNoteTune(0.3, 0.6));
   WriteMedia("se0.wav", ToneWave(0.2, 0.5));
   ASSERT_NO_FATAL_FAILURE(Open());
-  platform_->OpenMusic(Media("bg1.mid"));
-  platform_->PlayMusic();
+  platform_->Services().audio.OpenMusic(Media("bg1.mid"));
+  platform_->Services().audio.PlayMusic();
   Run(500);
   // Another device, never opened, goes away: nothing changes.
   AnnounceDevice(SDL_AUDIODEVICEREMOVED, 0);
@@ -338,15 +338,15 @@ TEST_F(SdlSoundListening, LosingTheDeviceSilencesThePlayAndTheNextDeviceBringsTh
   // Ours goes: the game plays on, the tune playing as far as it can tell, an effect harmless.
   AnnounceDevice(SDL_AUDIODEVICEREMOVED, 2);
   Run(50);
-  EXPECT_EQ(platform_->MusicStatus(), MusicMode::Playing);
-  platform_->PlayEffect(Media("se0"));
-  platform_->SeekMusicToStart();
+  EXPECT_EQ(platform_->Services().audio.MusicStatus(), MusicMode::Playing);
+  platform_->Services().audio.PlayEffect(Media("se0"));
+  platform_->Services().audio.SeekMusicToStart();
   Run(300);
   const auto after = scratch_.path() / "after.raw";
   setenv("SDL_DISKAUDIOFILE", after.c_str(), 1);
   AnnounceDevice(SDL_AUDIODEVICEADDED, 0);
   Run(700);
-  EXPECT_EQ(platform_->MusicStatus(), MusicMode::Playing);
+  EXPECT_EQ(platform_->Services().audio.MusicStatus(), MusicMode::Playing);
   const Recording before = Finish();
   const Recording back(after);
 
@@ -364,8 +364,8 @@ TEST_F(SdlSoundListening, AfterALossTheGameLooksForADeviceItselfWhenNoneIsAnnoun
   // A sound server that restarts announces no device: the game must find it by looking again.
   WriteMedia("bg1.mid", OneNoteTune(0.3, 0.6));
   ASSERT_NO_FATAL_FAILURE(Open());
-  platform_->OpenMusic(Media("bg1.mid"));
-  platform_->PlayMusic();
+  platform_->Services().audio.OpenMusic(Media("bg1.mid"));
+  platform_->Services().audio.PlayMusic();
   Run(300);
   const auto after = scratch_.path() / "after.raw";
   setenv("SDL_DISKAUDIOFILE", after.c_str(), 1);
@@ -385,9 +385,9 @@ TEST_F(SdlSoundListening, WithNoDeviceAtStartTheSoundComesWithTheFirstDevice) {
   setenv("SDL_DISKAUDIOFILE", (scratch_.path() / "no such folder" / "out.raw").c_str(), 1);
   WriteMedia("bg1.mid", OneNoteTune(0.3, 0.6));
   ASSERT_NO_FATAL_FAILURE(Open());
-  platform_->OpenMusic(Media("bg1.mid"));
-  platform_->PlayMusic();
-  EXPECT_EQ(platform_->MusicStatus(), MusicMode::Playing);
+  platform_->Services().audio.OpenMusic(Media("bg1.mid"));
+  platform_->Services().audio.PlayMusic();
+  EXPECT_EQ(platform_->Services().audio.MusicStatus(), MusicMode::Playing);
   Run(200);
   setenv("SDL_DISKAUDIOFILE", output().c_str(), 1);
   AnnounceDevice(SDL_AUDIODEVICEADDED, 0);
@@ -479,7 +479,7 @@ class BrokenEffect : public SdlSoundListening, public ::testing::WithParamInterf
 TEST_P(BrokenEffect, IsNotHeard) {
   ASSERT_NO_FATAL_FAILURE(GetParam().make(Media("se0.wav")));
   ASSERT_NO_FATAL_FAILURE(Open());
-  platform_->PlayEffect(Media("se0"));
+  platform_->Services().audio.PlayEffect(Media("se0"));
   Run(300);
   PlayControlEffect();
   Run(300);
@@ -493,9 +493,9 @@ class BrokenTune : public SdlSoundListening, public ::testing::WithParamInterfac
 TEST_P(BrokenTune, IsRefusedAtOpenAndNotHeard) {
   ASSERT_NO_FATAL_FAILURE(GetParam().make(Media("bg1.mid")));
   ASSERT_NO_FATAL_FAILURE(Open());
-  platform_->OpenMusic(Media("bg1.mid"));
-  platform_->PlayMusic();
-  EXPECT_EQ(platform_->MusicStatus(), MusicMode::NotOpen);
+  platform_->Services().audio.OpenMusic(Media("bg1.mid"));
+  platform_->Services().audio.PlayMusic();
+  EXPECT_EQ(platform_->Services().audio.MusicStatus(), MusicMode::NotOpen);
   Run(300);
   PlayControlEffect();
   Run(300);

@@ -6,8 +6,9 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/platform.h"
-#include "shell/game.h"
+#include "platform/keys.h"
+#include "platform/sdl/sdl_platform.h"
+#include "shell/commands.h"
 
 namespace talvessa {
 namespace {
@@ -50,9 +51,9 @@ class Controllers : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string error;
-    platform_ = OpenSdlPlatform(error);
+    platform_ = SdlPlatform::Open({}, error);
     ASSERT_NE(platform_, nullptr) << error;
-    game_ = std::make_unique<Game>(*platform_);
+    game_ = std::make_unique<Game>(platform_->Services());
     // The window must have the keyboard before SDL hands it controller input.
     for (int i = 0; i < 200 && SDL_GetKeyboardFocus() == nullptr; ++i) Settle();
     ASSERT_NE(SDL_GetKeyboardFocus(), nullptr) << "the window never got the keyboard";
@@ -65,7 +66,7 @@ class Controllers : public ::testing::Test {
   // Lets the events of a change reach the platform, as the game's frames pump them.
   void Settle() {
     for (int i = 0; i < 3; ++i) {
-      platform_->PumpEvents();
+      platform_->Services().input.PumpEvents();
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
   }
@@ -74,12 +75,12 @@ class Controllers : public ::testing::Test {
   std::int16_t Poll() {
     Settle();
     PollKeys(*game_);
-    const std::int16_t given = game_->world.Command;
-    game_->world.Command = command::None;
+    const std::int16_t given = game_->run.Command;
+    game_->run.Command = command::None;
     return given;
   }
 
-  std::unique_ptr<Platform> platform_;
+  std::unique_ptr<SdlPlatform> platform_;
   std::unique_ptr<Game> game_;
 };
 
@@ -115,7 +116,7 @@ TEST_F(Controllers, EachControlGivesItsCommand) {
   pad.StickX(8000);  // a stick barely off its centre
   EXPECT_EQ(Poll(), command::None);
   // No control quits.
-  EXPECT_FALSE(platform_->KeyDown(vk::Escape));
+  EXPECT_FALSE(platform_->Services().input.KeyDown(vk::Escape));
 }
 
 TEST_F(Controllers, HeldStepsRepeatButThrowsAndPausesActOncePerPress) {

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/sdl_window.h"
-#include "platform/window_layout.h"
+#include "platform/sdl/sdl_window.h"
+#include "platform/sdl/window_layout.h"
 
 namespace talvessa {
 namespace {
@@ -43,7 +43,7 @@ class WindowScaling : public ::testing::Test {
   int WrongPixels(int width, int height) {
     SDL_SetWindowSize(window_->handle(), width, height);
     SDL_PumpEvents();
-    window_->Show(picture_);
+    window_->Present(picture_);
     SDL_Surface* shown = SDL_GetWindowSurface(window_->handle());
     EXPECT_EQ(shown->w, width);
     EXPECT_EQ(shown->h, height);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/keys.h"
+
 namespace talvessa {
 
 namespace {
@@ -47,10 +49,14 @@ struct Target {
   int work;         // world steps of throwing it needs
 };
 
-int Walk(int from, const Target& t) { return from < t.first ? t.first - from : from > t.last ? from - t.last : 0; }
+int Walk(int from, const Target& t) {
+  return from < t.first ? t.first - from : from > t.last ? from - t.last : 0;
+}
 
 // Steps to spare when `t` is served from `column` at step `now`; negative when too late.
-int Spare(const Target& t, int column, int now) { return t.deadline - now - Walk(column, t) - t.flight - t.work; }
+int Spare(const Target& t, int column, int now) {
+  return t.deadline - now - Walk(column, t) - t.flight - t.work;
+}
 
 // How many of `targets` are saved when `first` is served first and the rest by earliest deadline.
 int SavedStartingWith(const std::vector<Target>& targets, std::size_t first, int column) {
@@ -79,8 +85,9 @@ int SavedStartingWith(const std::vector<Target>& targets, std::size_t first, int
 
 PlayPlan PlanPlay(const World& w) {
   const int flag = w.PlayerX / kCell;
-  const bool vanFree = w.VanTimer == 0 && w.Funds >= 100 &&
-                       std::any_of(w.Shots.begin(), w.Shots.begin() + 6, [](const Shot& s) { return s.Active == 0; });
+  const bool vanFree =
+      w.VanTimer == 0 && w.Funds >= 100 &&
+      std::any_of(w.Shots.begin(), w.Shots.begin() + 6, [](const Shot& s) { return s.Active == 0; });
   std::vector<Target> targets;
   for (int i = 0; i < kColumns; ++i) {
     const Unit& u = w.Units[i];
@@ -90,7 +97,8 @@ PlayPlan PlanPlay(const World& w) {
     if (needed <= 0) continue;
     const int notes = (needed + 999) / 1000;
     const int flight = (w.PlayerY - 16 - u.Y) / 24 + 1;
-    targets.push_back({i, i, i + u.Width / kCell - 1, StepsToEscape(u), flight, vehicle && vanFree ? 1 : notes});
+    targets.push_back(
+        {i, i, i + u.Width / kCell - 1, StepsToEscape(u), flight, vehicle && vanFree ? 1 : notes});
   }
   PlayPlan plan;
   int bestSaved = -1, bestWalk = 0;
@@ -136,7 +144,7 @@ void Autopilot::Decide(const Game& game, Loop loop) {
       case Loop::Attract: Tap(vk::Space); break;
       case Loop::GameOver:
       case Loop::Ending:
-        if (w.EndCounter >= 100) Tap(vk::Space);
+        if (game.run.EndCounter >= 100) Tap(vk::Space);
         break;
       case Loop::Play: {
         const PlayPlan plan = PlanPlay(w);
@@ -153,7 +161,7 @@ void Autopilot::Decide(const Game& game, Loop loop) {
       default: break;
     }
   }
-  for (int key : kManagedKeys) platform_.SetKeyHeld(key, key == held_);
+  for (int key : kManagedKeys) keys_.SetKeyHeld(key, key == held_);
   lastHeld_ = held_;
 }
 

@@ -2,7 +2,7 @@
 // to hold for the next one. It acts only through the keys, exactly as a person at the keyboard would.
 #pragma once
 
-#include "platform/headless_platform.h"
+#include "platform/headless/headless_input.h"
 #include "shell/game.h"
 
 namespace talvessa {
@@ -18,7 +18,7 @@ PlayPlan PlanPlay(const World& world);
 class Autopilot {
  public:
   // With `stopAtPhase` above 0 it lets go of the keys for good once the world reaches that phase.
-  Autopilot(HeadlessPlatform& platform, int stopAtPhase) : platform_(platform), stopAtPhase_(stopAtPhase) {}
+  Autopilot(HeadlessInput& keys, int stopAtPhase) : keys_(keys), stopAtPhase_(stopAtPhase) {}
   void Decide(const Game& game, Loop loop);
 
  private:
@@ -26,7 +26,7 @@ class Autopilot {
   // Presses `key` on this pass if it was up on the last one, so that every press counts.
   void Tap(int virtualKey);
 
-  HeadlessPlatform& platform_;
+  HeadlessInput& keys_;
   int stopAtPhase_;
   bool stopped_ = false;
   int held_ = 0;      // the key held for the coming pass, 0 for none

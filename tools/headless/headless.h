@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless_platform.h"
+#include "platform/headless/headless_platform.h"
 #include "shell/game.h"
 
 namespace talvessa {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "headless.h"
+#include "platform/keys.h"
 
 namespace talvessa {
 

@@ -6,8 +6,9 @@
 #include <stdexcept>
 
 #include "autopilot.h"
-#include "platform/fonts.h"
 #include "headless.h"
+#include "platform/sdl/fonts.h"
+#include "platform/sdl/sdl_platform.h"
 
 namespace talvessa {
 
@@ -123,14 +124,14 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& err) {
   HeadlessPlatform platform(setup);
   std::string fontError;
   std::unique_ptr<FontRasterizer> fonts = OpenFontRasterizer(fontError);
-  Game game(platform, fonts.get());
+  Game game(platform.Services(), fonts.get());
   TraceWriter trace(traceFile, platform);
-  Autopilot autopilot(platform, options.autopilotUntilPhase);
+  Autopilot autopilot(platform.input, options.autopilotUntilPhase);
   PassHub hub(traceFile.is_open() ? &trace : nullptr, options.autopilot ? &autopilot : nullptr);
   game.observer = &hub;
   bool framesOk = true;
   if (!options.framesDir.empty()) {
-    platform.onPresent = [&](const WindowPicture& picture, std::uint64_t number) {
+    platform.screen.onPresent = [&](const WindowPicture& picture, std::uint64_t number) {
       if (number % options.every != 0) return;
       char name[32];
       std::snprintf(name, sizeof name, "frame-%06llu.png", static_cast<unsigned long long>(number));
@@ -154,7 +155,7 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& err) {
       return 1;
     }
   }
-  if (!options.lastFrameFile.empty() && !SavePng(platform.LastPicture(), options.lastFrameFile)) {
+  if (!options.lastFrameFile.empty() && !SavePng(platform.screen.LastPicture(), options.lastFrameFile)) {
     err << "talvessa-headless: cannot write " << options.lastFrameFile << '\n';
     return 1;
   }

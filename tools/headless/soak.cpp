@@ -13,7 +13,7 @@ namespace {
 
 class NoSound final : public EffectPlayer {
  public:
-  void PlayEffect(int) override {}
+  void PlayEffect(Effect) override {}
 };
 
 using States = std::array<std::int16_t, kColumns>;
@@ -120,7 +120,8 @@ void Press(World& w, RandomSource& random, double mashing, EffectPlayer& sound) 
 }
 
 void StartGame(World& w) {
-  ResetWorld(w);
+  RunState run;  // the screens' values, which the soak has no use for
+  ResetWorld(w, run);
   w.GameState = GameState::Playing;
   // As when play starts: the attract demo's banknote goes to the top edge and leaves.
   w.Shots[0].X = 0;

@@ -59,7 +59,7 @@ void TraceWriter::WriteLine(const Game& game, const char* loop, const char* reas
   std::string& out = line_;
   out.clear();
   out += "{\"t_ms\":";
-  Append(out, static_cast<std::int64_t>(platform_.ElapsedUs() / 1000));
+  Append(out, static_cast<std::int64_t>(platform_.clock.ElapsedUs() / 1000));
   out += ",\"loop\":\"";
   out += loop;
   out += '"';
@@ -69,9 +69,9 @@ void TraceWriter::WriteLine(const Game& game, const char* loop, const char* reas
     out += '"';
   }
   Field(out, "GameState", static_cast<int>(w.GameState));
-  Field(out, "FrameCount", w.FrameCount);
-  Field(out, "FramePeriod", w.FramePeriod);
-  Field(out, "Command", w.Command);
+  Field(out, "FrameCount", game.run.FrameCount);
+  Field(out, "FramePeriod", game.run.FramePeriod);
+  Field(out, "Command", game.run.Command);
   Field(out, "LastKey", game.LastKey);
   Field(out, "PauseRequest", w.PauseRequest);
   Field(out, "KeyLatch", w.KeyLatch);
@@ -88,19 +88,19 @@ void TraceWriter::WriteLine(const Game& game, const char* loop, const char* reas
   Field(out, "Rescued", w.Rescued);
   Field(out, "NotRescued", w.NotRescued);
   Field(out, "StandoffCount", w.StandoffCount);
-  Field(out, "EndCounter", w.EndCounter);
-  Field(out, "TitleCounter", w.TitleCounter);
-  Field(out, "AttractScrollA", w.AttractScrollA);
-  Field(out, "AttractScrollB", w.AttractScrollB);
+  Field(out, "EndCounter", game.run.EndCounter);
+  Field(out, "TitleCounter", game.run.TitleCounter);
+  Field(out, "AttractScrollA", game.run.AttractScrollA);
+  Field(out, "AttractScrollB", game.run.AttractScrollB);
   Table(out, "Shots", w.Shots, &Shot::X, &Shot::Y, &Shot::Value, &Shot::Active);
   Table(out, "Bursts", w.Bursts, &Burst::X, &Burst::Y, &Burst::Stage);
   Table(out, "Popups", w.Popups, &Popup::X, &Popup::Y, &Popup::Timer, &Popup::Amount);
   Table(out, "Units", w.Units, &Unit::X, &Unit::Y, &Unit::Width, &Unit::Height, &Unit::Tick, &Unit::State,
         &Unit::Health);
   Table(out, "Hostages", w.Hostages, &Hostage::X, &Hostage::Y, &Hostage::Kind, &Hostage::Reward);
-  Strings(out, "effects", platform_.TakeEffects());
-  Strings(out, "music", platform_.TakeMusicCommands());
-  Field(out, "presents", static_cast<std::int64_t>(platform_.PresentCount()));
+  Strings(out, "effects", platform_.audio.TakeEffects());
+  Strings(out, "music", platform_.audio.TakeMusicCommands());
+  Field(out, "presents", static_cast<std::int64_t>(platform_.screen.PresentCount()));
   out += "}\n";
   out_.write(out.data(), static_cast<std::streamsize>(out.size()));
 }

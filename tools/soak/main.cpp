@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/fonts.h"
+#include "platform/sdl/fonts.h"
 #include "present/sheet.h"
 #include "present/text.h"
 #include "render/render.h"
@@ -47,9 +47,9 @@ int main(int argc, char** argv) {
   for (Surface& surface : display) {
     surface.BackColor = kBlack;
     SetGeometry(surface, kFieldWidth, kFieldHeight, 32, 32);
-    surface.FontName = "ＭＳ Ｐゴシック";
+    surface.FontName = kPlayFace;
   }
-  DrawBackground(display[2], chip);
+  DrawBackground(display[kBackground], chip);
   auto drawStep = [&](const World& w) { DrawWorldStep(w, display, chip, text); };
   const auto start = std::chrono::steady_clock::now();
   const SoakReport report = Soak(steps, seed, draw ? std::function<void(const World&)>(drawStep) : nullptr);

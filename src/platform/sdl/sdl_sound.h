@@ -12,32 +12,32 @@
 #include <utility>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/audio.h"
 
 namespace talvessa {
 
-class SdlSound {
+class SdlSound final : public Audio {
  public:
   // Starts SDL's audio and opens the device if there is one; gives null when SDL has no audio at all.
   // `soundFont` is the General MIDI bank the tune is played with. Needs SDL itself initialised.
   static std::unique_ptr<SdlSound> Open(const std::string& soundFont);
-  ~SdlSound();
+  ~SdlSound() override;
 
   SdlSound(const SdlSound&) = delete;
   SdlSound& operator=(const SdlSound&) = delete;
 
   // `path` has no extension: the effect is `path` + ".wav". A new effect cuts the one playing.
-  void PlayEffect(const std::string& path);
-  void SilenceEffects();
+  void PlayEffect(const std::string& path) override;
+  void SilenceEffects() override;
 
   // Opens the tune unless one is open. A tune not worth playing is refused here, and stays "not open".
-  void OpenMusic(const std::string& path);
+  void OpenMusic(const std::string& path) override;
   // Plays the open tune from its beginning, looping it without end.
-  void PlayMusic();
-  MusicMode MusicStatus();
-  void SeekMusicToStart();
-  void StopMusic();
-  void CloseMusic();
+  void PlayMusic() override;
+  MusicMode MusicStatus() override;
+  void SeekMusicToStart() override;
+  void StopMusic() override;
+  void CloseMusic() override;
 
   // An output device came or went (SDL_AUDIODEVICEADDED / SDL_AUDIODEVICEREMOVED; `which` as the event
   // gives it). Losing ours closes the mixer; a device coming while we have none is opened, and the

@@ -7,21 +7,21 @@
 #include <memory>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/screen.h"
 
 namespace talvessa {
 
-class SdlWindow {
+class SdlWindow final : public Screen {
  public:
   // Opens the window at the largest factor that fits the desktop comfortably. Needs SDL's video started;
   // gives null and fills `error` when no window can be made.
   static std::unique_ptr<SdlWindow> Open(std::string& error);
-  ~SdlWindow();
+  ~SdlWindow() override;
 
   SdlWindow(const SdlWindow&) = delete;
   SdlWindow& operator=(const SdlWindow&) = delete;
 
-  void Show(const WindowPicture& picture);
+  void Present(const WindowPicture& picture) override;
   // Shows the last picture again: the window was uncovered or changed size.
   void Redraw();
   void ToggleFullscreen();

@@ -1,4 +1,4 @@
-#include "platform/window_keys.h"
+#include "platform/sdl/window_keys.h"
 
 namespace talvessa {
 

@@ -1,4 +1,4 @@
-#include "platform/fonts.h"
+#include "platform/sdl/fonts.h"
 
 #include <SDL_ttf.h>
 
@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/fonts_faces.h"
+#include "platform/sdl/fonts_faces.h"
 
 namespace talvessa {
 

@@ -1,7 +1,9 @@
-#include "platform/fonts_faces.h"
+#include "platform/sdl/fonts_faces.h"
 
 #include <algorithm>
 #include <string_view>
+
+#include "platform/glyphs.h"
 
 namespace talvessa {
 
@@ -14,8 +16,8 @@ struct Alias {
 };
 const std::vector<Alias>& Aliases() {
   static const std::vector<Alias> aliases = {
-      {"ＭＳ Ｐゴシック", {"IPAPGothic"}},
-      {"HG正楷書体-PRO", {"KouzanBrushFont", "IPAPMincho"}},
+      {kPlayFace, {"IPAPGothic"}},
+      {kScreenFace, {"KouzanBrushFont", "IPAPMincho"}},
   };
   return aliases;
 }

@@ -1,10 +1,10 @@
-#include "platform/sdl_sound.h"
+#include "platform/sdl/sdl_sound.h"
 
 #include <SDL.h>
 
 #include <algorithm>
 
-#include "platform/sdl_sound_media.h"
+#include "platform/sdl/sdl_sound_media.h"
 
 namespace talvessa {
 

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "platform/platform.h"
+#include "platform/sdl/sdl_platform.h"
 
 namespace talvessa {
 

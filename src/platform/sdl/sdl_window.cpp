@@ -1,4 +1,4 @@
-#include "platform/sdl_window.h"
+#include "platform/sdl/sdl_window.h"
 
 #include <SDL_image.h>
 
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <span>
 
-#include "platform/window_layout.h"
+#include "platform/sdl/window_layout.h"
 
 namespace talvessa {
 
@@ -48,7 +48,7 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
   const int factor = StartingFactor(desktop.w, desktop.h);
   SDL_Window* window = SDL_CreateWindow(kCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                         WindowPicture::kWidth * factor, WindowPicture::kHeight * factor,
-                                        SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+                                        SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
   SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormat(0, WindowPicture::kWidth, WindowPicture::kHeight, 24,
                                                       SDL_PIXELFORMAT_RGB24);
   if (window == nullptr || frame == nullptr || SDL_GetWindowSurface(window) == nullptr) {
@@ -58,7 +58,9 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
     return nullptr;
   }
   SDL_SetWindowMinimumSize(window, WindowPicture::kWidth, WindowPicture::kHeight);
+  // The window shows itself only once it carries its icon, so that it is never seen without one.
   SetIcon(window);
+  SDL_ShowWindow(window);
   SDL_FillRect(frame, nullptr, 0);
   std::unique_ptr<SdlWindow> opened(new SdlWindow(window, frame));
   opened->Redraw();
@@ -71,7 +73,7 @@ SdlWindow::~SdlWindow() {
   SDL_DestroyWindow(window_);
 }
 
-void SdlWindow::Show(const WindowPicture& picture) {
+void SdlWindow::Present(const WindowPicture& picture) {
   for (int y = 0; y < WindowPicture::kHeight; ++y) {
     const auto row = static_cast<std::ptrdiff_t>(y) * WindowPicture::kWidth * 3;
     std::memcpy(static_cast<std::uint8_t*>(frame_->pixels) + y * frame_->pitch, picture.rgb.data() + row,

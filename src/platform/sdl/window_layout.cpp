@@ -1,8 +1,8 @@
-#include "platform/window_layout.h"
+#include "platform/sdl/window_layout.h"
 
 #include <algorithm>
 
-#include "platform/platform.h"
+#include "platform/screen.h"
 
 namespace talvessa {
 

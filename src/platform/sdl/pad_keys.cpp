@@ -1,6 +1,6 @@
-#include "platform/pad_keys.h"
+#include "platform/sdl/pad_keys.h"
 
-#include "platform/platform.h"
+#include "platform/keys.h"
 
 namespace talvessa {
 

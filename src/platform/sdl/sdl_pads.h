@@ -7,7 +7,7 @@
 #include <map>
 #include <vector>
 
-#include "platform/pad_keys.h"
+#include "platform/sdl/pad_keys.h"
 
 namespace talvessa {
 

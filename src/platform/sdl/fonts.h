@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "present/text.h"
+#include "platform/glyphs.h"
 
 namespace talvessa {
 

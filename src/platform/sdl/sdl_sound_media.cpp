@@ -1,4 +1,4 @@
-#include "platform/sdl_sound_media.h"
+#include "platform/sdl/sdl_sound_media.h"
 
 #include <algorithm>
 #include <filesystem>

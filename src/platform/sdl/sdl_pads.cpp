@@ -1,4 +1,4 @@
-#include "platform/sdl_pads.h"
+#include "platform/sdl/sdl_pads.h"
 
 namespace talvessa {
 

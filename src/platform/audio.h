@@ -1,0 +1,38 @@
+// The audio service: sound effects on one voice, and one tune at a time.
+#pragma once
+
+#include <string>
+
+namespace talvessa {
+
+enum class MusicMode { NotOpen, Stopped, Playing };
+
+class Audio {
+ public:
+  virtual ~Audio() = default;
+  // Sound effects share one voice: a new effect cuts the one playing. `path` has no extension.
+  virtual void PlayEffect(const std::string& path) = 0;
+  virtual void SilenceEffects() = 0;
+  // One tune at a time, with the open / play / status / seek / stop / close life cycle.
+  virtual void OpenMusic(const std::string& path) = 0;
+  virtual void PlayMusic() = 0;
+  virtual MusicMode MusicStatus() = 0;
+  virtual void SeekMusicToStart() = 0;
+  virtual void StopMusic() = 0;
+  virtual void CloseMusic() = 0;
+};
+
+// A machine without any sound: every command is refused without a word, and no tune is ever open.
+class SilentAudio final : public Audio {
+ public:
+  void PlayEffect(const std::string&) override {}
+  void SilenceEffects() override {}
+  void OpenMusic(const std::string&) override {}
+  void PlayMusic() override {}
+  MusicMode MusicStatus() override { return MusicMode::NotOpen; }
+  void SeekMusicToStart() override {}
+  void StopMusic() override {}
+  void CloseMusic() override {}
+};
+
+}  // namespace talvessa

@@ -1,0 +1,59 @@
+#include "platform/headless/headless_input.h"
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+namespace talvessa {
+
+HeadlessInput::HeadlessInput(HeadlessClock& clock, std::vector<ScriptEvent> script,
+                             std::optional<std::uint64_t> untilMs)
+    : clock_(clock), script_(std::move(script)), untilMs_(untilMs) {
+  std::stable_sort(script_.begin(), script_.end(),
+                   [](const ScriptEvent& a, const ScriptEvent& b) { return a.atMs < b.atMs; });
+}
+
+std::uint64_t HeadlessInput::NextEventUs() const {
+  if (nextEvent_ >= script_.size()) return std::numeric_limits<std::uint64_t>::max();
+  return script_[nextEvent_].atMs * 1000;
+}
+
+void HeadlessInput::ApplyDueEvents() {
+  while (nextEvent_ < script_.size() && NextEventUs() <= clock_.ElapsedUs()) {
+    const ScriptEvent& event = script_[nextEvent_++];
+    switch (event.kind) {
+      case ScriptEvent::Kind::KeyDown: held_.insert(event.virtualKey); break;
+      case ScriptEvent::Kind::KeyUp: held_.erase(event.virtualKey); break;
+      case ScriptEvent::Kind::CloseWindow: closeRequested_ = true; break;
+    }
+  }
+}
+
+PumpResult HeadlessInput::PumpEvents() {
+  ++pumpCount_;
+  clock_.Advance(kPumpCostUs);
+  if (untilMs_ && clock_.ElapsedUs() >= *untilMs_ * 1000) throw HeadlessTimeUp{};
+  ApplyDueEvents();
+  if (closeRequested_) {
+    closeRequested_ = false;
+    return PumpResult::CloseRequested;
+  }
+  return PumpResult::Running;
+}
+
+bool HeadlessInput::WaitForEvents(std::uint32_t timeoutMs) {
+  const std::uint64_t timeoutEnd = clock_.ElapsedUs() + std::uint64_t{timeoutMs} * 1000;
+  const std::uint64_t next = NextEventUs();
+  clock_.AdvanceTo(std::min(timeoutEnd, next));
+  return next <= clock_.ElapsedUs();
+}
+
+void HeadlessInput::SetKeyHeld(int virtualKey, bool held) {
+  if (held) {
+    held_.insert(virtualKey);
+  } else {
+    held_.erase(virtualKey);
+  }
+}
+
+}  // namespace talvessa

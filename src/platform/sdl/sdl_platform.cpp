@@ -1,0 +1,87 @@
+#include "platform/sdl/sdl_platform.h"
+
+#include <SDL.h>
+#include <sys/prctl.h>
+
+#include <utility>
+
+namespace talvessa {
+
+namespace {
+
+// SDL falls back to drivers that draw nowhere; the game wants a window someone can see, unless the
+// user asked for such a driver by name.
+bool ShowsNothing(const char* driver) {
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  if (asked != nullptr && *asked != '\0') return false;
+  return SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0;
+}
+
+std::string BasePath() {
+  char* base = SDL_GetBasePath();
+  std::string folder = base != nullptr ? base : "./";
+  SDL_free(base);
+  return folder;
+}
+
+}  // namespace
+
+std::unique_ptr<SdlPlatform> SdlPlatform::Open(const SdlPlatformOptions& options, std::string& error) {
+  // Without a desktop session only the console driver can show the game; trying the others would
+  // fail noisily.
+  if (SDL_getenv("SDL_VIDEODRIVER") == nullptr && SDL_getenv("DISPLAY") == nullptr &&
+      SDL_getenv("WAYLAND_DISPLAY") == nullptr) {
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "KMSDRM");
+  }
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    error = SDL_GetError();
+    SDL_Quit();
+    return nullptr;
+  }
+  if (ShowsNothing(SDL_GetCurrentVideoDriver())) {
+    error = "no display";
+    SDL_Quit();
+    return nullptr;
+  }
+  // X11 and the offscreen driver draw window surfaces themselves; told so, SDL makes no 3-D renderer for
+  // a picture that is only copied (making a GL context, software GL on machines without a GPU, took a
+  // quarter of a second and some 90 MB). Wayland and KMSDRM need the renderer. A user's setting wins.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (SDL_strcmp(driver, "x11") == 0 || SDL_strcmp(driver, "offscreen") == 0) {
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  }
+  std::unique_ptr<SdlWindow> window = SdlWindow::Open(error);
+  if (window == nullptr) {
+    SDL_Quit();
+    return nullptr;
+  }
+  // Sleeps end within a few microseconds of their time instead of the default 50 us of slack: the
+  // frame waits sleep close to their deadline.
+  prctl(PR_SET_TIMERSLACK, 1000UL);
+  return std::unique_ptr<SdlPlatform>(
+      new SdlPlatform(std::move(window), SdlSound::Open(options.soundFont), BasePath()));
+}
+
+SdlPlatform::SdlPlatform(std::unique_ptr<SdlWindow> window, std::unique_ptr<SdlSound> sound,
+                         std::string programFolder)
+    : window_(std::move(window)),
+      pads_(std::make_unique<SdlPads>()),
+      sound_(std::move(sound)),
+      input_(std::make_unique<SdlInput>(*window_, *pads_, sound_.get())),
+      programFolder_(std::move(programFolder)) {}
+
+SdlPlatform::~SdlPlatform() {
+  // Everything SDL made goes before SDL itself.
+  input_.reset();
+  sound_.reset();
+  pads_.reset();
+  window_.reset();
+  SDL_Quit();
+}
+
+Platform SdlPlatform::Services() {
+  Audio& audio = sound_ ? static_cast<Audio&>(*sound_) : silence_;
+  return {clock_, *input_, *window_, audio, programFolder_};
+}
+
+}  // namespace talvessa

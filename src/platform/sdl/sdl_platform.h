@@ -1,0 +1,51 @@
+// The real backend: SDL started for one window, the keyboard and controllers, and SDL_mixer sound. It owns
+// the services it hands to the game, and SDL itself, until it is destroyed.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/sdl/sdl_clock.h"
+#include "platform/sdl/sdl_input.h"
+#include "platform/sdl/sdl_pads.h"
+#include "platform/sdl/sdl_sound.h"
+#include "platform/sdl/sdl_window.h"
+
+namespace talvessa {
+
+struct SdlPlatformOptions {
+  // The General MIDI bank the tune is played with.
+  std::string soundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+};
+
+class SdlPlatform {
+ public:
+  // Gives null and fills `error` when no window can be opened (no display, or a driver that shows
+  // nothing); a missing audio device only leaves the game silent.
+  static std::unique_ptr<SdlPlatform> Open(const SdlPlatformOptions& options, std::string& error);
+  ~SdlPlatform();
+  SdlPlatform(const SdlPlatform&) = delete;
+  SdlPlatform& operator=(const SdlPlatform&) = delete;
+
+  Platform Services();
+
+ private:
+  SdlPlatform(std::unique_ptr<SdlWindow> window, std::unique_ptr<SdlSound> sound, std::string programFolder);
+
+  SdlClock clock_;
+  std::unique_ptr<SdlWindow> window_;
+  std::unique_ptr<SdlPads> pads_;
+  // Null when SDL has no sound at all; the game then hears `silence_`.
+  std::unique_ptr<SdlSound> sound_;
+  SilentAudio silence_;
+  std::unique_ptr<SdlInput> input_;
+  std::string programFolder_;
+};
+
+// Writes a window picture as a PNG file; false when the file cannot be written.
+bool SavePng(const WindowPicture& picture, const std::string& path);
+// Reads a PNG file of the window's size; false when it is missing, damaged or of another size.
+bool LoadPng(const std::string& path, WindowPicture& picture);
+
+}  // namespace talvessa
