@@ -73,7 +73,7 @@ void StepDrawing(benchmark::State& state, GlyphRasterizer* glyphs) {
   Displays display;
   for (Surface& s : display) s = MakeSurface(kFieldWidth, kFieldHeight, kBlack);
   display[0].watcher = &window;
-  display[1].FontName = "ＭＳ Ｐゴシック";
+  display[kComposition].FontName = kPlayFace;
   DrawBackground(display[2], chip);
   World world = BusyWorld();
   std::int32_t step = 0;

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/sdl/sdl_platform.h"
 #include "render/render.h"
 #include "shell/game.h"
 
@@ -50,12 +50,12 @@ double Percentile(std::vector<double> values, double p) {
 
 // The field of play on screen, as at the start of a game.
 void StartPlay(Game& game) {
-  ResetWorld(game.world);
+  ResetWorld(game.world, game.run);
   for (Surface& display : game.Display) {
     display.BackColor = kBlack;
     SetGeometry(display, kFieldWidth, kFieldHeight, 32, 32);
   }
-  DrawBackground(game.Display[2], game.Chip);
+  DrawBackground(game.Display[kBackground], game.Chip);
   game.world.Shots[0] = Shot{};
   game.world.GameState = GameState::Playing;
   game.run.FramePeriod = kPlayFramePeriod;
@@ -89,7 +89,7 @@ void MeasurePlay(Game& game, WaitMode mode, const char* name, std::size_t frames
 void MeasurePause(Game& game, double seconds) {
   StartPlay(game);
   game.world.GameState = GameState::Paused;
-  game.world.PauseRequest = 13;
+  game.world.PauseRequest = kPauseAsked;
   game.world.KeyLatch = 0;
   const double cpu0 = CpuSeconds();
   const double wall0 = WallSeconds();
@@ -110,12 +110,12 @@ void MeasurePause(Game& game, double seconds) {
 int main() {
   using namespace talvessa;
   std::string error;
-  const std::unique_ptr<Platform> platform = OpenSdlPlatform(error);
+  const std::unique_ptr<SdlPlatform> platform = SdlPlatform::Open({}, error);
   if (platform == nullptr) {
     std::fprintf(stderr, "pacing: cannot open a window (%s); run bench/pacing.sh\n", error.c_str());
     return 1;
   }
-  Game game(*platform);
+  Game game(platform->Services());
   SetUpForm(game);
   constexpr std::size_t kFrames = 300;  // ten seconds of play at 33 ms
   std::printf("%zu frames of play at a period of 33 ms each\n", kFrames);

@@ -29,7 +29,7 @@ void BM_ShowPicture(benchmark::State& state) {
   state.SetLabel(std::to_string(width) + "x" + std::to_string(height));
   WindowPicture picture;
   for (std::size_t i = 0; i < picture.rgb.size(); ++i) picture.rgb[i] = static_cast<std::uint8_t>(i * 7);
-  for (auto _ : state) window->Show(picture);
+  for (auto _ : state) window->Present(picture);
   state.counters["Mpixel/s"] = benchmark::Counter(
       static_cast<double>(width) * height * state.iterations() / 1e6, benchmark::Counter::kIsRate);
 }

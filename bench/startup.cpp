@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "platform/sdl/fonts.h"
-#include "platform/platform.h"
+#include "platform/sdl/sdl_platform.h"
 #include "shell/game.h"
 
 namespace {
@@ -29,19 +29,19 @@ class StopAtFirstPicture final : public talvessa::SurfaceWatcher {
 
 int main() {
   std::string error;
-  std::unique_ptr<talvessa::Platform> platform = talvessa::OpenSdlPlatform(error);
+  std::unique_ptr<talvessa::SdlPlatform> platform = talvessa::SdlPlatform::Open({}, error);
   if (platform == nullptr) {
     std::fprintf(stderr, "startup: %s\n", error.c_str());
     return 1;
   }
   std::unique_ptr<talvessa::FontRasterizer> fonts = talvessa::OpenFontRasterizer(error);
-  talvessa::Game game(*platform, fonts.get());
+  talvessa::Game game(platform->Services(), fonts.get());
   StopAtFirstPicture stop(game.window);
   try {
     // The game's own start-up, with the watch put on the visible surface once it exists.
     talvessa::SetUpForm(game);
-    game.Display[0].watcher = &stop;
-    talvessa::ResetWorld(game.world);
+    game.Display[talvessa::kVisible].watcher = &stop;
+    talvessa::ResetWorld(game.world, game.run);
     talvessa::RunGameStates(game);
   } catch (const FirstPicture&) {
     const auto now = std::chrono::system_clock::now().time_since_epoch();

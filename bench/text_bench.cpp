@@ -5,11 +5,12 @@
 #include <string>
 
 #include "platform/sdl/fonts.h"
+#include "present/text.h"
 
 namespace talvessa {
 namespace {
 
-const std::string kGothic = "ＭＳ Ｐゴシック";
+const std::string kGothic = kPlayFace;
 const std::string kBrush = "HG正楷書体-PRO";
 
 std::unique_ptr<FontRasterizer> OpenOrSkip(benchmark::State& state) {
