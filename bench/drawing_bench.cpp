@@ -72,16 +72,16 @@ void StepDrawing(benchmark::State& state, GlyphRasterizer* glyphs) {
   QuietWatcher window;
   Displays display;
   for (Surface& s : display) s = MakeSurface(kFieldWidth, kFieldHeight, kBlack);
-  display[0].watcher = &window;
+  display[kVisible].watcher = &window;
   display[kComposition].FontName = kPlayFace;
-  DrawBackground(display[2], chip);
+  DrawBackground(display[kBackground], chip);
   World world = BusyWorld();
   std::int32_t step = 0;
   for (auto _ : state) {
     // The funds figure changes now and then, as it does in play.
     world.Funds = 12340 + 10 * (step++ % 8);
     DrawWorldStep(world, display, chip, text);
-    benchmark::DoNotOptimize(display[0].pixels.data());
+    benchmark::DoNotOptimize(display[kVisible].pixels.data());
   }
 }
 

@@ -11,15 +11,12 @@ constexpr std::int16_t kReadyFrame = 100;
 }  // namespace
 
 PassEnd EndingFrame(Stage& stage) {
-  RunState& run = stage.run;
   ScreenMemory& s = stage.screens;
-  run.EndCounter = static_cast<std::int16_t>(run.EndCounter + 1);
   // Commands are handled on every frame; Space counts only when the counter reads exactly 100.
-  stage.controls.PollKeys();
+  const std::int16_t frame = CountEndFrame(stage);
   stage.controls.HandleCommand();
   if (stage.world.GameState != GameState::TerroristsLeft) return PassEnd::Leave;
   stage.Display[kComposition].FontName = kScreenFace;
-  const std::int16_t frame = run.EndCounter;
   if (frame == 1) {
     // The veil goes over the ground picture, so nothing that play draws anew each step is seen.
     DrawGridVeil(stage.Display[kBackground]);
@@ -35,7 +32,7 @@ PassEnd EndingFrame(Stage& stage) {
     TypeNextFrame(stage, s.FirstLetters, "帰って行ってしまいました", 208, 3);
   } else if (frame >= kReadyFrame - 1) {
     CopyRegion(stage.Display, kComposition, kVisible, 0, 0, region::kWindowRight, region::kFieldBottom);
-    run.EndCounter = kReadyFrame - 1;
+    stage.run.EndCounter = kReadyFrame - 1;
   }
   return PassEnd::Continue;
 }

@@ -18,18 +18,16 @@ void TypeWord(Stage& stage, std::int16_t& letters, std::string_view word, int x)
 }  // namespace
 
 PassEnd GameOverFrame(Stage& stage) {
-  RunState& run = stage.run;
   ScreenMemory& s = stage.screens;
-  run.EndCounter = static_cast<std::int16_t>(run.EndCounter + 1);
-  stage.controls.PollKeys();
-  // Before the 100th frame keys are polled (so a press can be seen as new) but not acted on.
-  if (run.EndCounter >= kReadyFrame) {
-    run.EndCounter = kReadyFrame;
+  // Before the 100th frame keys are polled (so a press can be seen as new) but not acted on; from then
+  // on the counter stays at 100.
+  std::int16_t frame = CountEndFrame(stage);
+  if (frame >= kReadyFrame) {
+    frame = stage.run.EndCounter = kReadyFrame;
     stage.controls.HandleCommand();
     if (stage.world.GameState != GameState::GameOver) return PassEnd::Leave;
   }
   stage.Display[kComposition].FontName = kScreenFace;
-  const std::int16_t frame = run.EndCounter;
   if (frame == 1) {
     DrawGridVeil(stage.Display[kComposition]);
     CopyRegion(stage.Display, kComposition, kVisible, 0, 0, region::kWindowRight, region::kFieldBottom);

@@ -35,6 +35,9 @@ std::string FormatBurden(std::int32_t total);
 // After the terrorists have left: their message typed over the veiled field; Space at frame 100.
 PassEnd EndingFrame(Stage& stage);
 
+// The head of an end screen's frame: one more frame on EndCounter, and the keys polled (so that a press
+// can be seen as new even before the screen takes commands). Gives the new count.
+std::int16_t CountEndFrame(Stage& stage);
 // The end screens' veil: black lines every 4 pixels across and down.
 void DrawGridVeil(Surface& surface);
 // One frame of typing `text` at (x, 64) on the composition surface, shown at once: `letters` counts

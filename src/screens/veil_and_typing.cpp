@@ -1,8 +1,14 @@
-// What the two end screens share: the grid veil over the last picture, and words typed a letter at
-// a time.
+// What the two end screens share: the head of their frames, the grid veil over the last picture, and
+// words typed a letter at a time.
 #include "screens/screens.h"
 
 namespace talvessa {
+
+std::int16_t CountEndFrame(Stage& stage) {
+  stage.run.EndCounter = static_cast<std::int16_t>(stage.run.EndCounter + 1);
+  stage.controls.PollKeys();
+  return stage.run.EndCounter;
+}
 
 void DrawGridVeil(Surface& surface) {
   // Lines from 0 to 576 and 0 to 384, both ends drawn, every fourth pixel.

@@ -203,8 +203,9 @@ void MoveUnit(World& w, RandomSource& random, EffectPlayer& effects, int i) {
       if (u.Y == -48) u.State = unit::Arriving;
       break;
     case unit::LeavingPhase1:
+    case unit::LeavingPhase2:
       u.Y = Add16(u.Y, -16);
-      if (AllUnitsAtOrAbove(w, -48)) LeavePhase(w, 1);
+      if (AllUnitsAtOrAbove(w, -48)) LeavePhase(w, u.State == unit::LeavingPhase1 ? 1 : 2);
       break;
     case unit::VehicleFetching:
     case unit::VehicleArriving: ComeDown(w, u, 8, unit::VehicleWaiting, unit::VehicleLifting, 2); break;
@@ -217,10 +218,6 @@ void MoveUnit(World& w, RandomSource& random, EffectPlayer& effects, int i) {
       u.Tick = Add16(u.Tick, 1);
       u.Y = Add16(u.Y, -8);
       if (u.Y == -48) u.State = unit::VehicleArriving;
-      break;
-    case unit::LeavingPhase2:
-      u.Y = Add16(u.Y, -16);
-      if (AllUnitsAtOrAbove(w, -48)) LeavePhase(w, 2);
       break;
     case unit::AircraftFetching:
     case unit::AircraftArriving: ComeDown(w, u, 16, unit::AircraftWaiting, unit::AircraftLifting, 3); break;
