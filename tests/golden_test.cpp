@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "platform/platform.h"
+#include "png/png_file.h"
 #include "tool_runner.h"
 
 namespace talvessa {

@@ -18,8 +18,8 @@
 #include <tuple>
 #include <vector>
 
+#include "formats/midi_file.h"
 #include "make_tune/note_list.h"
-#include "make_tune/smf_reader.h"
 #include "make_tune/smf_writer.h"
 #include "asset_files.h"
 
@@ -56,7 +56,7 @@ std::vector<Sounding> PairNotes(const MidiFile& file) {
         EXPECT_EQ(open, sounding.end()) << "track " << t << " strikes key " << key.second << " again at "
                                         << e.tick << " before letting it go";
         sounding[key] = notes.size();
-        notes.push_back({static_cast<int>(t), key.first, key.second, e.data[1], e.tick, -1});
+        notes.push_back({static_cast<int>(t), key.first, key.second, e.data[1], static_cast<int>(e.tick), -1});
       } else if (open == sounding.end()) {
         ADD_FAILURE() << "track " << t << " lets go of silent key " << key.second << " at " << e.tick;
       } else {
@@ -70,7 +70,7 @@ std::vector<Sounding> PairNotes(const MidiFile& file) {
 }
 
 const MidiFile& Committed() {
-  static const MidiFile file = ReadSmf(ReadFile(kMidi));
+  static const MidiFile file = ReadMidiFile(ReadFile(kMidi));
   return file;
 }
 
@@ -289,7 +289,7 @@ TEST(NoteList, PlacesEveryNoteOnItsTickWithItsLengthAndVelocity) {
 
 TEST(NoteList, WrittenFileCarriesExactlyTheTunesNotesAndSettings) {
   const Tune tune = ParseNoteList(kSmallTune, "small.tune");
-  const MidiFile file = ReadSmf(EncodeSmf(tune));
+  const MidiFile file = ReadMidiFile(EncodeSmf(tune));
   EXPECT_EQ(file.division, kTicksPerQuarter);
   EXPECT_EQ(file.QuarterMicroseconds(), 500'000);
   EXPECT_EQ(file.EndTick(), tune.LengthTicks());
@@ -397,7 +397,7 @@ std::vector<std::uint8_t> Smf(int declaredTracks, const std::vector<std::vector<
 
 TEST(SmfReader, ReadsTicksRunningStatusAndTempoChanges) {
   // 120 beats a minute for a quarter, then 60 for another; the note ends by running status.
-  const MidiFile file = ReadSmf(Smf(1, {{0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // tempo 500000
+  const MidiFile file = ReadMidiFile(Smf(1, {{0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // tempo 500000
                                          0x00, 0x90, 0x3C, 0x40,                    // note on
                                          0x60, 0x3C, 0x00,                          // note off, running
                                          0x00, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40,  // tempo 1000000
@@ -420,7 +420,7 @@ TEST(SmfReader, RejectsDamagedFiles) {
     return body;
   };
   const std::vector<std::uint8_t> good = Smf(1, {with({0x00, 0xFF, 0x2F, 0x00})});
-  ASSERT_NO_THROW(ReadSmf(good));
+  ASSERT_NO_THROW(ReadMidiFile(good));
 
   std::vector<std::uint8_t> wrongId = good;
   wrongId[3] = 'x';
@@ -439,7 +439,7 @@ TEST(SmfReader, RejectsDamagedFiles) {
       {"an event cut short", Smf(1, {{0x00, 0x90, 0x3C}})},
       {"a delta time over four bytes", Smf(1, {{0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x2F, 0x00}})},
   };
-  for (const auto& [what, bytes] : damaged) EXPECT_THROW(ReadSmf(bytes), MidiFileError) << what;
+  for (const auto& [what, bytes] : damaged) EXPECT_THROW(ReadMidiFile(bytes), MidiFileError) << what;
 }
 
 // ---- the command-line tool ----

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "platform/platform.h"
+#include "png/png_file.h"
 #include "tool_runner.h"
 
 namespace talvessa {

@@ -76,9 +76,4 @@ class Platform {
 // can be opened (no display); a missing audio device only leaves the game silent.
 std::unique_ptr<Platform> OpenSdlPlatform(std::string& error);
 
-// Writes a window picture as a PNG file; false when the file cannot be written.
-bool SavePng(const WindowPicture& picture, const std::string& path);
-// Reads a PNG file of the window's size; false when it is missing, damaged or of another size.
-bool LoadPng(const std::string& path, WindowPicture& picture);
-
 }  // namespace talvessa

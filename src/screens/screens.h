@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "formats/utf8.h"  // FirstCharacters, for the typed words
 #include "shell/game.h"
 
 namespace talvessa {
@@ -44,7 +45,5 @@ void DrawGridVeil(Surface& surface);
 // One frame of typing `text` at (x, 64) on the composition surface, shown at once: `letters` counts
 // the frames typed so far, and a new character appears every `framesPerLetter` of them.
 void TypeNextFrame(Game& game, std::int16_t& letters, std::string_view text, int x, int framesPerLetter);
-// The first `count` characters of a UTF-8 text (all of it when it is shorter).
-std::string FirstCharacters(std::string_view utf8, int count);
 
 }  // namespace talvessa

@@ -2,6 +2,8 @@
 // a time.
 #include "screens/screens.h"
 
+#include "formats/utf8.h"
+
 namespace talvessa {
 
 void DrawGridVeil(Surface& surface) {
@@ -16,16 +18,6 @@ void TypeNextFrame(Game& game, std::int16_t& letters, std::string_view text, int
   game.screens.TypedText = FirstCharacters(text, letters / framesPerLetter + 1);
   PrintText(game.text, game.Display[1], x, 64, 16, true, kWhite, game.screens.TypedText);
   CopyRegion(game.Display, 1, 0, 0, 0, 36, 24);
-}
-
-std::string FirstCharacters(std::string_view utf8, int count) {
-  std::size_t end = 0;
-  for (int taken = 0; taken < count && end < utf8.size(); ++taken) {
-    ++end;
-    // Continuation bytes (10xxxxxx) belong to the character before them.
-    while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) ++end;
-  }
-  return std::string(utf8.substr(0, end));
 }
 
 }  // namespace talvessa
