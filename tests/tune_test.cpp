@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <map>
 #include <numeric>
 #include <string>
@@ -18,13 +17,9 @@
 namespace talvessa::tune {
 namespace {
 
-namespace fs = std::filesystem;
-
-using testing::kAssets;
+using testing::kTuneMidi;
+using testing::kTuneNoteList;
 using testing::ReadFile;
-
-const fs::path kNoteList = kAssets / "sound" / "bg1.tune";
-const fs::path kMidi = kAssets / "da" / "bg1.mid";
 
 // A note as the file plays it: from its note-on to its note-off.
 struct Sounding {
@@ -63,7 +58,7 @@ std::vector<Sounding> PairNotes(const MidiFile& file) {
 }
 
 const MidiFile& Committed() {
-  static const MidiFile file = ReadMidiFile(ReadFile(kMidi));
+  static const MidiFile file = ReadMidiFile(ReadFile(kTuneMidi));
   return file;
 }
 
@@ -73,7 +68,8 @@ const std::vector<Sounding>& CommittedNotes() {
 }
 
 TEST(TuneGenerator, ReproducesTheCommittedFileByteForByte) {
-  EXPECT_TRUE(EncodeSmf(ReadNoteList(kNoteList)) == ReadFile(kMidi)) << "rebuild with the tune target";
+  EXPECT_TRUE(EncodeSmf(ReadNoteList(kTuneNoteList)) == ReadFile(kTuneMidi))
+      << "rebuild with the tune target";
 }
 
 TEST(CommittedTune, IsATempoTrackAndOneTrackPerChannelEachSetUpAtTickZero) {

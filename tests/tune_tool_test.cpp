@@ -19,11 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using testing::kAssets;
+using testing::kTuneMidi;
+using testing::kTuneNoteList;
 using testing::ReadFile;
-
-const fs::path kNoteList = kAssets / "sound" / "bg1.tune";
-const fs::path kMidi = kAssets / "da" / "bg1.mid";
 
 // ---- faults in a note list ----
 
@@ -129,9 +127,9 @@ class MakeTuneTool : public ::testing::Test {
 };
 
 TEST_F(MakeTuneTool, WritesTheCommittedFileAndSaysHowLongItPlays) {
-  const ToolRun run = MakeTune(kNoteList, dir_ / "bg1.mid");
+  const ToolRun run = MakeTune(kTuneNoteList, dir_ / "bg1.mid");
   EXPECT_EQ(run.status, 0) << run.output;
-  EXPECT_TRUE(ReadFile(dir_ / "bg1.mid") == ReadFile(kMidi));
+  EXPECT_TRUE(ReadFile(dir_ / "bg1.mid") == ReadFile(kTuneMidi));
   EXPECT_NE(run.output.find(" s, "), std::string::npos) << run.output;
 }
 
