@@ -31,10 +31,9 @@ class ByteReader {
   std::uint32_t LittleEndian(std::size_t count);
   // A reader of the next `count` bytes alone (its positions counted as here), which this one steps over.
   ByteReader Part(std::size_t count);
-  // Makes this read, and every one after it, fail: for a parse that finds what it read unacceptable.
-  void Fail() { ok_ = false; }
 
  private:
+  void Fail() { ok_ = false; }
   ByteReader(std::span<const std::uint8_t> bytes, std::size_t pos, std::size_t end)
       : bytes_(bytes), pos_(pos), end_(end) {}
 
