@@ -36,25 +36,15 @@ ${icon_code}
   return()
 endif()
 
-# The generator: a library, so the tests can run it in-process, and a command-line tool.
-find_package(PNG REQUIRED)
-add_library(talvessa_make_assets STATIC
-  tools/make_assets/art_text.cpp
-  tools/make_assets/icons.cpp
-  tools/make_assets/pictures.cpp
-  tools/make_assets/png_file.cpp)
-target_include_directories(talvessa_make_assets PUBLIC tools)
-# Public: the tests read the icons back with libpng. The sheet's layout comes from the game's pictures.
-target_link_libraries(talvessa_make_assets PUBLIC PNG::PNG talvessa_present)
-
-add_executable(talvessa-make-assets tools/make_assets/make_pictures.cpp)
-target_link_libraries(talvessa-make-assets PRIVATE talvessa_make_assets)
-
-# `cmake --build <dir> --target assets` redraws the committed BMP and PNG files from the text sources.
-add_custom_target(assets
-  COMMAND talvessa-make-assets ${PROJECT_SOURCE_DIR}/assets/art ${PROJECT_SOURCE_DIR}/assets
+# The generator; `cmake --build <dir> --target assets` redraws the committed BMP and PNG files from the
+# text sources. It places the sprites by the game's own sheet layout (present/sheet.h); the tests read
+# the icons back with libpng, which talvessa_png brings.
+talvessa_media_generator(assets
+  SOURCES tools/make_assets/art_text.cpp tools/make_assets/icons.cpp tools/make_assets/pictures.cpp
+  MAIN tools/make_assets/make_pictures.cpp
+  ARGS ${PROJECT_SOURCE_DIR}/assets/art ${PROJECT_SOURCE_DIR}/assets
   COMMENT "Drawing assets/sheet.bmp, assets/logo.bmp and assets/icons/*.png from assets/art"
-  VERBATIM)
+  LINK talvessa_png talvessa_present)
 
 set(TALVESSA_EMBEDDED_PICTURES ${CMAKE_CURRENT_BINARY_DIR}/generated/embedded_pictures.cpp)
 set(TALVESSA_WINDOW_ICON ${PROJECT_SOURCE_DIR}/assets/icons/talvessa-128.png)

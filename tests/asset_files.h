@@ -10,6 +10,9 @@
 namespace talvessa::testing {
 
 inline const std::filesystem::path kAssets = std::filesystem::path(TALVESSA_SOURCE_DIR) / "assets";
+// The tune's note list and the MIDI file made from it.
+inline const std::filesystem::path kTuneNoteList = kAssets / "sound" / "bg1.tune";
+inline const std::filesystem::path kTuneMidi = kAssets / "da" / "bg1.mid";
 
 // The file's bytes; none when it cannot be read.
 inline std::vector<std::uint8_t> ReadFile(const std::filesystem::path& file) {

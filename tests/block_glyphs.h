@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/utf8.h"
 #include "present/text.h"
 
 namespace talvessa {
@@ -13,11 +14,7 @@ namespace talvessa {
 constexpr int kGlyphWidth = 5;
 constexpr int kAdvance = kGlyphWidth + 1;
 
-inline int CodePoints(const std::string& utf8) {
-  int n = 0;
-  for (unsigned char c : utf8) n += (c & 0xC0) != 0x80 ? 1 : 0;
-  return n;
-}
+inline int CodePoints(const std::string& utf8) { return CountCharacters(utf8); }
 
 class BlockGlyphs final : public GlyphRasterizer {
  public:

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "block_glyphs.h"
+#include "formats/utf8.h"
 #include "harness.h"
 #include "screen_watch.h"
 #include "screens/screens.h"

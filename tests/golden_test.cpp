@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "platform/sdl/sdl_platform.h"
+#include "png/png_file.h"
 #include "tool_runner.h"
 
 namespace talvessa {

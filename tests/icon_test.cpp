@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "make_assets/pictures.h"
-#include "make_assets/png_file.h"
+#include "png/png_file.h"
 #include "asset_files.h"
 
 namespace talvessa::embedded {
@@ -196,15 +196,15 @@ TEST(IconPngWriter, ReadsBackExactlyAndTheSameEveryTime) {
   constexpr int kW = 5, kH = 3;
   std::vector<std::uint8_t> rgba(kW * kH * 4);
   for (std::size_t i = 0; i < rgba.size(); ++i) rgba[i] = static_cast<std::uint8_t>(i * 37 + 11);
-  const std::vector<std::uint8_t> png = art::EncodePng(kW, kH, rgba);
-  EXPECT_EQ(png, art::EncodePng(kW, kH, rgba));
+  const std::vector<std::uint8_t> png = EncodePng(kW, kH, PngPixels::kRgba, rgba);
+  EXPECT_EQ(png, EncodePng(kW, kH, PngPixels::kRgba, rgba));
   const Rgba back = DecodePng(png);
   EXPECT_EQ(back.width, kW);
   EXPECT_EQ(back.height, kH);
   EXPECT_EQ(back.pixels, rgba);
 
-  EXPECT_THROW(art::EncodePng(kW, kH + 1, rgba), std::invalid_argument);
-  EXPECT_THROW(art::EncodePng(0, 0, {}), std::invalid_argument);
+  EXPECT_THROW(EncodePng(kW, kH + 1, PngPixels::kRgba, rgba), std::invalid_argument);
+  EXPECT_THROW(EncodePng(0, 0, PngPixels::kRgba, {}), std::invalid_argument);
 }
 
 }  // namespace

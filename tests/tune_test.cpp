@@ -1,38 +1,25 @@
 // The tune: the generator against the committed MIDI file; that file as a player walks it (its form,
-// length, channels, loudness and loop seam); what the note list means and how it reports faults; the
-// MIDI reader the checks rely on; and the command-line tool.
+// length, channels, loudness and loop seam); and what the note list means.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <numeric>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "make_tune/note_list.h"
-#include "make_tune/smf_reader.h"
-#include "make_tune/smf_writer.h"
 #include "asset_files.h"
+#include "formats/midi_file.h"
+#include "make_tune/note_list.h"
+#include "make_tune/smf_writer.h"
 
 namespace talvessa::tune {
 namespace {
 
-namespace fs = std::filesystem;
-
-using testing::kAssets;
+using testing::kTuneMidi;
+using testing::kTuneNoteList;
 using testing::ReadFile;
-
-const fs::path kNoteList = kAssets / "sound" / "bg1.tune";
-const fs::path kMidi = kAssets / "da" / "bg1.mid";
 
 // A note as the file plays it: from its note-on to its note-off.
 struct Sounding {
@@ -56,7 +43,8 @@ std::vector<Sounding> PairNotes(const MidiFile& file) {
         EXPECT_EQ(open, sounding.end()) << "track " << t << " strikes key " << key.second << " again at "
                                         << e.tick << " before letting it go";
         sounding[key] = notes.size();
-        notes.push_back({static_cast<int>(t), key.first, key.second, e.data[1], e.tick, -1});
+        notes.push_back(
+            {static_cast<int>(t), key.first, key.second, e.data[1], static_cast<int>(e.tick), -1});
       } else if (open == sounding.end()) {
         ADD_FAILURE() << "track " << t << " lets go of silent key " << key.second << " at " << e.tick;
       } else {
@@ -70,7 +58,7 @@ std::vector<Sounding> PairNotes(const MidiFile& file) {
 }
 
 const MidiFile& Committed() {
-  static const MidiFile file = ReadSmf(ReadFile(kMidi));
+  static const MidiFile file = ReadMidiFile(ReadFile(kTuneMidi));
   return file;
 }
 
@@ -80,7 +68,8 @@ const std::vector<Sounding>& CommittedNotes() {
 }
 
 TEST(TuneGenerator, ReproducesTheCommittedFileByteForByte) {
-  EXPECT_TRUE(EncodeSmf(ReadNoteList(kNoteList)) == ReadFile(kMidi)) << "rebuild with the tune target";
+  EXPECT_TRUE(EncodeSmf(ReadNoteList(kTuneNoteList)) == ReadFile(kTuneMidi))
+      << "rebuild with the tune target";
 }
 
 TEST(CommittedTune, IsATempoTrackAndOneTrackPerChannelEachSetUpAtTickZero) {
@@ -289,7 +278,7 @@ TEST(NoteList, PlacesEveryNoteOnItsTickWithItsLengthAndVelocity) {
 
 TEST(NoteList, WrittenFileCarriesExactlyTheTunesNotesAndSettings) {
   const Tune tune = ParseNoteList(kSmallTune, "small.tune");
-  const MidiFile file = ReadSmf(EncodeSmf(tune));
+  const MidiFile file = ReadMidiFile(EncodeSmf(tune));
   EXPECT_EQ(file.division, kTicksPerQuarter);
   EXPECT_EQ(file.QuarterMicroseconds(), 500'000);
   EXPECT_EQ(file.EndTick(), tune.LengthTicks());
@@ -311,183 +300,6 @@ TEST(NoteList, WrittenFileCarriesExactlyTheTunesNotesAndSettings) {
       lead.begin(), lead.end(), [](const MidiEvent& e) { return e.IsChannelMessage() && e.Kind() == 0xC0; });
   ASSERT_NE(program, lead.end());
   EXPECT_EQ(program->data[0], tune.parts[0].program - 1);
-}
-
-// ---- faults in a note list ----
-
-constexpr char kValidTune[] = R"(tempo 132
-part lead channel 1 program 81
-part drums channel 10
-bar 1
-lead d5/4 f5 a5 d6_
-drums r/4 snare kick snare
-bar 2 like 1
-)";
-
-// kValidTune with line `line` replaced by `text`.
-std::string WithLine(int line, const std::string& text) {
-  std::string out;
-  int number = 0;
-  std::size_t at = 0;
-  const std::string base = kValidTune;
-  while (at < base.size()) {
-    const std::size_t end = base.find('\n', at);
-    out += (++number == line ? text : base.substr(at, end - at)) + "\n";
-    at = end + 1;
-  }
-  return out;
-}
-
-TEST(NoteListErrors, NameTheLineAndWhatIsWrong) {
-  ASSERT_NO_THROW(ParseNoteList(kValidTune, "bg1.tune"));
-  struct Case {
-    int line;
-    const char* text;
-    int reportedLine;
-    const char* says;
-  };
-  const Case cases[] = {
-      {1, "tempo fast", 1, "the tempo is a whole number"},
-      {1, "; no tempo", 4, "before the tempo"},
-      {2, "part lead channel 1", 2, "has no program"},
-      {2, "part lead channel 17 program 81", 2, "a channel is a whole number from 1 to 16"},
-      {2, "part lead channel 1 program 81 loud 3", 2, "'loud' is not one of"},
-      {3, "part drums channel 10 program 1", 3, "takes no program"},
-      {3, "part drums channel 1", 3, "already belongs to lead"},
-      {4, "bar", 4, "expected 'bar <number>'"},
-      {5, "lead d5/4 f5 a5", 5, "fills 3 beats of a 4-beat bar"},
-      {5, "lead d5/4 f5 a5 d6 e6", 5, "runs past the bar line at 'e6'"},
-      {5, "lead d5 f5/4 a5 d6_", 5, "'d5' needs a length"},
-      {5, "lead h5/4 f5 a5 d6_", 5, "'h5' is not a pitch"},
-      {5, "lead d5/3 f5 a5 d6_", 5, "'3' is not a length"},
-      {5, "lead d5+d5/4 f5 a5 d6_", 5, "'d5' sounds twice in one chord"},
-      {5, "lead ff >d5/4 f5 a5 d6_", 5, "past 127"},
-      {5, "lead r/4 f5 a5 d6_", 4, "nothing starts on the first beat"},
-      {5, "lead d5/4 f5 a5 d6", 7, "nothing sounds up to the last bar line"},
-      {6, "drums r/4 snare c4 snare", 6, "'c4' is not a drum"},
-      {6, "snare r/4 snare kick snare", 6, "'snare' is neither a part"},
-      {7, "bar 3", 7, "bar 3 where bar 2 comes next"},
-      {7, "bar 2 like 2", 7, "can only be like a bar before it"},
-      {7, "lead d5/4 f5 a5 d6_", 7, "lead has a second line in this bar"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string("line ") + std::to_string(c.line) + " as '" + c.text + "'");
-    try {
-      ParseNoteList(WithLine(c.line, c.text), "bg1.tune");
-      ADD_FAILURE() << "accepted";
-    } catch (const NoteListError& e) {
-      const std::string message = e.what();
-      EXPECT_EQ(message.rfind("bg1.tune:" + std::to_string(c.reportedLine) + ": ", 0), 0u) << message;
-      EXPECT_NE(message.find(c.says), std::string::npos) << message;
-    }
-  }
-}
-
-// ---- the reader the checks above rely on ----
-
-std::vector<std::uint8_t> Smf(int declaredTracks, const std::vector<std::vector<std::uint8_t>>& bodies) {
-  std::vector<std::uint8_t> file = {
-      'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, static_cast<std::uint8_t>(declaredTracks), 0, 96};
-  for (const auto& body : bodies) {
-    file.insert(file.end(), {'M', 'T', 'r', 'k', 0, 0, 0, static_cast<std::uint8_t>(body.size())});
-    file.insert(file.end(), body.begin(), body.end());
-  }
-  return file;
-}
-
-TEST(SmfReader, ReadsTicksRunningStatusAndTempoChanges) {
-  // 120 beats a minute for a quarter, then 60 for another; the note ends by running status.
-  const MidiFile file = ReadSmf(Smf(1, {{0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // tempo 500000
-                                         0x00, 0x90, 0x3C, 0x40,                    // note on
-                                         0x60, 0x3C, 0x00,                          // note off, running
-                                         0x00, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40,  // tempo 1000000
-                                         0x60, 0xFF, 0x2F, 0x00}}));
-  ASSERT_EQ(file.tracks.size(), 1u);
-  const auto& events = file.tracks[0];
-  ASSERT_EQ(events.size(), 5u);
-  EXPECT_TRUE(events[1].IsNoteOn());
-  EXPECT_TRUE(events[2].IsNoteOff());
-  EXPECT_EQ(events[2].tick, 96);
-  EXPECT_EQ(file.EndTick(), 192);
-  EXPECT_DOUBLE_EQ(file.Seconds(), 1.5);
-}
-
-TEST(SmfReader, RejectsDamagedFiles) {
-  const std::vector<std::uint8_t> note = {0x00, 0x90, 0x3C, 0x40, 0x60, 0x80, 0x3C, 0x40};
-  auto with = [&](std::vector<std::uint8_t> tail) {
-    std::vector<std::uint8_t> body = note;
-    body.insert(body.end(), tail.begin(), tail.end());
-    return body;
-  };
-  const std::vector<std::uint8_t> good = Smf(1, {with({0x00, 0xFF, 0x2F, 0x00})});
-  ASSERT_NO_THROW(ReadSmf(good));
-
-  std::vector<std::uint8_t> wrongId = good;
-  wrongId[3] = 'x';
-  std::vector<std::uint8_t> truncated = good;
-  truncated.pop_back();
-  std::vector<std::uint8_t> trailing = good;
-  trailing.push_back(0);
-  const std::pair<const char*, std::vector<std::uint8_t>> damaged[] = {
-      {"a wrong header", wrongId},
-      {"a track longer than the file", truncated},
-      {"bytes after the last track", trailing},
-      {"fewer tracks than the header says", Smf(2, {with({0x00, 0xFF, 0x2F, 0x00})})},
-      {"no end-of-track", Smf(1, {note})},
-      {"an event after end-of-track", Smf(1, {with({0x00, 0xFF, 0x2F, 0x00, 0x00, 0x90, 0x3C, 0x40})})},
-      {"a data byte without a status", Smf(1, {{0x00, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00}})},
-      {"an event cut short", Smf(1, {{0x00, 0x90, 0x3C}})},
-      {"a delta time over four bytes", Smf(1, {{0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x2F, 0x00}})},
-  };
-  for (const auto& [what, bytes] : damaged) EXPECT_THROW(ReadSmf(bytes), MidiFileError) << what;
-}
-
-// ---- the command-line tool ----
-
-struct ToolRun {
-  int status;
-  std::string output;
-};
-
-ToolRun MakeTune(const fs::path& noteList, const fs::path& midi) {
-  const std::string command =
-      std::string(TALVESSA_MAKE_TUNE) + " '" + noteList.string() + "' '" + midi.string() + "' 2>&1";
-  ToolRun run{-1, {}};
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  std::array<char, 1024> buffer{};
-  while (const std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe))
-    run.output.append(buffer.data(), n);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
-
-class MakeTuneTool : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("talvessa-make-tune-" + std::to_string(getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
-};
-
-TEST_F(MakeTuneTool, WritesTheCommittedFileAndSaysHowLongItPlays) {
-  const ToolRun run = MakeTune(kNoteList, dir_ / "bg1.mid");
-  EXPECT_EQ(run.status, 0) << run.output;
-  EXPECT_TRUE(ReadFile(dir_ / "bg1.mid") == ReadFile(kMidi));
-  EXPECT_NE(run.output.find(" s, "), std::string::npos) << run.output;
-}
-
-TEST_F(MakeTuneTool, StopsAtAFaultyLineAndWritesNothing) {
-  std::ofstream(dir_ / "bad.tune") << WithLine(5, "lead d5/4 f5 a5");
-  const ToolRun run = MakeTune(dir_ / "bad.tune", dir_ / "bad.mid");
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.output.rfind((dir_ / "bad.tune").string() + ":5: ", 0), 0u) << run.output;
-  EXPECT_FALSE(fs::exists(dir_ / "bad.mid"));
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <map>
 #include <sstream>
 
-#include "platform/sdl/sdl_platform.h"
+#include "png/png_file.h"
 #include "tool_runner.h"
 
 namespace talvessa {

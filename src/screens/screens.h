@@ -43,8 +43,6 @@ void DrawGridVeil(Surface& surface);
 // One frame of typing `text` at (x, 64) on the composition surface, shown at once: `letters` counts
 // the frames typed so far, and a new character appears every `framesPerLetter` of them.
 void TypeNextFrame(Stage& stage, std::int16_t& letters, std::string_view text, int x, int framesPerLetter);
-// The first `count` characters of a UTF-8 text (all of it when it is shorter).
-std::string FirstCharacters(std::string_view utf8, int count);
 
 // The shatter from the title screen into play: its last picture breaks into 192 tiles of 32 x 32 that
 // fly away from the centre of the field, one step every kShatterStepMs.

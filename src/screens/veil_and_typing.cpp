@@ -2,6 +2,8 @@
 // words typed a letter at a time.
 #include "screens/screens.h"
 
+#include "formats/utf8.h"
+
 namespace talvessa {
 
 std::int16_t CountEndFrame(Stage& stage) {
@@ -22,16 +24,6 @@ void TypeNextFrame(Stage& stage, std::int16_t& letters, std::string_view text, i
   stage.screens.TypedText = FirstCharacters(text, letters / framesPerLetter + 1);
   PrintText(stage.text, stage.Display[kComposition], x, 64, 16, true, kWhite, stage.screens.TypedText);
   CopyRegion(stage.Display, kComposition, kVisible, 0, 0, region::kWindowRight, region::kFieldBottom);
-}
-
-std::string FirstCharacters(std::string_view utf8, int count) {
-  std::size_t end = 0;
-  for (int taken = 0; taken < count && end < utf8.size(); ++taken) {
-    ++end;
-    // Continuation bytes (10xxxxxx) belong to the character before them.
-    while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) ++end;
-  }
-  return std::string(utf8.substr(0, end));
 }
 
 }  // namespace talvessa

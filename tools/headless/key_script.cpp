@@ -1,9 +1,9 @@
 #include <array>
-#include <charconv>
 #include <sstream>
 #include <stdexcept>
 #include <string_view>
 
+#include "formats/numbers.h"
 #include "headless.h"
 #include "platform/keys.h"
 
@@ -39,13 +39,6 @@ std::optional<int> KeyByName(std::string_view name) {
   return std::nullopt;
 }
 
-std::optional<std::uint64_t> Milliseconds(std::string_view word) {
-  std::uint64_t value = 0;
-  const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
-  if (error != std::errc{} || end != word.data() + word.size()) return std::nullopt;
-  return value;
-}
-
 }  // namespace
 
 std::vector<ScriptEvent> ParseKeyScript(const std::string& text, const std::string& fileName) {
@@ -62,7 +55,7 @@ std::vector<ScriptEvent> ParseKeyScript(const std::string& text, const std::stri
     for (std::string w; words >> w;) word.push_back(w);
     if (word.empty()) continue;
 
-    const auto at = Milliseconds(word[0]);
+    const auto at = ParseNumber<std::uint64_t>(word[0]);
     if (!at) fail("expected a time in milliseconds, found \"" + word[0] + "\"");
     if (word.size() == 2 && word[1] == "close") {
       events.push_back({*at, ScriptEvent::Kind::CloseWindow, 0});

@@ -1,4 +1,3 @@
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -6,21 +5,19 @@
 #include <stdexcept>
 
 #include "autopilot.h"
+#include "formats/numbers.h"
 #include "headless.h"
 #include "platform/sdl/fonts.h"
-#include "platform/sdl/sdl_platform.h"
+#include "png/png_file.h"
 
 namespace talvessa {
 
 namespace {
 
 std::uint64_t Number(const std::string& flag, const std::string& word) {
-  std::uint64_t value = 0;
-  const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
-  if (error != std::errc{} || end != word.data() + word.size()) {
-    throw std::runtime_error(flag + " expects a whole number, not \"" + word + "\"");
-  }
-  return value;
+  const std::optional<std::uint64_t> value = ParseNumber<std::uint64_t>(word);
+  if (!value) throw std::runtime_error(flag + " expects a whole number, not \"" + word + "\"");
+  return *value;
 }
 
 std::string ReadFile(const std::string& path) {

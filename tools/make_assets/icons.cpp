@@ -1,6 +1,6 @@
 #include "make_assets/icons.h"
 
-#include "make_assets/png_file.h"
+#include "png/png_file.h"
 
 namespace talvessa::art {
 
@@ -31,7 +31,8 @@ std::vector<std::uint8_t> IconRgba(const Grid& grid, const Palette& palette, int
 IconPngs BuildIcons(const std::filesystem::path& artDir, const Palette& palette) {
   const Grid small = ReadGrid(artDir / "icon32.txt", palette, 32, 32);
   const Grid large = ReadGrid(artDir / "icon64.txt", palette, 64, 64);
-  return {EncodePng(32, 32, IconRgba(small, palette, 1)), EncodePng(128, 128, IconRgba(large, palette, 2))};
+  return {EncodePng(32, 32, PngPixels::kRgba, IconRgba(small, palette, 1)),
+          EncodePng(128, 128, PngPixels::kRgba, IconRgba(large, palette, 2))};
 }
 
 }  // namespace talvessa::art

@@ -1,10 +1,10 @@
 #include "make_assets/pictures.h"
 
-#include <fstream>
 #include <string>
 
 #include "make_assets/art_text.h"
 #include "present/sheet.h"
+#include "tool_io/tool_io.h"
 
 namespace talvessa::art {
 
@@ -164,16 +164,10 @@ Pictures BuildPictures(const std::filesystem::path& artDir) {
 
 void WritePictures(const Pictures& pictures, const std::filesystem::path& outDir) {
   std::filesystem::create_directories(outDir / "icons");
-  auto write = [&](const char* name, const std::vector<std::uint8_t>& bytes) {
-    const std::filesystem::path file = outDir / name;
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw std::runtime_error(file.string() + ": cannot be written");
-  };
-  write("sheet.bmp", pictures.sheetBmp);
-  write("logo.bmp", pictures.logoBmp);
-  write("icons/talvessa-32.png", pictures.icons.small);
-  write("icons/talvessa-128.png", pictures.icons.large);
+  WriteFile(outDir / "sheet.bmp", pictures.sheetBmp);
+  WriteFile(outDir / "logo.bmp", pictures.logoBmp);
+  WriteFile(outDir / "icons/talvessa-32.png", pictures.icons.small);
+  WriteFile(outDir / "icons/talvessa-128.png", pictures.icons.large);
 }
 
 }  // namespace talvessa::art

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <fstream>
 #include <initializer_list>
 #include <optional>
 #include <sstream>
 
+#include "formats/numbers.h"
 #include "source_words.h"
 
 namespace talvessa::sfx {
@@ -16,9 +16,8 @@ namespace talvessa::sfx {
 namespace {
 
 std::optional<double> Number(std::string_view word) {
-  double value = 0;
-  const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
-  if (error != std::errc() || end != word.data() + word.size() || !std::isfinite(value)) return std::nullopt;
+  const std::optional<double> value = ParseNumber<double>(word);
+  if (!value || !std::isfinite(*value)) return std::nullopt;
   return value;
 }
 

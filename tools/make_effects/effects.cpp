@@ -1,11 +1,9 @@
 #include "make_effects/effects.h"
 
-#include <fstream>
-#include <stdexcept>
-
 #include "make_effects/effect_text.h"
 #include "make_effects/synth.h"
 #include "make_effects/wav.h"
+#include "tool_io/tool_io.h"
 
 namespace talvessa::sfx {
 
@@ -19,11 +17,7 @@ std::vector<EffectFile> BuildEffects(const std::filesystem::path& parameterFile)
 void WriteEffects(const std::vector<EffectFile>& effects, const std::filesystem::path& outDir) {
   std::filesystem::create_directories(outDir);
   for (const EffectFile& effect : effects) {
-    const std::filesystem::path file = outDir / (effect.name + ".wav");
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(effect.wav.data()),
-              static_cast<std::streamsize>(effect.wav.size()));
-    if (!out) throw std::runtime_error(file.string() + ": cannot be written");
+    WriteFile(outDir / (effect.name + ".wav"), effect.wav);
   }
 }
 

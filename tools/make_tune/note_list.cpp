@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <vector>
 
+#include "formats/numbers.h"
 #include "make_tune/pitch_names.h"
 #include "source_words.h"
 
@@ -46,13 +46,6 @@ std::string Quoted(std::string_view word) { return std::string("'").append(word)
 
 bool IsKeyword(std::string_view word) { return word == "tempo" || word == "part" || word == "bar"; }
 
-std::optional<int> Integer(std::string_view word) {
-  int value = 0;
-  const auto [stop, fault] = std::from_chars(word.data(), word.data() + word.size(), value);
-  if (fault != std::errc() || stop != word.data() + word.size()) return std::nullopt;
-  return value;
-}
-
 // Ticks of a written length such as "8", "4." or "16t"; nothing when it is not one.
 std::optional<int> LengthTicks(std::string_view text) {
   int scale = 2;  // in halves, so a dotted length stays whole
@@ -65,7 +58,7 @@ std::optional<int> LengthTicks(std::string_view text) {
     if (!base) return std::nullopt;
     return *base * 2 / 3;
   }
-  const std::optional<int> divisor = Integer(text);
+  const std::optional<int> divisor = ParseNumber<int>(text);
   if (!divisor || (*divisor != 1 && *divisor != 2 && *divisor != 4 && *divisor != 8 && *divisor != 16 &&
                    *divisor != 32)) {
     return std::nullopt;
@@ -135,7 +128,7 @@ class Parser {
 
   // The value of `word` when it is a whole number from `low` to `high`.
   int Number(std::string_view word, int low, int high, const std::string& what, int line) const {
-    const std::optional<int> value = Integer(word);
+    const std::optional<int> value = ParseNumber<int>(word);
     if (!value || *value < low || *value > high) {
       Fail(line, what + " is a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
                      ", not " + Quoted(word));
@@ -212,13 +205,13 @@ class Parser {
     const bool like = words.size() == 4 && words[2] == "like";
     if (words.size() != 2 && !like)
       Fail(line, "expected 'bar <number>' or 'bar <number> like <earlier bar>'");
-    const std::optional<int> number = Integer(words[1]);
+    const std::optional<int> number = ParseNumber<int>(words[1]);
     if (number != expected) {
       Fail(line, "bar " + std::string(words[1]) + " where bar " + std::to_string(expected) + " comes next");
     }
     Bar bar{line, std::vector<PartBar>(tune_.parts.size())};
     if (like) {
-      const std::optional<int> model = Integer(words[3]);
+      const std::optional<int> model = ParseNumber<int>(words[3]);
       if (!model || *model < 1 || *model >= expected) {
         Fail(line, "bar " + std::to_string(expected) + " can only be like a bar before it, not " +
                        Quoted(words[3]));

@@ -1,7 +1,8 @@
 #include "make_tune/pitch_names.h"
 
 #include <array>
-#include <charconv>
+
+#include "formats/numbers.h"
 
 namespace talvessa::tune {
 
@@ -47,11 +48,9 @@ std::optional<int> PitchKey(std::string_view name) {
     semitone += name[at] == '#' ? 1 : -1;
     ++at;
   }
-  int octave = 0;
-  const char* end = name.data() + name.size();
-  const auto [stop, fault] = std::from_chars(name.data() + at, end, octave);
-  if (fault != std::errc() || stop != end) return std::nullopt;
-  const int key = (octave + 1) * 12 + semitone;
+  const std::optional<int> octave = ParseNumber<int>(name.substr(at));
+  if (!octave) return std::nullopt;
+  const int key = (*octave + 1) * 12 + semitone;
   if (key < 0 || key > 127) return std::nullopt;
   return key;
 }

@@ -1,25 +1,15 @@
 // talvessa-soak: millions of world steps of mixed good and random play, checked after every step.
-#include <charconv>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
+#include <optional>
 #include <string>
 
+#include "formats/numbers.h"
 #include "platform/sdl/fonts.h"
 #include "present/sheet.h"
 #include "present/text.h"
 #include "render/render.h"
 #include "soak.h"
-
-namespace {
-
-bool ReadNumber(const char* text, std::uint64_t& value) {
-  const char* end = text + std::strlen(text);
-  const auto [ptr, error] = std::from_chars(text, end, value);
-  return error == std::errc{} && ptr == end;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   std::uint64_t steps = 10'000'000, seed = 1;
@@ -31,10 +21,13 @@ int main(int argc, char** argv) {
       continue;
     }
     std::uint64_t* target = flag == "--steps" ? &steps : flag == "--seed" ? &seed : nullptr;
-    if (target == nullptr || i + 1 >= argc || !ReadNumber(argv[++i], *target)) {
+    const std::optional<std::uint64_t> number =
+        target != nullptr && i + 1 < argc ? talvessa::ParseNumber<std::uint64_t>(argv[++i]) : std::nullopt;
+    if (!number) {
       std::fprintf(stderr, "usage: talvessa-soak [--steps N] [--seed N] [--draw]\n");
       return 2;
     }
+    *target = *number;
   }
   // With --draw every step is also drawn as in play: the ground copied, the nine passes, the copy to
   // the visible surface.

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "formats/utf8.h"
 #include "platform/sdl/fonts_faces.h"
 
 namespace talvessa {
@@ -16,30 +17,6 @@ namespace talvessa {
 namespace {
 
 constexpr unsigned kDpi = 96;
-
-// Code points of a UTF-8 line; nothing for malformed text or an embedded NUL.
-std::optional<std::vector<char32_t>> CodePoints(const std::string& utf8) {
-  std::vector<char32_t> points;
-  for (std::size_t i = 0; i < utf8.size();) {
-    const auto lead = static_cast<unsigned char>(utf8[i]);
-    const int length = lead < 0x80           ? 1
-                       : (lead >> 5) == 0x6  ? 2
-                       : (lead >> 4) == 0xE  ? 3
-                       : (lead >> 3) == 0x1E ? 4
-                                             : 0;
-    if (length == 0 || i + length > utf8.size()) return std::nullopt;
-    char32_t point = length == 1 ? lead : lead & (0x7F >> length);
-    for (int k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(utf8[i + k]);
-      if ((next & 0xC0) != 0x80) return std::nullopt;
-      point = (point << 6) | (next & 0x3F);
-    }
-    if (point == 0) return std::nullopt;
-    points.push_back(point);
-    i += length;
-  }
-  return points;
-}
 
 // Characters that rightly draw nothing.
 bool IsBlank(char32_t point) { return point == U' ' || point == U'\u00A0' || point == U'\u3000'; }
@@ -83,7 +60,7 @@ class TtfRasterizer final : public FontRasterizer {
   // still has the box of the "missing" sign.
   std::optional<Fit> FitFor(const std::string& face, int points, bool bold, const std::string& utf8) {
     if (points <= 0) return std::nullopt;
-    const std::optional<std::vector<char32_t>> line = CodePoints(utf8);
+    const std::optional<std::vector<char32_t>> line = DecodeUtf8(utf8);
     if (!line || line->empty()) return std::nullopt;
     for (const StandIn& standIn : faces_->StandInsFor(face)) {
       TTF_Font* font = FontAt(standIn, points, bold);

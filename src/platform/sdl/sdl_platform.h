@@ -43,9 +43,4 @@ class SdlPlatform {
   std::string programFolder_;
 };
 
-// Writes a window picture as a PNG file; false when the file cannot be written.
-bool SavePng(const WindowPicture& picture, const std::string& path);
-// Reads a PNG file of the window's size; false when it is missing, damaged or of another size.
-bool LoadPng(const std::string& path, WindowPicture& picture);
-
 }  // namespace talvessa
