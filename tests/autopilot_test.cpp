@@ -17,7 +17,8 @@ struct Moment {
 };
 
 // The trace of one run, reduced to the values these tests follow.
-std::vector<Moment> Play(const std::string& name, std::vector<std::string> arguments, const std::string& keys = "") {
+std::vector<Moment> Play(const std::string& name, std::vector<std::string> arguments,
+                         const std::string& keys = "") {
   const testing::ScratchFolder dir(name);
   arguments.insert(arguments.end(), {"--trace", (dir / "trace.jsonl").string()});
   if (!keys.empty()) arguments.insert(arguments.end(), {"--keys", dir.WriteText("keys.txt", keys).string()});
@@ -61,7 +62,8 @@ TEST(Autopilot, WinsPhasesOneAndTwoInItsFirstGame) {
 }
 
 TEST(Autopilot, AnIdlePlayerMeetsThreeStandoffsAndTheTerroristsLeave) {
-  const auto moments = Play("idle-standoffs", {"--seed", "3", "--until-ms", "150000"}, "4000 Space down\n4200 Space up\n");
+  const auto moments =
+      Play("idle-standoffs", {"--seed", "3", "--until-ms", "150000"}, "4000 Space down\n4200 Space up\n");
   const Moment* broke = First(moments, [](const Moment& m) { return m.state == kPlaying && m.funds == 0; });
   ASSERT_NE(broke, nullptr);
   EXPECT_EQ(broke->rescued, 0);
@@ -78,7 +80,8 @@ TEST(Autopilot, AnIdlePlayerMeetsThreeStandoffsAndTheTerroristsLeave) {
 }
 
 TEST(Autopilot, AGameGivenUpInPhaseTwoEndsOnTheGameOverScreen) {
-  const auto moments = Play("phase2-lost", {"--seed", "5", "--autopilot-until-phase", "2", "--until-ms", "330000"});
+  const auto moments =
+      Play("phase2-lost", {"--seed", "5", "--autopilot-until-phase", "2", "--until-ms", "330000"});
   const Moment* over = First(moments, [](const Moment& m) { return m.state == kGameOver; });
   ASSERT_NE(over, nullptr);
   EXPECT_EQ(over->phase, 2);

@@ -27,7 +27,9 @@ const Scene kScenes[] = {
     {"phase2", {"--seed", "7", "--autopilot", "--until-ms", "262000"}, ""},
     {"phase3", {"--seed", "7", "--autopilot", "--until-ms", "345000"}, ""},
     {"standoff", {"--seed", "3", "--until-ms", "49000"}, kStartThenIdle},
-    {"pause", {"--seed", "7", "--until-ms", "31000"}, "4000 Space down\n4200 Space up\n30000 Enter down\n30200 Enter up\n"},
+    {"pause",
+     {"--seed", "7", "--until-ms", "31000"},
+     "4000 Space down\n4200 Space up\n30000 Enter down\n30200 Enter up\n"},
 };
 
 void PrintTo(const Scene& scene, std::ostream* os) { *os << scene.name; }
@@ -39,7 +41,8 @@ TEST_P(Golden, SceneLooksAsKept) {
   testing::ScratchFolder dir(std::string("golden-") + scene.name);
   std::vector<std::string> args = scene.arguments;
   args.insert(args.end(), {"--last-frame", (dir / "actual.png").string()});
-  if (*scene.keys != '\0') args.insert(args.end(), {"--keys", dir.WriteText("keys.txt", scene.keys).string()});
+  if (*scene.keys != '\0')
+    args.insert(args.end(), {"--keys", dir.WriteText("keys.txt", scene.keys).string()});
   const testing::ProcessResult out = testing::RunHeadless(args);
   ASSERT_EQ(out.status, 0) << out.output;
   const fs::path kept = fs::path(TALVESSA_SOURCE_DIR) / "tests" / "golden" / (std::string(scene.name) + ".png");

@@ -86,9 +86,9 @@ TEST(HeadlessTool, BadArgumentsEndWithOneLineAndAFailingStatus) {
 TEST(HeadlessTool, TheSameSeedAndKeysGiveTheSameTraceAndFramesByteForByte) {
   const testing::ScratchFolder dir("determinism");
   for (const std::string run : {"a", "b"}) {
-    const testing::ProcessResult out =
-        testing::RunHeadless({"--seed", "11", "--keys", kSampleKeys.string(), "--until-ms", "6000", "--trace",
-                              (dir / (run + ".jsonl")).string(), "--frames", (dir / run).string(), "--every", "3"});
+    const testing::ProcessResult out = testing::RunHeadless(
+        {"--seed", "11", "--keys", kSampleKeys.string(), "--until-ms", "6000", "--trace",
+         (dir / (run + ".jsonl")).string(), "--frames", (dir / run).string(), "--every", "3"});
     ASSERT_EQ(out.status, 0) << out.output;
   }
   const std::string trace = testing::ReadText(dir / "a.jsonl");

@@ -39,7 +39,8 @@ std::filesystem::path ScratchFolder::Write(const std::filesystem::path& relative
   return file;
 }
 
-std::filesystem::path ScratchFolder::WriteText(const std::filesystem::path& relative, std::string_view text) const {
+std::filesystem::path ScratchFolder::WriteText(const std::filesystem::path& relative,
+                                               std::string_view text) const {
   return Write(relative, std::vector<std::uint8_t>(text.begin(), text.end()));
 }
 

@@ -26,7 +26,8 @@ class ScratchFolder {
 
   // Writes `bytes` or `text` to `relative` inside the folder, making the folders on the way; gives the
   // file's full path.
-  std::filesystem::path Write(const std::filesystem::path& relative, const std::vector<std::uint8_t>& bytes) const;
+  std::filesystem::path Write(const std::filesystem::path& relative,
+                              const std::vector<std::uint8_t>& bytes) const;
   std::filesystem::path WriteText(const std::filesystem::path& relative, std::string_view text) const;
 
   // Leaves the folder in place, for a failing test to point at what it made.

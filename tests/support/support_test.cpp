@@ -13,8 +13,8 @@ namespace {
 using namespace std::chrono_literals;
 
 TEST(RunProcess, HandsOverEveryArgumentAsItIs) {
-  const ProcessResult run =
-      RunProcess("/bin/sh", {"-c", R"(printf '<%s>' "$@")", "sh", "a b", "it's", "\"q\" $HOME", "タルヴェッサ", ""});
+  const ProcessResult run = RunProcess(
+      "/bin/sh", {"-c", R"(printf '<%s>' "$@")", "sh", "a b", "it's", "\"q\" $HOME", "タルヴェッサ", ""});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.output, "<a b><it's><\"q\" $HOME><タルヴェッサ><>");
 }
@@ -57,8 +57,12 @@ TEST(ScratchFolder, IsFreshAndGoesWithItsContentsUnlessKept) {
 
 TEST(Trace, IsReadAsOneObjectALine) {
   const ScratchFolder dir;
-  dir.WriteText("t.jsonl", R"({"loop":"logo","Shots":[[1,2]]})" "\n" R"({"loop":"logo"})" "\n"
-                           R"({"loop":"play","effects":["se0"]})" "\n");
+  dir.WriteText("t.jsonl", R"({"loop":"logo","Shots":[[1,2]]})"
+                           "\n"
+                           R"({"loop":"logo"})"
+                           "\n"
+                           R"({"loop":"play","effects":["se0"]})"
+                           "\n");
   const auto passes = ReadTrace(dir / "t.jsonl");
   ASSERT_EQ(passes.size(), 3u);
   EXPECT_EQ(passes[0]["Shots"][0][1], 2);
