@@ -5,41 +5,30 @@
 #include <map>
 #include <vector>
 
-#include "tool_runner.h"
+#include "support/headless_tool.h"
+#include "support/scratch_folder.h"
+#include "support/trace.h"
 
 namespace talvessa {
 namespace {
-
-// The whole-number value of a top-level field of one trace line.
-long long FieldOf(const std::string& line, const std::string& name) {
-  const std::string key = "\"" + name + "\":";
-  const std::size_t at = line.find(key);
-  if (at == std::string::npos) return -1;
-  return std::stoll(line.substr(at + key.size()));
-}
 
 struct Moment {
   long long ms, state, phase, rescued, notRescued, funds, standoffs;
 };
 
 // The trace of one run, reduced to the values these tests follow.
-std::vector<Moment> Play(const std::string& name, const std::string& arguments, const std::string& keys = "") {
-  const fs::path dir = Scratch(name);
-  std::string args = arguments + " --trace " + (dir / "trace.jsonl").string();
-  if (!keys.empty()) {
-    std::ofstream(dir / "keys.txt") << keys;
-    args += " --keys " + (dir / "keys.txt").string();
-  }
-  const Output out = RunTool(args);
-  EXPECT_EQ(out.status, 0) << out.text;
+std::vector<Moment> Play(const std::string& name, std::vector<std::string> arguments,
+                         const std::string& keys = "") {
+  const testing::ScratchFolder dir(name);
+  arguments.insert(arguments.end(), {"--trace", (dir / "trace.jsonl").string()});
+  if (!keys.empty()) arguments.insert(arguments.end(), {"--keys", dir.WriteText("keys.txt", keys).string()});
+  const testing::ProcessResult out = testing::RunHeadless(arguments);
+  EXPECT_EQ(out.status, 0) << out.output;
   std::vector<Moment> moments;
-  std::istringstream trace(Slurp(dir / "trace.jsonl"));
-  for (std::string line; std::getline(trace, line);) {
-    moments.push_back({FieldOf(line, "t_ms"), FieldOf(line, "GameState"), FieldOf(line, "Phase"),
-                       FieldOf(line, "Rescued"), FieldOf(line, "NotRescued"), FieldOf(line, "Funds"),
-                       FieldOf(line, "StandoffCount")});
+  for (const nlohmann::json& pass : testing::ReadTrace(dir / "trace.jsonl")) {
+    moments.push_back({pass.at("t_ms"), pass.at("GameState"), pass.at("Phase"), pass.at("Rescued"),
+                       pass.at("NotRescued"), pass.at("Funds"), pass.at("StandoffCount")});
   }
-  fs::remove_all(dir);
   return moments;
 }
 
@@ -55,7 +44,7 @@ const Moment* First(const std::vector<Moment>& moments, Holds holds) {
 constexpr long long kPlaying = 0, kGameOver = 1, kTerroristsLeft = 2;
 
 TEST(Autopilot, WinsPhasesOneAndTwoInItsFirstGame) {
-  const auto moments = Play("autopilot-phase3", "--seed 7 --autopilot --until-ms 420000");
+  const auto moments = Play("autopilot-phase3", {"--seed", "7", "--autopilot", "--until-ms", "420000"});
   const Moment* phase2 = First(moments, [](const Moment& m) { return m.phase == 2; });
   const Moment* phase3 = First(moments, [](const Moment& m) { return m.phase == 3; });
   ASSERT_NE(phase2, nullptr);
@@ -73,7 +62,8 @@ TEST(Autopilot, WinsPhasesOneAndTwoInItsFirstGame) {
 }
 
 TEST(Autopilot, AnIdlePlayerMeetsThreeStandoffsAndTheTerroristsLeave) {
-  const auto moments = Play("idle-standoffs", "--seed 3 --until-ms 150000", "4000 Space down\n4200 Space up\n");
+  const auto moments =
+      Play("idle-standoffs", {"--seed", "3", "--until-ms", "150000"}, "4000 Space down\n4200 Space up\n");
   const Moment* broke = First(moments, [](const Moment& m) { return m.state == kPlaying && m.funds == 0; });
   ASSERT_NE(broke, nullptr);
   EXPECT_EQ(broke->rescued, 0);
@@ -90,7 +80,8 @@ TEST(Autopilot, AnIdlePlayerMeetsThreeStandoffsAndTheTerroristsLeave) {
 }
 
 TEST(Autopilot, AGameGivenUpInPhaseTwoEndsOnTheGameOverScreen) {
-  const auto moments = Play("phase2-lost", "--seed 5 --autopilot-until-phase 2 --until-ms 330000");
+  const auto moments =
+      Play("phase2-lost", {"--seed", "5", "--autopilot-until-phase", "2", "--until-ms", "330000"});
   const Moment* over = First(moments, [](const Moment& m) { return m.state == kGameOver; });
   ASSERT_NE(over, nullptr);
   EXPECT_EQ(over->phase, 2);
@@ -100,13 +91,12 @@ TEST(Autopilot, AGameGivenUpInPhaseTwoEndsOnTheGameOverScreen) {
 }
 
 TEST(Autopilot, CannotBeCombinedWithAKeyScript) {
-  const fs::path dir = Scratch("autopilot-keys");
-  std::ofstream(dir / "keys.txt") << "100 Space down\n";
-  const Output out = RunTool("--autopilot --keys " + (dir / "keys.txt").string());
+  const testing::ScratchFolder dir("autopilot-keys");
+  const testing::ProcessResult out =
+      testing::RunHeadless({"--autopilot", "--keys", dir.WriteText("keys.txt", "100 Space down\n").string()});
   EXPECT_EQ(out.status, 2);
-  EXPECT_NE(out.text.find("--autopilot"), std::string::npos) << out.text;
-  EXPECT_EQ(RunTool("--autopilot-until-phase 4").status, 2);
-  fs::remove_all(dir);
+  EXPECT_NE(out.output.find("--autopilot"), std::string::npos) << out.output;
+  EXPECT_EQ(testing::RunHeadless({"--autopilot-until-phase", "4"}).status, 2);
 }
 
 }  // namespace

@@ -6,25 +6,30 @@
 #include <cstdlib>
 
 #include "png/png_file.h"
-#include "tool_runner.h"
+#include "support/headless_tool.h"
+#include "support/scratch_folder.h"
 
 namespace talvessa {
 namespace {
 
+namespace fs = std::filesystem;
+
 struct Scene {
   const char* name;
-  const char* arguments;
+  std::vector<std::string> arguments;
   const char* keys;  // a key script, or empty
 };
 
 constexpr const char* kStartThenIdle = "4000 Space down\n4200 Space up\n";
 
 const Scene kScenes[] = {
-    {"phase1", "--seed 7 --autopilot --until-ms 120000", ""},
-    {"phase2", "--seed 7 --autopilot --until-ms 262000", ""},
-    {"phase3", "--seed 7 --autopilot --until-ms 345000", ""},
-    {"standoff", "--seed 3 --until-ms 49000", kStartThenIdle},
-    {"pause", "--seed 7 --until-ms 31000", "4000 Space down\n4200 Space up\n30000 Enter down\n30200 Enter up\n"},
+    {"phase1", {"--seed", "7", "--autopilot", "--until-ms", "120000"}, ""},
+    {"phase2", {"--seed", "7", "--autopilot", "--until-ms", "262000"}, ""},
+    {"phase3", {"--seed", "7", "--autopilot", "--until-ms", "345000"}, ""},
+    {"standoff", {"--seed", "3", "--until-ms", "49000"}, kStartThenIdle},
+    {"pause",
+     {"--seed", "7", "--until-ms", "31000"},
+     "4000 Space down\n4200 Space up\n30000 Enter down\n30200 Enter up\n"},
 };
 
 void PrintTo(const Scene& scene, std::ostream* os) { *os << scene.name; }
@@ -33,14 +38,13 @@ class Golden : public ::testing::TestWithParam<Scene> {};
 
 TEST_P(Golden, SceneLooksAsKept) {
   const Scene& scene = GetParam();
-  const fs::path dir = Scratch(std::string("golden-") + scene.name);
-  std::string args = std::string(scene.arguments) + " --last-frame " + (dir / "actual.png").string();
-  if (*scene.keys != '\0') {
-    std::ofstream(dir / "keys.txt") << scene.keys;
-    args += " --keys " + (dir / "keys.txt").string();
-  }
-  const Output out = RunTool(args);
-  ASSERT_EQ(out.status, 0) << out.text;
+  testing::ScratchFolder dir(std::string("golden-") + scene.name);
+  std::vector<std::string> args = scene.arguments;
+  args.insert(args.end(), {"--last-frame", (dir / "actual.png").string()});
+  if (*scene.keys != '\0')
+    args.insert(args.end(), {"--keys", dir.WriteText("keys.txt", scene.keys).string()});
+  const testing::ProcessResult out = testing::RunHeadless(args);
+  ASSERT_EQ(out.status, 0) << out.output;
   const fs::path kept = fs::path(TALVESSA_SOURCE_DIR) / "tests" / "golden" / (std::string(scene.name) + ".png");
   if (std::getenv("TALVESSA_UPDATE_GOLDEN") != nullptr) {
     fs::copy_file(dir / "actual.png", kept, fs::copy_options::overwrite_existing);
@@ -55,7 +59,7 @@ TEST_P(Golden, SceneLooksAsKept) {
                  actual.rgb[i + 2] != expected.rgb[i + 2];
   }
   EXPECT_EQ(differing, 0u) << "the picture differs; see " << (dir / "actual.png");
-  if (differing == 0) fs::remove_all(dir);
+  if (differing != 0) dir.Keep();
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, Golden, ::testing::ValuesIn(kScenes),

@@ -1,17 +1,20 @@
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "headless.h"
 #include "platform/keys.h"
-#include "tool_runner.h"
+#include "support/headless_tool.h"
+#include "support/scratch_folder.h"
+#include "support/trace.h"
 
 namespace talvessa {
 namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kSampleKeys = fs::path(TALVESSA_SOURCE_DIR) / "docs/sample-keys.txt";
 
 TEST(KeyScript, ReadsKeysCloseCommentsAndBlankLines) {
   const auto events = ParseKeyScript(
@@ -67,84 +70,72 @@ TEST(HeadlessArguments, AreReadOrRefusedWithAReason) {
 }
 
 TEST(HeadlessTool, BadArgumentsEndWithOneLineAndAFailingStatus) {
-  for (const char* arguments :
-       {"--frobnicate", "--seed banana", "--keys /nonexistent/keys.txt --until-ms 10"}) {
-    const Output out = RunTool(arguments);
-    EXPECT_NE(out.status, 0) << arguments;
-    EXPECT_EQ(std::count(out.text.begin(), out.text.end(), '\n'), 1) << out.text;
-    EXPECT_EQ(out.text.rfind("talvessa-headless: ", 0), 0u) << out.text;
+  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+           {"--frobnicate"}, {"--seed", "banana"}, {"--keys", "/nonexistent/keys.txt", "--until-ms", "10"}}) {
+    const testing::ProcessResult out = testing::RunHeadless(arguments);
+    EXPECT_NE(out.status, 0) << ::testing::PrintToString(arguments);
+    EXPECT_EQ(std::count(out.output.begin(), out.output.end(), '\n'), 1) << out.output;
+    EXPECT_EQ(out.output.rfind("talvessa-headless: ", 0), 0u) << out.output;
   }
-  const fs::path dir = Scratch("badkeys");
-  std::ofstream(dir / "keys.txt") << "100 Space down\n200 Spcae up\n";
-  const Output out = RunTool("--keys " + (dir / "keys.txt").string());
+  const testing::ScratchFolder dir("badkeys");
+  const fs::path keys = dir.WriteText("keys.txt", "100 Space down\n200 Spcae up\n");
+  const testing::ProcessResult out = testing::RunHeadless({"--keys", keys.string()});
   EXPECT_EQ(out.status, 2);
-  EXPECT_NE(out.text.find("keys.txt:2: unknown key \"Spcae\""), std::string::npos) << out.text;
+  EXPECT_NE(out.output.find("keys.txt:2: unknown key \"Spcae\""), std::string::npos) << out.output;
 }
 
 TEST(HeadlessTool, TheSameSeedAndKeysGiveTheSameTraceAndFramesByteForByte) {
-  const fs::path dir = Scratch("determinism");
-  const std::string keys = (fs::path(TALVESSA_SOURCE_DIR) / "docs/sample-keys.txt").string();
-  for (const char* run : {"a", "b"}) {
-    const Output out =
-        RunTool("--seed 11 --keys " + keys + " --until-ms 6000 --trace " + (dir / run).string() +
-                ".jsonl --frames " + (dir / run).string() + " --every 3");
-    ASSERT_EQ(out.status, 0) << out.text;
+  const testing::ScratchFolder dir("determinism");
+  for (const std::string run : {"a", "b"}) {
+    const testing::ProcessResult out = testing::RunHeadless(
+        {"--seed", "11", "--keys", kSampleKeys.string(), "--until-ms", "6000", "--trace",
+         (dir / (run + ".jsonl")).string(), "--frames", (dir / run).string(), "--every", "3"});
+    ASSERT_EQ(out.status, 0) << out.output;
   }
-  const std::string trace = Slurp(dir / "a.jsonl");
+  const std::string trace = testing::ReadText(dir / "a.jsonl");
   ASSERT_FALSE(trace.empty());
-  EXPECT_EQ(trace, Slurp(dir / "b.jsonl"));
+  EXPECT_EQ(trace, testing::ReadText(dir / "b.jsonl"));
   std::size_t frames = 0;
   for (const auto& entry : fs::directory_iterator(dir / "a")) {
     ++frames;
-    EXPECT_EQ(Slurp(entry.path()), Slurp(dir / "b" / entry.path().filename())) << entry.path();
+    EXPECT_EQ(testing::ReadText(entry.path()), testing::ReadText(dir / "b" / entry.path().filename()))
+        << entry.path();
   }
   EXPECT_GT(frames, 3u);
 }
 
-// Reads one whole-number field of a trace line.
-long Field(const std::string& line, const std::string& name) {
-  const auto at = line.find("\"" + name + "\":");
-  if (at == std::string::npos) return -999999;
-  return std::stol(line.substr(at + name.size() + 3));
-}
-
 TEST(HeadlessTool, TheSampleScriptGoesFromTheLogoIntoPlayAndOutByEsc) {
-  const fs::path dir = Scratch("sample");
-  const std::string keys = (fs::path(TALVESSA_SOURCE_DIR) / "docs/sample-keys.txt").string();
-  const Output out = RunTool("--keys " + keys + " --trace " + (dir / "t.jsonl").string());
-  ASSERT_EQ(out.status, 0) << out.text;
+  const testing::ScratchFolder dir("sample");
+  const testing::ProcessResult out =
+      testing::RunHeadless({"--keys", kSampleKeys.string(), "--trace", (dir / "t.jsonl").string()});
+  ASSERT_EQ(out.status, 0) << out.output;
 
-  std::istringstream lines(Slurp(dir / "t.jsonl"));
-  std::vector<std::string> loops;
-  std::string line;
-  std::string last;
-  bool threw = false;
-  while (std::getline(lines, line)) {
-    const auto at = line.find("\"loop\":\"") + 8;
-    const std::string loop = line.substr(at, line.find('"', at) - at);
-    if (loops.empty() || loops.back() != loop) loops.push_back(loop);
-    threw = threw || line.find("\"effects\":[\"se0\"]") != std::string::npos;
-    last = line;
-  }
+  const std::vector<nlohmann::json> passes = testing::ReadTrace(dir / "t.jsonl");
+  ASSERT_FALSE(passes.empty());
   // The pass that takes Space is noted after the shatter it runs.
-  EXPECT_EQ(loops, (std::vector<std::string>{"logo", "attract", "shatter", "attract", "play", "pause", "play",
-                                             "exit"}));
-  EXPECT_TRUE(threw);
-  EXPECT_NE(last.find("\"reason\":\"quit\""), std::string::npos);
-  EXPECT_EQ(Field(last, "GameState"), 30);
-  EXPECT_NE(last.find("\"music\":[\"stop\",\"close\"]"), std::string::npos) << last;
+  EXPECT_EQ(testing::LoopsInOrder(passes), (std::vector<std::string>{"logo", "attract", "shatter", "attract",
+                                                                     "play", "pause", "play", "exit"}));
+  EXPECT_TRUE(std::any_of(passes.begin(), passes.end(), [](const nlohmann::json& pass) {
+    return pass.at("effects") == nlohmann::json::array({"se0"});
+  })) << "no pass threw a banknote alone";
+  const nlohmann::json& last = passes.back();
+  EXPECT_EQ(last.at("reason"), "quit");
+  EXPECT_EQ(last.at("GameState"), 30);
+  EXPECT_EQ(last.at("music"), nlohmann::json::array({"stop", "close"})) << last;
 }
 
 TEST(HeadlessTool, RunsThroughTheClockWrap) {
-  const fs::path dir = Scratch("wrap");
-  const std::string keys = (fs::path(TALVESSA_SOURCE_DIR) / "docs/sample-keys.txt").string();
-  const Output normal = RunTool("--keys " + keys + " --trace " + (dir / "n.jsonl").string());
-  const Output wrapped =
-      RunTool("--clock-start 4294966000 --keys " + keys + " --trace " + (dir / "w.jsonl").string());
-  ASSERT_EQ(normal.status, 0);
-  ASSERT_EQ(wrapped.status, 0);
+  const testing::ScratchFolder dir("wrap");
+  const testing::ProcessResult normal =
+      testing::RunHeadless({"--keys", kSampleKeys.string(), "--trace", (dir / "n.jsonl").string()});
+  const testing::ProcessResult wrapped = testing::RunHeadless(
+      {"--clock-start", "4294966000", "--keys", kSampleKeys.string(), "--trace", (dir / "w.jsonl").string()});
+  ASSERT_EQ(normal.status, 0) << normal.output;
+  ASSERT_EQ(wrapped.status, 0) << wrapped.output;
   // The clock wraps during the logo; the run is the same pass for pass.
-  EXPECT_EQ(Slurp(dir / "n.jsonl"), Slurp(dir / "w.jsonl"));
+  const std::string trace = testing::ReadText(dir / "n.jsonl");
+  ASSERT_FALSE(trace.empty());
+  EXPECT_EQ(trace, testing::ReadText(dir / "w.jsonl"));
 }
 
 }  // namespace

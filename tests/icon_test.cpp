@@ -2,7 +2,6 @@
 // a desktop and a window, the built-in copy, and the PNG writer read back through libpng.
 #include <gtest/gtest.h>
 #include <png.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -14,8 +13,9 @@
 #include <vector>
 
 #include "make_assets/pictures.h"
-#include "png/png_file.h"
 #include "asset_files.h"
+#include "png/png_file.h"
+#include "support/scratch_folder.h"
 
 namespace talvessa::embedded {
 std::span<const std::uint8_t> IconPng();
@@ -77,15 +77,12 @@ TEST(IconGenerator, ReproducesTheCommittedFilesByteForByte) {
 }
 
 TEST(IconGenerator, WritesTheIconsIntoTheirOwnFolder) {
-  const std::filesystem::path out =
-      std::filesystem::path(::testing::TempDir()) / ("talvessa_icons_" + std::to_string(getpid()));
-  std::filesystem::remove_all(out);
-  std::filesystem::create_directories(out);
+  const testing::ScratchFolder scratch("icons");
+  const std::filesystem::path& out = scratch.path();
   const art::Pictures built = art::BuildPictures(kAssets / "art");
   art::WritePictures(built, out);
   EXPECT_TRUE(ReadFile(out / "icons" / "talvessa-32.png") == built.icons.small);
   EXPECT_TRUE(ReadFile(out / "icons" / "talvessa-128.png") == built.icons.large);
-  std::filesystem::remove_all(out);
 }
 
 TEST(IconFiles, AreRgbaWithOnlyTheChunksThatKeepThemReproducible) {

@@ -1,7 +1,6 @@
 // The generator of the sprite sheet, the logo and the icons, given faulty text sources: every fault is
 // named by its file and line.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -11,6 +10,7 @@
 #include "asset_files.h"
 #include "make_assets/art_text.h"
 #include "make_assets/pictures.h"
+#include "support/scratch_folder.h"
 
 namespace talvessa {
 namespace {
@@ -20,15 +20,7 @@ using testing::kAssets;
 // A copy of the art folder whose files a test may spoil.
 class PicturesSourceErrors : public ::testing::Test {
  protected:
-  void SetUp() override {
-    // One folder per test: ctest runs the cases as parallel processes.
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = std::filesystem::path(::testing::TempDir()) /
-           (std::string("talvessa_art_") + test->name() + "_" + std::to_string(getpid()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::copy(kAssets / "art", dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
+  void SetUp() override { std::filesystem::copy(kAssets / "art", dir_); }
   // Replaces line `line` (1-based) of `file` with `text`, or drops it when `text` is null.
   void EditLine(const char* file, int line, const char* text) {
     std::ifstream in(dir_ / file);
@@ -52,7 +44,8 @@ class PicturesSourceErrors : public ::testing::Test {
     }
     return "no error";
   }
-  std::filesystem::path dir_;
+  testing::ScratchFolder scratch_{"art"};
+  const std::filesystem::path& dir_ = scratch_.path();
 };
 
 TEST_F(PicturesSourceErrors, NameTheFileAndLine) {

@@ -1,6 +1,5 @@
 // Window pictures as PNG files, as the headless tool writes them and the tests read them back.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -8,6 +7,7 @@
 
 #include "asset_files.h"
 #include "png/png_file.h"
+#include "support/scratch_folder.h"
 #include "tool_io/tool_io.h"
 
 namespace talvessa {
@@ -18,17 +18,13 @@ namespace fs = std::filesystem;
 class WindowPng : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::path(::testing::TempDir()) / ("talvessa-png-" + std::to_string(getpid()) + "-" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
     for (std::size_t i = 0; i < picture_.rgb.size(); ++i)
       picture_.rgb[i] = static_cast<std::uint8_t>(i * 31 + 7);
   }
-  void TearDown() override { fs::remove_all(dir_); }
   std::string File(const char* name) const { return (dir_ / name).string(); }
 
-  fs::path dir_;
+  testing::ScratchFolder scratch_{"png"};
+  const fs::path& dir_ = scratch_.path();
   WindowPicture picture_;
 };
 

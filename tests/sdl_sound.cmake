@@ -3,6 +3,6 @@
 # memory to the end of the process (the same few kilobytes with or without sound; none of it ours).
 file(GLOB TALVESSA_SOUND_CHECK_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/sound/*.cpp)
 add_executable(talvessa_sound_tests ${TALVESSA_SOUND_CHECK_SOURCES})
-target_link_libraries(talvessa_sound_tests PRIVATE talvessa_sdl GTest::gtest_main)
+target_link_libraries(talvessa_sound_tests PRIVATE talvessa_sdl talvessa_test_support GTest::gtest_main)
 gtest_discover_tests(talvessa_sound_tests DISCOVERY_TIMEOUT 60
   PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0" TIMEOUT 30)

@@ -12,7 +12,7 @@
 
 #include "platform/sdl/sdl_sound_media.h"
 #include "sound/media_files.h"
-#include "sound/scratch_folder.h"
+#include "support/scratch_folder.h"
 
 namespace talvessa {
 namespace {

@@ -1,11 +1,7 @@
 // How the tune generator reports faults: a faulty note list by its line and what is wrong, and the
 // command-line tool, which writes the committed file and stops at a fault without writing anything.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -13,6 +9,8 @@
 
 #include "asset_files.h"
 #include "make_tune/note_list.h"
+#include "support/process.h"
+#include "support/scratch_folder.h"
 
 namespace talvessa::tune {
 namespace {
@@ -95,39 +93,18 @@ TEST(NoteListErrors, NameTheLineAndWhatIsWrong) {
 
 // ---- the command-line tool ----
 
-struct ToolRun {
-  int status;
-  std::string output;
-};
-
-ToolRun MakeTune(const fs::path& noteList, const fs::path& midi) {
-  const std::string command =
-      std::string(TALVESSA_MAKE_TUNE) + " '" + noteList.string() + "' '" + midi.string() + "' 2>&1";
-  ToolRun run{-1, {}};
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  std::array<char, 1024> buffer{};
-  while (const std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe))
-    run.output.append(buffer.data(), n);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+testing::ProcessResult MakeTune(const fs::path& noteList, const fs::path& midi) {
+  return testing::RunProcess(TALVESSA_MAKE_TUNE, {noteList.string(), midi.string()});
 }
 
 class MakeTuneTool : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("talvessa-make-tune-" + std::to_string(getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
+  testing::ScratchFolder scratch_{"make-tune"};
+  const fs::path& dir_ = scratch_.path();
 };
 
 TEST_F(MakeTuneTool, WritesTheCommittedFileAndSaysHowLongItPlays) {
-  const ToolRun run = MakeTune(kTuneNoteList, dir_ / "bg1.mid");
+  const testing::ProcessResult run = MakeTune(kTuneNoteList, dir_ / "bg1.mid");
   EXPECT_EQ(run.status, 0) << run.output;
   EXPECT_TRUE(ReadFile(dir_ / "bg1.mid") == ReadFile(kTuneMidi));
   EXPECT_NE(run.output.find(" s, "), std::string::npos) << run.output;
@@ -135,7 +112,7 @@ TEST_F(MakeTuneTool, WritesTheCommittedFileAndSaysHowLongItPlays) {
 
 TEST_F(MakeTuneTool, StopsAtAFaultyLineAndWritesNothing) {
   std::ofstream(dir_ / "bad.tune") << WithLine(5, "lead d5/4 f5 a5");
-  const ToolRun run = MakeTune(dir_ / "bad.tune", dir_ / "bad.mid");
+  const testing::ProcessResult run = MakeTune(dir_ / "bad.tune", dir_ / "bad.mid");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.output.rfind((dir_ / "bad.tune").string() + ":5: ", 0), 0u) << run.output;
   EXPECT_FALSE(fs::exists(dir_ / "bad.mid"));

@@ -2,49 +2,27 @@
 // checked on the trace and on pictures taken on the way.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
-#include <sstream>
 
 #include "png/png_file.h"
-#include "tool_runner.h"
+#include "support/headless_tool.h"
+#include "support/scratch_folder.h"
+#include "support/trace.h"
 
 namespace talvessa {
 namespace {
 
-struct Pass {
-  std::uint64_t ms;
-  std::string loop;
-  std::string line;
-};
-
-std::vector<Pass> ReadTrace(const fs::path& file) {
-  std::vector<Pass> passes;
-  std::istringstream lines(Slurp(file));
-  std::string line;
-  while (std::getline(lines, line)) {
-    passes.push_back({std::stoull(TraceField(line, "t_ms")), TraceField(line, "loop"), line});
-  }
-  return passes;
-}
-
-// The loops in the order they ran, each run of passes once.
-std::vector<std::string> Screens(const std::vector<Pass>& passes) {
-  std::vector<std::string> order;
-  for (const Pass& p : passes) {
-    if (order.empty() || order.back() != p.loop) order.push_back(p.loop);
-  }
-  return order;
-}
+namespace fs = std::filesystem;
 
 // Space skips the logo and starts play; then a banknote thrown every 300 ms from the flag's first
 // place: the money runs out, and Space goes on restarting from each end screen once it takes keys.
-fs::path Script(const fs::path& dir, std::uint64_t untilMs) {
-  std::ofstream out(dir / "keys.txt");
-  out << "200 Space down\n400 Space up\n1000 Space down\n1200 Space up\n";
-  for (std::uint64_t t = 3000; t < untilMs; t += 300) out << t << " Space down\n" << t + 100 << " Space up\n";
-  out << untilMs << " Escape down\n";
-  return dir / "keys.txt";
+fs::path Script(const testing::ScratchFolder& dir, std::uint64_t untilMs) {
+  std::string keys = "200 Space down\n400 Space up\n1000 Space down\n1200 Space up\n";
+  for (std::uint64_t t = 3000; t < untilMs; t += 300) {
+    keys += std::to_string(t) + " Space down\n" + std::to_string(t + 100) + " Space up\n";
+  }
+  keys += std::to_string(untilMs) + " Escape down\n";
+  return dir.WriteText("keys.txt", keys);
 }
 
 // How many pixels of the window's row band [y0, y1) and columns [x0, x1) are not black.
@@ -59,43 +37,48 @@ int Ink(const WindowPicture& p, int x0, int x1, int y0, int y1) {
   return n;
 }
 
-WindowPicture PictureAt(const fs::path& dir, const std::string& keys, std::uint64_t ms) {
+WindowPicture PictureAt(const testing::ScratchFolder& dir, const std::string& keys, std::uint64_t ms) {
   const fs::path png = dir / ("at-" + std::to_string(ms) + ".png");
-  const Output out = RunTool("--seed 3 --keys " + keys + " --until-ms " + std::to_string(ms) + " --last-frame " +
-                             png.string());
-  EXPECT_EQ(out.status, 0) << out.text;
+  const testing::ProcessResult out = testing::RunHeadless(
+      {"--seed", "3", "--keys", keys, "--until-ms", std::to_string(ms), "--last-frame", png.string()});
+  EXPECT_EQ(out.status, 0) << out.output;
   WindowPicture picture;
   EXPECT_TRUE(LoadPng(png.string(), picture)) << png;
   return picture;
 }
 
 TEST(WholeGame, FromTheLogoThroughGameOverAndTheTerroristsLeavingBackToTheTitleIntoPlayAndOutByEsc) {
-  const fs::path dir = Scratch("whole-game");
+  const testing::ScratchFolder dir("whole-game");
   const std::string keys = Script(dir, 116000).string();
-  const Output out = RunTool("--seed 3 --keys " + keys + " --trace " + (dir / "t.jsonl").string());
-  ASSERT_EQ(out.status, 0) << out.text;
-  const std::vector<Pass> passes = ReadTrace(dir / "t.jsonl");
+  const testing::ProcessResult out =
+      testing::RunHeadless({"--seed", "3", "--keys", keys, "--trace", (dir / "t.jsonl").string()});
+  ASSERT_EQ(out.status, 0) << out.output;
+  const std::vector<nlohmann::json> passes = testing::ReadTrace(dir / "t.jsonl");
   ASSERT_FALSE(passes.empty());
-  EXPECT_EQ(Screens(passes), (std::vector<std::string>{"logo", "attract", "shatter", "attract", "play", "game_over",
-                                                       "attract", "shatter", "attract", "play", "ending", "attract",
-                                                       "shatter", "attract", "play", "exit"}));
-  EXPECT_EQ(TraceField(passes.back().line, "reason"), "quit");
+  EXPECT_EQ(testing::LoopsInOrder(passes),
+            (std::vector<std::string>{"logo", "attract", "shatter", "attract", "play", "game_over", "attract",
+                                      "shatter", "attract", "play", "ending", "attract", "shatter", "attract",
+                                      "play", "exit"}));
+  EXPECT_EQ(passes.back().at("reason"), "quit");
 
   // Each game opens the tune and starts it, and its end stops and closes it; the game-over screen
   // strikes a key for each of its eight letters, the ending is silent.
-  std::string music;
+  std::vector<nlohmann::json> music;
   std::map<std::string, int> strikes;
   std::uint64_t gameOverAt = 0;
   std::uint64_t endingAt = 0;
-  for (const Pass& p : passes) {
-    const std::string m = TraceField(p.line, "music");
-    if (m != "[]") music += m;
-    if (p.line.find("\"se4\"") != std::string::npos) ++strikes[p.loop];
-    if (p.loop == "game_over" && gameOverAt == 0) gameOverAt = p.ms;
-    if (p.loop == "ending" && endingAt == 0) endingAt = p.ms;
+  for (const nlohmann::json& pass : passes) {
+    const std::string& loop = pass.at("loop").get_ref<const std::string&>();
+    if (!pass.at("music").empty()) music.push_back(pass.at("music"));
+    for (const nlohmann::json& effect : pass.at("effects")) {
+      if (effect == "se4") ++strikes[loop];
+    }
+    if (loop == "game_over" && gameOverAt == 0) gameOverAt = pass.at("t_ms");
+    if (loop == "ending" && endingAt == 0) endingAt = pass.at("t_ms");
   }
-  const std::string game = R"(["open bg1.mid","play"]["stop","close"])";
-  EXPECT_EQ(music, game + game + game);
+  const nlohmann::json opening = nlohmann::json::array({"open bg1.mid", "play"});
+  const nlohmann::json closing = nlohmann::json::array({"stop", "close"});
+  EXPECT_EQ(music, (std::vector<nlohmann::json>{opening, closing, opening, closing, opening, closing}));
   EXPECT_EQ(strikes, (std::map<std::string, int>{{"game_over", 8}}));
 
   // Pictures on the way: the results table under GAME OVER; the ending's message over the emptied

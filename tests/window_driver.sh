@@ -25,6 +25,21 @@ window_size() {
   eval "$(xdotool getwindowgeometry --shell "$wid")"
   echo "${WIDTH}x${HEIGHT}"
 }
+size_is() { [ "$(window_size)" = "$1" ]; }
+# Whether the window carries an icon of SIZE x SIZE pixels.
+has_icon() { xprop -id "$wid" _NET_WM_ICON | grep -q "Icon ($1 x $1)"; }
+
+# Runs a check (a command and its arguments) until it passes, for SECONDS at most; fails when it never
+# does. The game answers the window system in its own time: the icon comes just after the window, a new
+# size or a pause with a later frame.
+within() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.2
+  done
+}
 
 # Starts the game (any arguments are its command) and waits for its window.
 start_game() {
