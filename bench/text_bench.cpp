@@ -11,7 +11,7 @@ namespace talvessa {
 namespace {
 
 const std::string kGothic = kPlayFace;
-const std::string kBrush = "HG正楷書体-PRO";
+const std::string kBrush = kScreenFace;
 
 std::unique_ptr<FontRasterizer> OpenOrSkip(benchmark::State& state) {
   std::string error;

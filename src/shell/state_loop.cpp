@@ -30,7 +30,7 @@ void SetUpForm(Game& game) {
   game.Display[kVisible].watcher = &game.window;
   for (Surface& display : game.Display) {
     display.BackColor = kWhite;
-    SetGeometry(display, 576, 448, 0, 0);
+    SetGeometry(display, WindowPicture::kWidth, WindowPicture::kHeight, 0, 0);
   }
   game.Chip = LoadSheet();
   game.LogoChip = LoadLogo();
