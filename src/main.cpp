@@ -1,11 +1,27 @@
-// Talvessa: the game in its window. It takes no arguments.
+// Talvessa: the game in its window.
 #include <cstdio>
 
+#include "cli/command_line.h"
 #include "platform/sdl/fonts.h"
 #include "platform/sdl/sdl_platform.h"
 #include "shell/game.h"
 
-int main() {
+int main(int argc, char** argv) {
+  talvessa::GameOptions options;
+  try {
+    options = talvessa::ParseGameArguments(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const talvessa::BadCommandLine& bad) {
+    std::fprintf(stderr, "talvessa: %s (see --help)\n", bad.what());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(talvessa::GameUsage().c_str(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::fputs(talvessa::GameVersion().c_str(), stdout);
+    return 0;
+  }
   std::string error;
   std::unique_ptr<talvessa::SdlPlatform> platform = talvessa::SdlPlatform::Open({}, error);
   if (platform == nullptr) {

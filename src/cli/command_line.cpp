@@ -1,0 +1,98 @@
+#include "command_line.h"
+
+#include <string_view>
+
+#include "formats/numbers.h"
+
+namespace talvessa {
+namespace {
+
+int WholeNumberIn(const std::string& flag, const std::string& word, int lowest, int highest) {
+  const std::optional<int> value = ParseNumber<int>(word);
+  if (!value || *value < lowest || *value > highest) {
+    // A long malformed value is cut so that the message stays one readable line.
+    const std::string shown = word.size() > 40 ? word.substr(0, 40) + "..." : word;
+    throw BadCommandLine(flag + " expects a whole number from " + std::to_string(lowest) + " to " +
+                         std::to_string(highest) + ", not \"" + shown + "\"");
+  }
+  return *value;
+}
+
+}  // namespace
+
+GameOptions ParseGameArguments(const std::vector<std::string>& args) {
+  GameOptions options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& flag = args[i];
+    auto value = [&]() -> const std::string& {
+      if (i + 1 >= args.size()) throw BadCommandLine(flag + " expects a value");
+      return args[++i];
+    };
+    auto file = [&]() -> std::string {
+      const std::string& name = value();
+      if (name.empty()) throw BadCommandLine(flag + " expects a file name");
+      return name;
+    };
+    if (flag == "--help" || flag == "-h") {
+      options.help = true;
+    } else if (flag == "--version") {
+      options.version = true;
+    } else if (flag == "--fullscreen" || flag == "--window") {
+      const bool wanted = flag == "--fullscreen";
+      if (options.fullscreen && *options.fullscreen != wanted) {
+        throw BadCommandLine("--fullscreen and --window cannot be combined");
+      }
+      options.fullscreen = wanted;
+    } else if (flag == "--scale") {
+      options.scale = WholeNumberIn(flag, value(), 1, kLargestScale);
+    } else if (flag == "--mute") {
+      options.mute = true;
+    } else if (flag == "--volume") {
+      options.volume = WholeNumberIn(flag, value(), 0, kFullVolume);
+    } else if (flag == "--pause-when-unfocused") {
+      options.pauseWhenUnfocused = true;
+    } else if (flag == "--record") {
+      options.recordFile = file();
+    } else if (flag == "--replay") {
+      options.replayFile = file();
+    } else {
+      const std::string shown = flag.size() > 40 ? flag.substr(0, 40) + "..." : flag;
+      throw BadCommandLine("unknown option: " + shown);
+    }
+  }
+  if (!options.recordFile.empty() && !options.replayFile.empty()) {
+    throw BadCommandLine("--record and --replay cannot be combined");
+  }
+  return options;
+}
+
+std::string GameUsage() {
+  return "Usage: talvessa [OPTION]...\n"
+         "Free the hostages: walk your flag along the bottom row and throw money at the terrorists' units.\n"
+         "\n"
+         "Options:\n"
+         "  --fullscreen            start in fullscreen\n"
+         "  --window                start in a window\n"
+         "  --scale N               open the window at N times the picture (1 to 8)\n"
+         "  --mute                  start with all sound off\n"
+         "  --volume N              start at volume N (0 silent to 10 full)\n"
+         "  --pause-when-unfocused  pause, as Enter does, when the window loses the keyboard\n"
+         "  --record FILE           record the game to FILE as a replay\n"
+         "  --replay FILE           show the replay in FILE (Esc ends it)\n"
+         "  -h, --help              show this help and exit\n"
+         "  --version               show the version and exit\n"
+         "\n"
+         "Keys:\n"
+         "  Space                   start; throw banknotes (also B and .)\n"
+         "  Left, Right             walk the flag (also Z and X)\n"
+         "  N                       send the van with a bundle (also V, comma and /)\n"
+         "  Enter                   pause and resume\n"
+         "  M                       mute and unmute all sound\n"
+         "  -, =                    volume down, up\n"
+         "  F11, Alt+Enter          fullscreen or window\n"
+         "  Esc                     end the game\n";
+}
+
+std::string GameVersion() { return "talvessa " TALVESSA_VERSION "\n"; }
+
+}  // namespace talvessa

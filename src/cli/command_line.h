@@ -1,0 +1,49 @@
+// The game's command line: what a player may ask for when starting `talvessa`. Parsing is pure (no
+// output, no files), so the program decides how to report what it finds.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace talvessa {
+
+// The volume scale the command line and the volume keys share: 0 is silent, kFullVolume as made.
+inline constexpr int kFullVolume = 10;
+// Window enlargements a player may ask for at start.
+inline constexpr int kLargestScale = 8;
+
+struct GameOptions {
+  bool help = false;
+  bool version = false;
+  // --fullscreen or --window; unset keeps the window mode the game starts in by default.
+  std::optional<bool> fullscreen;
+  // --scale N: the window opens at N times the picture.
+  std::optional<int> scale;
+  bool mute = false;
+  // --volume N, 0 to kFullVolume.
+  std::optional<int> volume;
+  // --pause-when-unfocused: losing the keyboard pauses as Enter does (by default play goes on).
+  bool pauseWhenUnfocused = false;
+  // --record FILE / --replay FILE (at most one of the two).
+  std::string recordFile;
+  std::string replayFile;
+};
+
+// A command line the game cannot follow; what() is one line for the player, without the program's name.
+struct BadCommandLine : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// The options of `args` (argv without the program's name). Throws BadCommandLine for an unknown
+// option, a missing or malformed value, or options that contradict each other.
+GameOptions ParseGameArguments(const std::vector<std::string>& args);
+
+// The text of --help.
+std::string GameUsage();
+
+// The text of --version.
+std::string GameVersion();
+
+}  // namespace talvessa

@@ -1,0 +1,64 @@
+// The game's command line: what each option sets, and the one-line refusals.
+#include "cli/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace talvessa {
+namespace {
+
+TEST(GameCommandLine, OptionsSetWhatTheyName) {
+  EXPECT_EQ(ParseGameArguments({}).fullscreen, std::nullopt);
+  const GameOptions all = ParseGameArguments({"--fullscreen", "--scale", "3", "--mute", "--volume", "0",
+                                              "--pause-when-unfocused", "--record", "a game.replay"});
+  EXPECT_EQ(all.fullscreen, true);
+  EXPECT_EQ(all.scale, 3);
+  EXPECT_TRUE(all.mute);
+  EXPECT_EQ(all.volume, 0);
+  EXPECT_TRUE(all.pauseWhenUnfocused);
+  EXPECT_EQ(all.recordFile, "a game.replay");
+  EXPECT_EQ(ParseGameArguments({"--window", "--window"}).fullscreen, false);
+  EXPECT_EQ(ParseGameArguments({"--volume", "10", "--scale", "8"}).volume, kFullVolume);
+  EXPECT_EQ(ParseGameArguments({"--replay", "r"}).replayFile, "r");
+  EXPECT_TRUE(ParseGameArguments({"-h"}).help);
+  EXPECT_TRUE(ParseGameArguments({"--version"}).version);
+}
+
+TEST(GameCommandLine, RefusesWithOneLineNamingTheFault) {
+  const std::string longWord(5000, '9');
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"--fly"}, "unknown option: --fly"},
+      {{"fullscreen"}, "unknown option: fullscreen"},
+      {{"--scale"}, "--scale expects a value"},
+      {{"--scale", "0"}, "--scale expects a whole number from 1 to 8, not \"0\""},
+      {{"--scale", "9"}, "--scale expects a whole number from 1 to 8, not \"9\""},
+      {{"--scale", "2x"}, "--scale expects a whole number from 1 to 8, not \"2x\""},
+      {{"--volume", "-1"}, "--volume expects a whole number from 0 to 10, not \"-1\""},
+      {{"--volume", longWord},
+       "--volume expects a whole number from 0 to 10, not \"" + longWord.substr(0, 40) + "...\""},
+      {{"--record", ""}, "--record expects a file name"},
+      {{"--fullscreen", "--window"}, "--fullscreen and --window cannot be combined"},
+      {{"--record", "a", "--replay", "b"}, "--record and --replay cannot be combined"},
+  };
+  for (const auto& [args, message] : cases) {
+    try {
+      ParseGameArguments(args);
+      ADD_FAILURE() << "accepted: " << message;
+    } catch (const BadCommandLine& bad) {
+      EXPECT_EQ(bad.what(), message);
+    }
+  }
+}
+
+TEST(GameCommandLine, HelpNamesEveryOptionAndTheVersionItsNumber) {
+  for (const char* option : {"--fullscreen", "--window", "--scale", "--mute", "--volume",
+                             "--pause-when-unfocused", "--record", "--replay", "--help", "--version"}) {
+    EXPECT_NE(GameUsage().find(option), std::string::npos) << option;
+  }
+  EXPECT_EQ(GameVersion().rfind("talvessa ", 0), 0u);
+}
+
+}  // namespace
+}  // namespace talvessa
