@@ -127,7 +127,6 @@ TEST(MidiReader, OnlyTheStrictReadingRefusesWhatAPlayerNeverReaches) {
   Bytes trailing = Smf(1, {with({0x00, 0xFF, 0x2F, 0x00})});
   trailing.insert(trailing.end(), {'M', 'T', 'r', 'k'});
   const std::pair<const char*, Bytes> cases[] = {
-      {"end-of-track with data", Smf(1, {with({0x00, 0xFF, 0x2F, 0x01, 0x00})})},
       {"an event after end-of-track", Smf(1, {with({0x00, 0xFF, 0x2F, 0x00, 0x00, 0x90, 0x3C, 0x40})})},
       {"bytes after end-of-track that are no event", Smf(1, {with({0x00, 0xFF, 0x2F, 0x00, 0xF2, 0xFF})})},
       {"bytes after the last track", trailing},
@@ -138,6 +137,49 @@ TEST(MidiReader, OnlyTheStrictReadingRefusesWhatAPlayerNeverReaches) {
     ASSERT_EQ(played.size(), 3u) << what;
     EXPECT_EQ(played.back().metaType, kMetaEndOfTrack) << what;
   }
+}
+
+// What the player refuses, either reading refuses: it would refuse the whole file and, told to loop,
+// try it again without end.
+TEST(MidiReader, BothReadingsRefuseWhatThePlayerCannotRead) {
+  const Bytes end = {0x00, 0xFF, 0x2F, 0x00};
+  auto track = [&](Bytes events) {
+    events.insert(events.end(), end.begin(), end.end());
+    return Smf(1, {events});
+  };
+  auto header = [&](std::uint8_t length) {
+    Bytes file = Smf(1, {end});
+    file[7] = length;
+    file.insert(file.begin() + 14, length > 6 ? length - 6 : 0, 0);
+    return file;
+  };
+  const std::pair<const char*, Bytes> cases[] = {
+      {"end-of-track with data", Smf(1, {{0x00, 0xFF, 0x2F, 0x01, 0x00}})},
+      {"a tempo of two bytes", track({0x00, 0xFF, 0x51, 0x02, 0x07, 0xA1})},
+      {"a tempo of four bytes", track({0x00, 0xFF, 0x51, 0x04, 0x07, 0xA1, 0x20, 0x00})},
+      {"an SMPTE offset of four bytes", track({0x00, 0xFF, 0x54, 0x04, 0x60, 0x00, 0x00, 0x00})},
+      {"a time signature of three bytes", track({0x00, 0xFF, 0x58, 0x03, 0x04, 0x02, 0x18})},
+      {"a key signature of one byte", track({0x00, 0xFF, 0x59, 0x01, 0x00})},
+      {"a sequence number of one byte", track({0x00, 0xFF, 0x00, 0x01, 0x00})},
+      {"a channel prefix of two bytes", track({0x00, 0xFF, 0x20, 0x02, 0x00, 0x00})},
+      {"a meta event of a kind above 127", track({0x00, 0xFF, 0x81, 0x00})},
+      {"a header of five bytes", header(5)},
+      {"a header of seven bytes", header(7)},
+      {"a header of 255 bytes", header(255)},
+      {"a system-exclusive escape", track({0x00, 0xF7, 0x02, 0x90, 0x3C})},
+      {"a system-exclusive escape of data only", track({0x00, 0xF7, 0x01, 0x7F})},
+      {"a system-exclusive message holding a status", track({0x00, 0xF0, 0x03, 0x7E, 0x90, 0xF7})},
+  };
+  for (const auto& [what, file] : cases) {
+    for (const MidiReading reading : {MidiReading::kStrict, MidiReading::kAsPlayed}) {
+      EXPECT_THROW(Walk(file, reading), MidiFileError) << what;
+    }
+  }
+  // Their right lengths, and kinds of no set length, pass.
+  EXPECT_NO_THROW(Walk(track({0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xFF, 0x58, 0x04, 4,    2,
+                              24,   8,    0x00, 0xFF, 0x59, 0x02, 0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00,
+                              0xFF, 0x7F, 0x03, 0x43, 0x7B, 0x00, 0x00, 0xF0, 0x03, 0x7E, 0x7F, 0xF7}),
+                       MidiReading::kStrict));
 }
 
 TEST(MidiReader, FaultsNameTheByteAndTheTrack) {

@@ -64,17 +64,72 @@ TEST(PlayableTune, FollowsTheFileFormatAndThePlayer) {
   };
   const Case cases[] = {
       {"what follows end-of-track is never played", TuneFile({trailing}), true},
-      {"end-of-track carrying data", TuneFile({endWithData}), true},
+      {"end-of-track carrying data", TuneFile({endWithData}), false},
       {"bytes after the last track", afterLastTrack, true},
       {"system exclusive cancels the running status", TuneFile({acrossSysex}), false},
-      {"a header longer than six bytes is skipped over", Header(TuneFile({Note(kTenth)}), 4), true},
+      {"a header longer than six bytes", Header(TuneFile({Note(kTenth)}), 4), false},
       {"a header shorter than six bytes", Header(TuneFile({Note(kTenth)}), -2), false},
-      {"a tempo event of other than three bytes sets no tempo", TuneFile({shortTempo, Note(kTenth)}), true},
+      {"a tempo event of other than three bytes", TuneFile({shortTempo, Note(kTenth)}), false},
       {"a slower tempo does not lengthen a tune", TuneFile({slowTempo, Note(kTenth - 1)}), false},
       {"the longest track sets the length", TuneFile({longConductor, Note(0)}), true},
       {"program and pressure take one data byte", TuneFile({oneDataByte}), true},
-      {"ticks beyond 32 bits", TuneFile({endless}), true},
+      {"ticks beyond what the player counts, 31 bits", TuneFile({endless}), false},
       {"format 3", format3, false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(IsPlayableTune(c.file), c.playable) << c.what;
+}
+
+// A track of `count` controller messages, all at one tick, ending a tenth of a second later.
+TuneTrack Controllers(int count) {
+  TuneTrack track;
+  for (int i = 0; i < count; ++i) track.At(0, {0xB0, 7, 100});
+  return track.End(kTenth);
+}
+
+// `count` notes held together from the start, over the channels, for a tenth of a second.
+TuneTrack Chord(int count) {
+  TuneTrack track;
+  for (int i = 0; i < count; ++i) {
+    track.At(0, {static_cast<std::uint8_t>(0x90 | i / 128), static_cast<std::uint8_t>(i % 128), 100});
+  }
+  track.At(kTenth, {0xB0, 123, 0});  // all notes off: the notes are still held as far as the file says
+  return track.End();
+}
+
+// `count` notes one after the other, each ending as the next is struck.
+TuneTrack Melody(int count) {
+  TuneTrack track;
+  track.At(0, {0x90, 60, 100});
+  for (int i = 1; i < count; ++i) {
+    track.At(kTenth, {0x80, static_cast<std::uint8_t>(60 + (i - 1) % 12), 0})
+        .At(0, {0x90, static_cast<std::uint8_t>(60 + i % 12), 100});
+  }
+  return track.End(kTenth);
+}
+
+// What the player pays for a tune is bounded, generously for a real tune: the game's own is far inside.
+TEST(PlayableTune, CostsThePlayerNoMoreThanATuneMay) {
+  std::vector<TuneTrack> many(64, Controllers(1));
+  many.front() = Note(kTenth);
+  std::vector<TuneTrack> tooMany = many;
+  tooMany.push_back(Controllers(1));
+  struct Case {
+    const char* what;
+    Bytes file;
+    bool playable;
+  };
+  const Case cases[] = {
+      {"64 tracks", TuneFile(many), true},
+      {"65 tracks", TuneFile(tooMany), false},
+      {"50,000 notes in turn", TuneFile({Melody(50000)}), true},
+      {"over 100,000 events", TuneFile({Melody(50001)}), false},
+      {"1,000 events at one tick over two tracks",
+       TuneFile({Note(kTenth), Controllers(500), Controllers(499)}), true},
+      {"over 1,000 events at one tick over two tracks",
+       TuneFile({Note(kTenth), Controllers(500), Controllers(500)}), false},
+      {"96 notes held at once", TuneFile({Chord(96)}), true},
+      {"97 notes held at once", TuneFile({Chord(97)}), false},
+      {"every note on every channel", TuneFile({Chord(16 * 128)}), false},
   };
   for (const Case& c : cases) EXPECT_EQ(IsPlayableTune(c.file), c.playable) << c.what;
 }

@@ -49,6 +49,33 @@ std::span<const std::uint8_t> Payload(ByteReader& in) {
   return payload;
 }
 
+// Whether a meta event of `type` may carry `length` bytes: the kinds a player acts on have a set length,
+// and a player refuses the whole file when one of them is of another.
+bool FitsItsKind(std::uint8_t type, std::size_t length) {
+  switch (type) {
+    case 0x00:  // sequence number, or none to number the tracks in order
+      return length == 0 || length == 2;
+    case 0x20:  // channel prefix
+    case 0x21:  // port
+      return length == 1;
+    case kMetaEndOfTrack: return length == 0;
+    case kMetaTempo: return length == 3;
+    case 0x54:  // SMPTE offset
+      return length == 5;
+    case 0x58:  // time signature
+      return length == 4;
+    case 0x59:  // key signature
+      return length == 2;
+    default: return true;
+  }
+}
+
+// A system-exclusive message holds data bytes only, closed by an optional F7.
+bool IsSystemExclusiveData(std::span<const std::uint8_t> payload) {
+  if (!payload.empty() && payload.back() == 0xF7) payload = payload.first(payload.size() - 1);
+  return std::ranges::all_of(payload, [](std::uint8_t byte) { return byte < 0x80; });
+}
+
 // The event after a delta time. A channel message may leave out its status byte when it repeats the one
 // before (the running status); meta and system-exclusive events cancel it.
 MidiEvent ReadEvent(ByteReader& in, std::uint8_t& running, const std::string& track) {
@@ -59,11 +86,19 @@ MidiEvent ReadEvent(ByteReader& in, std::uint8_t& running, const std::string& tr
   if (event.status == 0xFF) {
     event.metaType = in.Byte();
     Check(in);
+    if (event.metaType >= 0x80) Fail(at, track + "a meta event of no kind");
     event.data = Payload(in);
+    if (!FitsItsKind(event.metaType, event.data.size())) {
+      Fail(at, track + "a meta event whose length does not fit its kind");
+    }
     running = 0;
-  } else if (event.status == 0xF0 || event.status == 0xF7) {
+  } else if (event.status == 0xF0) {
     event.data = Payload(in);
+    if (!IsSystemExclusiveData(event.data)) Fail(at, track + "a system-exclusive message with a status byte");
     running = 0;
+  } else if (event.status == 0xF7) {
+    // An escape sends any bytes at all, a status of its own among them; players refuse the whole file.
+    Fail(at, track + "a system-exclusive escape");
   } else if (event.status > 0xF0) {
     Fail(at, track + "a system message that has no place in a file");
   } else if (event.status == 0) {
@@ -88,9 +123,8 @@ void ReadTrack(ByteReader in, int index, MidiReading reading, const MidiEventVis
     MidiEvent event = ReadEvent(in, running, track);
     event.tick = tick;
     const bool end = event.IsMeta(kMetaEndOfTrack);
-    if (end && reading == MidiReading::kStrict) {
-      if (!event.data.empty()) Fail(in.Position(), track + "end-of-track with data");
-      if (!in.AtEnd()) Fail(in.Position(), track + "an event after end-of-track");
+    if (end && reading == MidiReading::kStrict && !in.AtEnd()) {
+      Fail(in.Position(), track + "an event after end-of-track");
     }
     visit(index, event);
     if (end) return;
@@ -111,14 +145,13 @@ MidiHeader ReadMidiEvents(std::span<const std::uint8_t> bytes, MidiReading readi
   ExpectChunk(in, "MThd");
   const std::uint32_t headerLength = in.BigEndian(4);
   Check(in);
-  if (headerLength < 6) Fail(in.Position(), "a header shorter than six bytes");
+  // Players read six bytes whatever the length says, and refuse a file whose header says otherwise.
+  if (headerLength != 6) Fail(in.Position(), "a header of other than six bytes");
   MidiHeader header;
   header.format = static_cast<int>(in.BigEndian(2));
   header.trackCount = static_cast<int>(in.BigEndian(2));
   header.division = static_cast<int>(in.BigEndian(2));
   Check(in);
-  in.Take(headerLength - 6);
-  Check(in, kPastChunk);
   if (header.format > 2) Fail(in.Position(), "format " + std::to_string(header.format) + " is not 0, 1 or 2");
   if (header.format == 0 && header.trackCount != 1) {
     Fail(in.Position(), "a format 0 file with other than one track");

@@ -49,11 +49,10 @@ struct MidiEvent {
 
 // How much of a file is read.
 enum class MidiReading {
-  // Every byte: an end-of-track event carries no data and closes its track, and nothing follows the
-  // last track.
+  // Every byte: an end-of-track event closes its track, and nothing follows the last track.
   kStrict,
-  // As a player walks the file: each track up to its end-of-track event, whatever that event carries
-  // and whatever follows it, and the file up to the last track its header announces.
+  // As a player walks the file: each track up to its end-of-track event, whatever follows it, and the
+  // file up to the last track its header announces.
   kAsPlayed,
 };
 
@@ -61,11 +60,13 @@ using MidiEventVisitor = std::function<void(int track, const MidiEvent& event)>;
 
 // Reads the header, then every track in order, handing each event to `visit` with its track (counted
 // from 0), the end-of-track event last; returns the header. Throws MidiFileError at the first fault: a
-// wrong chunk name, a header shorter than six bytes, a format other than 0, 1 or 2, a format 0 file of
+// wrong chunk name, a header of other than six bytes, a format other than 0, 1 or 2, a format 0 file of
 // other than one track, a division of zero or in SMPTE frames, a track longer than the file, an event cut
 // short, a number over four bytes, a data byte without a status or above 127, a system message that has
-// no place in a file, a track without end-of-track; read strictly, also end-of-track with data, an event
-// after it, or bytes after the last track.
+// no place in a file, a meta event of a kind above 127 or whose length does not fit its kind (end-of-track
+// with data, a tempo of other than three bytes, ...), a system-exclusive message with a status byte in
+// it, a system-exclusive escape (F7), a track without end-of-track; read strictly, also an event after
+// end-of-track or bytes after the last track.
 MidiHeader ReadMidiEvents(std::span<const std::uint8_t> bytes, MidiReading reading,
                           const MidiEventVisitor& visit);
 

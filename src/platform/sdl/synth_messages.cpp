@@ -1,0 +1,47 @@
+#include "platform/sdl/synth_messages.h"
+
+#include <dlfcn.h>
+#include <fluidsynth.h>
+
+#include <cstdio>
+#include <mutex>
+#include <set>
+#include <string>
+
+namespace talvessa {
+
+namespace {
+
+constexpr std::size_t kMostMessages = 24;
+
+// Called on whatever thread the synthesiser runs on, the sound thread mostly.
+void WriteOnce(int, const char* message, void*) {
+  static std::mutex mutex;
+  static std::set<std::string> written;
+  const std::lock_guard lock(mutex);
+  if (written.size() > kMostMessages) return;
+  if (!written.insert(message).second) return;
+  if (written.size() > kMostMessages) {
+    std::fputs("fluidsynth: further messages are left out\n", stderr);
+  } else {
+    std::fprintf(stderr, "fluidsynth: %s\n", message);
+  }
+}
+
+}  // namespace
+
+void BoundSynthesiserMessages() {
+  // The library the mixer already loaded, never a second copy of it.
+  void* library = dlopen("libfluidsynth.so.3", RTLD_NOW | RTLD_NOLOAD);
+  if (library == nullptr) return;
+  const auto setLog =
+      reinterpret_cast<decltype(&fluid_set_log_function)>(dlsym(library, "fluid_set_log_function"));
+  if (setLog != nullptr) {
+    // Debugging messages stay off, as the library ships them.
+    for (const int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO})
+      setLog(level, WriteOnce, nullptr);
+  }
+  dlclose(library);
+}
+
+}  // namespace talvessa
