@@ -246,7 +246,7 @@ void SdlSound::SilenceEffects() {
 
 void SdlSound::OpenMusic(const std::string& path) {
   if (tune_ != 0) return;
-  auto bytes = ReadMediaFile(path);
+  auto bytes = ReadMediaFile(path, kLargestTune);
   if (!bytes || !IsPlayableTune(*bytes)) return;
   tune_ = ++lastPlayNumber;
   worker_.Post([mixer = mixer_, tune = tune_, bytes = std::move(*bytes)]() mutable {

@@ -13,9 +13,6 @@ namespace talvessa {
 
 namespace {
 
-// The game's effects are a few hundred kilobytes and its tune a few; a file this big is not ours, and
-// reading it would stall the frame that asked for it.
-constexpr std::uintmax_t kLargestMedia = 16u << 20;
 // A tune shorter than this is no tune; one that lasts no time at all hangs the mixer when looped.
 constexpr std::int64_t kShortestTuneUs = 100000;
 // Microseconds per quarter note until a tempo event says otherwise.
@@ -106,12 +103,12 @@ class TuneCost {
 
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> ReadMediaFile(const std::string& path) {
+std::optional<std::vector<std::uint8_t>> ReadMediaFile(const std::string& path, std::uintmax_t largest) {
   const std::filesystem::path file(path);
   std::error_code error;
   if (!std::filesystem::is_regular_file(file, error)) return std::nullopt;
   const std::uintmax_t size = std::filesystem::file_size(file, error);
-  if (error || size > kLargestMedia) return std::nullopt;
+  if (error || size > largest) return std::nullopt;
   std::vector<std::uint8_t> bytes(size);
   std::ifstream in(file, std::ios::binary);
   if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
@@ -143,6 +140,7 @@ bool IsWholeWave(std::span<const std::uint8_t> bytes) {
 }
 
 bool IsPlayableTune(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() > kLargestTune) return false;
   std::int64_t longestTicks = 0;
   std::int64_t fastestTempoUs = kDefaultTempoUs;
   bool strikesNote = false;

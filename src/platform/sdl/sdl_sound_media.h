@@ -1,7 +1,8 @@
 // What the sound backend hands to the mixer: the bytes of a media file, and whether they are worth
-// playing at all. The mixer itself is no judge: it plays the readable half of a cut-off WAV, and it
-// "loads" any bytes as a tune, then either plays nothing or, for a tune that lasts no time, loops it
-// forever inside one buffer and hangs the sound thread. So effects and the tune are checked here first.
+// playing at all. The mixer itself is no judge: it plays the readable half of a cut-off WAV, converts a
+// WAV of any length whole to its own format, and "loads" any bytes as a tune, then either plays nothing
+// or, for a tune its player cannot read or that lasts no time, passes over it again and again inside one
+// buffer, holding the sound thread. So effects and the tune are checked here first.
 #pragma once
 
 #include <cstdint>
@@ -12,15 +13,25 @@
 
 namespace talvessa {
 
-// The whole file, or nothing when it is missing, not a plain file (a folder or a pipe would block or
-// fail) or far larger than any sound of this game.
-std::optional<std::vector<std::uint8_t>> ReadMediaFile(const std::string& path);
+// The game's effects are a few hundred kilobytes and its tune a few; a file this big is not ours, and
+// reading it would stall the frame that asked for it.
+constexpr std::uintmax_t kLargestMedia = 16u << 20;
+// A tune of as many events as a tune may have (see IsPlayableTune) takes some 400 kB.
+constexpr std::uintmax_t kLargestTune = 1u << 20;
 
-// A RIFF WAVE file whose format chunk comes before a non-empty sound-data chunk, both complete.
+// The whole file, or nothing when it is missing, not a plain file (a folder or a pipe would block or
+// fail) or larger than `largest`.
+std::optional<std::vector<std::uint8_t>> ReadMediaFile(const std::string& path,
+                                                       std::uintmax_t largest = kLargestMedia);
+
+// A RIFF WAVE file whose format chunk comes before a non-empty sound-data chunk, both complete, of at
+// most five seconds of sound: the mixer converts an effect whole to its own format when it loads it.
 bool IsWholeWave(std::span<const std::uint8_t> bytes);
 
 // A standard MIDI file of format 0 or 1, timed in ticks per quarter note, whose tracks are all there and
-// well formed, that strikes at least one note and lasts at least a tenth of a second.
+// well formed as the player reads them, that strikes at least one note, lasts at least a tenth of a
+// second, and costs the player no more than a tune may: tracks, events, events at one tick, notes held
+// at once, length in ticks, and bytes.
 bool IsPlayableTune(std::span<const std::uint8_t> bytes);
 
 }  // namespace talvessa
