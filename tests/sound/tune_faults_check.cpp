@@ -141,6 +141,34 @@ TEST_P(TuneFault, NeverHoldsTheGame) {
 
 INSTANTIATE_TEST_SUITE_P(SdlSound, TuneFault, ::testing::ValuesIn(TuneFaults()), CaseName);
 
+// Every program of a bank the sound bank does not have, on every channel: within what a tune may cost,
+// but the synthesiser complains of each program as it stands in for it with another.
+Bytes ProgramsOfAMissingBank() {
+  TuneTrack track;
+  for (std::uint8_t channel = 0; channel < 16; ++channel) {
+    track.At(0, {static_cast<std::uint8_t>(0xB0 | channel), 0, 100});
+    for (std::uint8_t program = 0; program < 128; ++program) {
+      track.At(1, {static_cast<std::uint8_t>(0xC0 | channel), program});
+    }
+  }
+  track.At(0, {0x90, 60, 100}).At(kTicksPerSecond, {0x80, 60, 0});
+  return TuneFile({track.End()});
+}
+
+TEST_F(SdlSoundListening, TheSynthesiserSaysEachKindOfFaultOnce) {
+  const std::string tune = WriteMedia("bg1.mid", ProgramsOfAMissingBank());
+  ASSERT_NO_FATAL_FAILURE(Open());
+  StderrLines lines(scratch_.path() / "stderr.txt");
+  audio().OpenMusic(tune);
+  audio().PlayMusic();
+  ASSERT_EQ(audio().MusicStatus(), MusicMode::Playing);
+  ASSERT_TRUE(Record(0.8));
+  platform_.reset();
+  const std::size_t count = lines.Count();
+  EXPECT_GE(count, 1u) << "the synthesiser had nothing to say: the test tune no longer overloads it";
+  EXPECT_LE(count, 3u);
+}
+
 // The memory the process holds, in bytes.
 std::size_t ResidentBytes() {
   std::ifstream statm("/proc/self/statm");

@@ -1,7 +1,7 @@
 // FluidSynth's messages, bounded. The synthesiser inside SDL_mixer writes a line to stderr for every
 // fault it meets, every note it has no voice for, and every pass over a file it cannot read: a broken
-// tune can flood the terminal with millions of lines. Through this filter each message is written once,
-// and a few dozen at most in all.
+// tune can flood the terminal with millions of lines. Through this filter each kind of message (its
+// text but for its numbers) is written once, and a few dozen at most in all.
 #pragma once
 
 namespace talvessa {
