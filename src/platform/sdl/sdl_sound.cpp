@@ -34,11 +34,10 @@ constexpr int kTunePasses = 1000;
 // the sounds would come late.
 constexpr std::size_t kMostWaitingCalls = 32;
 
-// How long the game waits for the mixer, where what follows counts on it: a device opened at the start,
-// the tune loaded (the synthesiser reads its bank of sounds) before it is played, a lost device closed,
-// and the mixer closed at the end. A mixer held by a tune gone astray holds the game no longer.
-constexpr std::chrono::milliseconds kOpenWait{2000};
-constexpr std::chrono::milliseconds kDeviceCloseWait{250};
+// How long the game waits for the mixer where what follows counts on it: a device opened (and the tune
+// loaded on it), a lost one closed, the tune loaded (the synthesiser reads its bank of sounds) before it is
+// played, an effect loaded the first time it is played, and the mixer closed at the end.
+constexpr std::chrono::milliseconds kMixerWait{2000};
 constexpr std::chrono::milliseconds kLastCloseWait{1500};
 
 // Plays are numbered across the process; the mixer tells its music has ended through a hook without a
@@ -192,7 +191,7 @@ std::unique_ptr<SdlSound> SdlSound::Open(const std::string& soundFont) {
   BoundSynthesiserMessages();
   std::unique_ptr<SdlSound> sound(new SdlSound(soundFont));
   sound->worker_.Post([mixer = sound->mixer_] { mixer->OpenDevice(); });
-  sound->worker_.Finish(kOpenWait);
+  sound->AwaitMixer();
   return sound;
 }
 
@@ -211,13 +210,14 @@ SdlSound::~SdlSound() {
 void SdlSound::DeviceEvent(bool added, std::uint32_t which) {
   if (added) {
     worker_.Post([mixer = mixer_] { mixer->TakeNewDevice(); });
+    AwaitMixer();
     return;
   }
   // Removals of devices never opened come with `which` 0; any other output removal is the one device
   // the mixer opened.
   if (which == 0 || !mixer_->deviceOpen) return;
   worker_.Post([mixer = mixer_] { mixer->CloseDevice(); });
-  worker_.Finish(kDeviceCloseWait);
+  AwaitMixer();
   lost_ = true;
   seekGapMs_ = kFirstSeekGapMs;
   nextSeekMs_ = SDL_GetTicks64() + seekGapMs_;
@@ -233,11 +233,19 @@ void SdlSound::SeekLostDevice() {
   seekGapMs_ = std::min(seekGapMs_ * 2, kLastSeekGapMs);
   nextSeekMs_ = SDL_GetTicks64() + seekGapMs_;
   worker_.Post([mixer = mixer_] { mixer->TakeNewDevice(); });
+  AwaitMixer();
+}
+
+void SdlSound::AwaitMixer() {
+  if (held_ && worker_.Waiting() > 0) return;
+  held_ = !worker_.Finish(kMixerWait);
 }
 
 void SdlSound::PlayEffect(const std::string& path) {
   if (worker_.Waiting() >= kMostWaitingCalls) return;
   worker_.Post([mixer = mixer_, path] { mixer->PlayEffect(path); });
+  // An effect sounds when it is asked for, not when it has loaded.
+  if (effectsAsked_.insert(path).second) AwaitMixer();
 }
 
 void SdlSound::SilenceEffects() {
@@ -252,7 +260,7 @@ void SdlSound::OpenMusic(const std::string& path) {
   worker_.Post([mixer = mixer_, tune = tune_, bytes = std::move(*bytes)]() mutable {
     mixer->OpenTune(tune, std::move(bytes));
   });
-  worker_.Finish(kOpenWait);
+  AwaitMixer();
 }
 
 void SdlSound::PlayMusic() {

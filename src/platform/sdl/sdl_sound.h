@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "platform/audio.h"
@@ -31,7 +32,7 @@ class SdlSound final : public Audio {
   void PlayEffect(const std::string& path) override;
   void SilenceEffects() override;
 
-  // Opens the tune unless one is open, waiting a bounded time for the mixer to load it. A tune not worth
+  // Opens the tune unless one is open, waiting for the mixer to load it. A tune not worth
   // playing is refused here, and stays "not open"; one the mixer then refuses is "not open" from the
   // next status on.
   void OpenMusic(const std::string& path) override;
@@ -43,8 +44,8 @@ class SdlSound final : public Audio {
   void CloseMusic() override;
 
   // An output device came or went (SDL_AUDIODEVICEADDED / SDL_AUDIODEVICEREMOVED; `which` as the event
-  // gives it). Losing ours closes the mixer before this returns (waiting a bounded time); a device coming
-  // while we have none is opened, and the tune, if one was playing, starts again from its beginning.
+  // gives it). Losing ours closes the mixer before this returns; a device coming while we have none is
+  // opened, and the tune, if one was playing, starts again from its beginning.
   void DeviceEvent(bool added, std::uint32_t which);
   // After a loss, also looks for a device now and then by itself (after 1 s, then 2, 4, … up to 32 s
   // apart): a sound server that comes back announces no new device. Called on every event pump.
@@ -53,6 +54,8 @@ class SdlSound final : public Audio {
  private:
   class Mixer;
   explicit SdlSound(const std::string& soundFont);
+  // Waits for the jobs handed to the mixer so far, for a bounded time, unless it is held.
+  void AwaitMixer();
 
   // What the mixer's thread owns; the game only hands it jobs and reads its reports.
   std::shared_ptr<Mixer> mixer_;
@@ -65,6 +68,10 @@ class SdlSound final : public Audio {
   std::uint64_t play_ = 0;
   // The game asked for the tune to play and has not stopped it.
   bool musicPlaying_ = false;
+  // Effects asked for so far, by path.
+  std::set<std::string> effectsAsked_;
+  // The mixer did not answer a wait in time.
+  bool held_ = false;
   MixerWorker worker_;
 };
 
