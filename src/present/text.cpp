@@ -1,5 +1,7 @@
 #include "present/text.h"
 
+#include <algorithm>
+
 namespace talvessa {
 
 Text::Text(GlyphRasterizer* rasterizer, std::size_t capacity)
@@ -37,12 +39,36 @@ std::string NumberText(std::int32_t value) {
   return (value < 0 ? digits : " " + digits) + " ";
 }
 
+namespace {
+
+// What a pixel of a glyph lays on, channel by channel: light text the colour weighted by the coverage
+// (black where there is none), taking the lighter of it and the pixel; dark text the colour weighted
+// the other way (white where there is none), taking the darker. Either way a second print over the
+// first changes nothing, and a pixel the glyph covers fully takes the text's colour over any ground
+// darker (or lighter) than it.
+struct Ink {
+  std::uint8_t colour[3];
+  bool light;
+
+  std::uint8_t Lay(std::uint8_t pixel, int channel, std::uint8_t coverage) const {
+    const int c = colour[channel];
+    if (light) return std::max(pixel, static_cast<std::uint8_t>((c * coverage + 127) / 255));
+    return std::min(pixel, static_cast<std::uint8_t>(255 - ((255 - c) * coverage + 127) / 255));
+  }
+};
+
+Ink InkOf(Colour colour) {
+  const std::uint8_t r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
+  return Ink{{r, g, b}, 299 * r + 587 * g + 114 * b >= 1000 * 128};
+}
+
+}  // namespace
+
 void PrintText(Text& text, Surface& surface, int x, int y, int size, bool bold, Colour colour,
                std::string_view value) {
   const TextImage* image = text.Render(surface.FontName, size, bold, std::string(value));
   if (image == nullptr) return;
-  const std::uint8_t r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
-  // Glyphs are whole pixels, so a second print over the first changes nothing.
+  const Ink ink = InkOf(colour);
   bool changed = false;
   for (int row = 0; row < image->height; ++row) {
     const int sy = y + row;
@@ -50,12 +76,14 @@ void PrintText(Text& text, Surface& surface, int x, int y, int size, bool bold, 
     for (int col = 0; col < image->width; ++col) {
       const int sx = x + col;
       if (sx < 0 || sx >= surface.Width) continue;
-      if (image->coverage[static_cast<std::size_t>(row) * image->width + col] < 128) continue;
+      const std::uint8_t coverage = image->coverage[static_cast<std::size_t>(row) * image->width + col];
+      if (coverage == 0) continue;
       std::uint8_t* p = &surface.pixels[(static_cast<std::size_t>(sy) * surface.Width + sx) * 3];
-      changed = changed || p[0] != r || p[1] != g || p[2] != b;
-      p[0] = r;
-      p[1] = g;
-      p[2] = b;
+      for (int channel = 0; channel < 3; ++channel) {
+        const std::uint8_t laid = ink.Lay(p[channel], channel, coverage);
+        changed = changed || laid != p[channel];
+        p[channel] = laid;
+      }
     }
   }
   // Like the copies, a print that changed no pixel does not show the visible surface again.
