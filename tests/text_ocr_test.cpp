@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "support/headless_tool.h"
 #include "support/scratch_folder.h"
 #include "support/trace.h"
+#include "world/world.h"
 
 namespace talvessa {
 namespace {
@@ -49,14 +51,18 @@ struct Frame {
   nlohmann::json last;  // the trace's last pass before the run ended
 };
 
+// The run's last picture; `keys` is a key script, or empty for the autopilot.
 Frame RenderFrame(const testing::ScratchFolder& dir, const std::string& name, int seed, int untilMs,
                   const std::string& keys) {
   const fs::path png = dir / (name + ".png"), trace = dir / (name + ".jsonl");
-  std::vector<std::string> args = {"--seed",       std::to_string(seed),
-                                   "--until-ms",   std::to_string(untilMs),
-                                   "--last-frame", png.string(),
-                                   "--trace",      trace.string(),
-                                   "--keys",       dir.WriteText(name + "-keys.txt", keys).string()};
+  std::vector<std::string> args = {
+      "--seed",       std::to_string(seed), "--until-ms", std::to_string(untilMs),
+      "--last-frame", png.string(),         "--trace",    trace.string()};
+  if (keys.empty()) {
+    args.push_back("--autopilot");
+  } else {
+    args.insert(args.end(), {"--keys", dir.WriteText(name + "-keys.txt", keys).string()});
+  }
   const testing::ProcessResult run = testing::RunHeadless(args);
   EXPECT_EQ(run.status, 0) << run.output;
   Frame frame;
@@ -157,6 +163,31 @@ double Legibility(const testing::ScratchFolder& dir, const std::string& screen, 
   return total == 0 ? 0.0 : static_cast<double>(found) / static_cast<double>(total);
 }
 
+// The first moment of the autopilot's play when a reward has risen and stands still over its unit
+// (its timer is well past the rise), and the column of its popup.
+struct Reward {
+  int ms = 0;
+  int column = -1;
+};
+Reward StandingReward(const testing::ScratchFolder& dir, int seed) {
+  const fs::path trace = dir / "rewards.jsonl";
+  const testing::ProcessResult run = testing::RunHeadless(
+      {"--seed", std::to_string(seed), "--autopilot", "--until-ms", "120000", "--trace", trace.string()});
+  EXPECT_EQ(run.status, 0) << run.output;
+  const std::int16_t showing[] = {unit::RisingOut, unit::LeavingPhase1, unit::VehicleRisingOut,
+                                  unit::LeavingPhase2, unit::AircraftRisingOut};
+  for (const nlohmann::json& pass : testing::ReadTrace(trace)) {
+    if (pass.value("loop", "") != "play") continue;
+    for (int i = 0; i < kColumns; ++i) {
+      const int timer = pass["Popups"][i][2], state = pass["Units"][i][5];
+      if (timer == 12 && std::find(std::begin(showing), std::end(showing), state) != std::end(showing)) {
+        return Reward{pass["t_ms"], i};
+      }
+    }
+  }
+  return {};
+}
+
 std::string Trimmed(std::string text) {
   text.erase(0, text.find_first_not_of(' '));
   return text.erase(text.find_last_not_of(' ') + 1);
@@ -167,8 +198,10 @@ TEST(TextOcr, EveryScreensTextsReadAtOneTimesTheSize) {
   const std::string throwing = ThrowingKeys();
   const Colour white = kWhite, prompt = Rgb(200, 240, 20);
 
-  const Frame title = RenderFrame(dir, "title", 1, 6000, "");
-  const Frame play = RenderFrame(dir, "play", 3, 20000, throwing);
+  const Frame title = RenderFrame(dir, "title", 1, 6000, "# no keys\n");
+  const Reward reward = StandingReward(dir, 7);
+  ASSERT_GE(reward.column, 0) << "no reward rose in two minutes of the autopilot's play";
+  const Frame play = RenderFrame(dir, "play", 7, reward.ms, "");
   const Frame pause = RenderFrame(dir, "pause", 7, 31000,
                                   "4000 Space down\n4200 Space up\n30000 Enter down\n30200 Enter up\n");
   const Frame results = RenderFrame(dir, "results", 3, 43700, throwing);
@@ -178,6 +211,8 @@ TEST(TextOcr, EveryScreensTextsReadAtOneTimesTheSize) {
   ASSERT_EQ(ending.last.value("loop", ""), "ending");
 
   const std::int32_t yen = results.last.value("ShotsYen", 0);
+  const nlohmann::json& popup = play.last["Popups"][reward.column];
+  const int popupX = popup[0].get<int>() + 32, popupY = popup[1].get<int>() + 32;
   struct Screen {
     std::string name;
     const Frame& frame;
@@ -187,7 +222,10 @@ TEST(TextOcr, EveryScreensTextsReadAtOneTimesTheSize) {
       {"title",
        title,
        {{32, 108, 512, 40, white, "Talvessa"}, {32, 312, 512, 28, prompt, "スペースキーを押して下さい"}}},
-      {"play", play, {{200, 33, 120, 28, white, Trimmed(NumberText(play.last.value("Funds", 0)))}}},
+      {"play",
+       play,
+       {{200, 33, 120, 28, white, Trimmed(NumberText(play.last.value("Funds", 0)))},
+        {popupX - 4, popupY - 4, 64, 24, white, Trimmed(NumberText(popup[3].get<int>()))}}},
       {"pause", pause, {{200, 212, 176, 26, white, "PAUSE"}}},
       {"results",
        results,
