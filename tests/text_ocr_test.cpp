@@ -145,16 +145,22 @@ double Legibility(const testing::ScratchFolder& dir, const std::string& screen, 
                   const std::vector<Line>& lines) {
   std::size_t found = 0, total = 0;
   for (std::size_t i = 0; i < lines.size(); ++i) {
+    const Line& line = lines[i];
+    if (line.x < 0 || line.y < 0 || line.x + line.width > WindowPicture::kWidth ||
+        line.y + line.height > WindowPicture::kHeight) {
+      ADD_FAILURE() << screen << ": \"" << line.expected << "\" lies outside the window";
+      continue;
+    }
     const std::string stem = screen + "-" + std::to_string(i);
-    const std::string pgm = InkPicture(picture, lines[i]);
+    const std::string pgm = InkPicture(picture, line);
     const fs::path image = dir.Write(stem + ".pgm", std::vector<std::uint8_t>(pgm.begin(), pgm.end()));
     const testing::ProcessResult run = testing::RunProcess(
         kTesseract, {image.string(), (dir / stem).string(), "-l", "jpn", "--psm", "7", "--dpi", "300"});
     EXPECT_EQ(run.status, 0) << run.output;
     const std::string read = testing::ReadText(dir / (stem + ".txt"));
-    const std::vector<char32_t> expected = Comparable(lines[i].expected);
+    const std::vector<char32_t> expected = Comparable(line.expected);
     const std::size_t common = CommonSubsequence(expected, Comparable(read));
-    std::printf("  %s: \"%s\" read as \"%s\" (%zu of %zu)\n", screen.c_str(), lines[i].expected.c_str(),
+    std::printf("  %s: \"%s\" read as \"%s\" (%zu of %zu)\n", screen.c_str(), line.expected.c_str(),
                 std::string(read.substr(0, read.find_last_not_of("\n\f ") + 1)).c_str(), common,
                 expected.size());
     found += common;
@@ -163,8 +169,8 @@ double Legibility(const testing::ScratchFolder& dir, const std::string& screen, 
   return total == 0 ? 0.0 : static_cast<double>(found) / static_cast<double>(total);
 }
 
-// The first moment of the autopilot's play when a reward has risen and stands still over its unit
-// (its timer is well past the rise), and the column of its popup.
+// The first moment of the autopilot's play when a reward has risen and stands still in its column (its
+// timer is well past the rise), whole within the field, which is 512 pixels wide; and that column.
 struct Reward {
   int ms = 0;
   int column = -1;
@@ -180,7 +186,9 @@ Reward StandingReward(const testing::ScratchFolder& dir, int seed) {
     if (pass.value("loop", "") != "play") continue;
     for (int i = 0; i < kColumns; ++i) {
       const int timer = pass["Popups"][i][2], state = pass["Units"][i][5];
-      if (timer == 12 && std::find(std::begin(showing), std::end(showing), state) != std::end(showing)) {
+      const int x = pass["Popups"][i][0];
+      if (timer == 12 && x >= 0 && x + 48 <= 512 &&
+          std::find(std::begin(showing), std::end(showing), state) != std::end(showing)) {
         return Reward{pass["t_ms"], i};
       }
     }

@@ -56,9 +56,8 @@ class TtfRasterizer final : public FontRasterizer {
 
  private:
   // The first stand-in of `face` drawn at this size that has every character of the line, with ink for
-  // all but blanks.
-  // The glyph box is what counts: some faces claim glyphs that draw nothing, and a missing glyph
-  // still has the box of the "missing" sign.
+  // all but blanks. The glyph box is what counts: some faces claim glyphs that draw nothing, and a
+  // missing glyph still has the box of the "missing" sign.
   std::optional<Fit> FitFor(const std::string& face, int points, bool bold, const std::string& utf8) {
     if (points <= 0) return std::nullopt;
     const std::optional<std::vector<char32_t>> line = DecodeUtf8(utf8);
