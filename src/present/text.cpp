@@ -41,25 +41,15 @@ std::string NumberText(std::int32_t value) {
 
 namespace {
 
-// What a pixel of a glyph lays on, channel by channel: light text the colour weighted by the coverage
-// (black where there is none), taking the lighter of it and the pixel; dark text the colour weighted
-// the other way (white where there is none), taking the darker. Either way a second print over the
-// first changes nothing, and a pixel the glyph covers fully takes the text's colour over any ground
-// darker (or lighter) than it.
-struct Ink {
-  std::uint8_t colour[3];
-  bool light;
-
-  std::uint8_t Lay(std::uint8_t pixel, int channel, std::uint8_t coverage) const {
-    const int c = colour[channel];
-    if (light) return std::max(pixel, static_cast<std::uint8_t>((c * coverage + 127) / 255));
-    return std::min(pixel, static_cast<std::uint8_t>(255 - ((255 - c) * coverage + 127) / 255));
-  }
-};
-
-Ink InkOf(Colour colour) {
-  const std::uint8_t r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
-  return Ink{{r, g, b}, 299 * r + 587 * g + 114 * b >= 1000 * 128};
+// What a glyph pixel lays on one channel: the pixel is brought into the range between the colour
+// weighted by the coverage towards black and the colour weighted towards white. So white text takes the
+// lighter of the pixel and its weighted colour, black text (a shadow) the darker, and any text takes its
+// own colour where a glyph covers a pixel fully. The range depends only on the glyph, so a second print
+// over the first changes nothing.
+std::uint8_t Lay(std::uint8_t pixel, std::uint8_t colour, std::uint8_t coverage) {
+  const int lowest = (colour * coverage + 127) / 255;
+  const int highest = 255 - ((255 - colour) * coverage + 127) / 255;
+  return static_cast<std::uint8_t>(std::clamp<int>(pixel, lowest, highest));
 }
 
 }  // namespace
@@ -68,7 +58,9 @@ void PrintText(Text& text, Surface& surface, int x, int y, int size, bool bold, 
                std::string_view value) {
   const TextImage* image = text.Render(surface.FontName, size, bold, std::string(value));
   if (image == nullptr) return;
-  const Ink ink = InkOf(colour);
+  const std::uint8_t ink[3] = {static_cast<std::uint8_t>(colour & 0xFF),
+                               static_cast<std::uint8_t>((colour >> 8) & 0xFF),
+                               static_cast<std::uint8_t>((colour >> 16) & 0xFF)};
   bool changed = false;
   for (int row = 0; row < image->height; ++row) {
     const int sy = y + row;
@@ -80,7 +72,7 @@ void PrintText(Text& text, Surface& surface, int x, int y, int size, bool bold, 
       if (coverage == 0) continue;
       std::uint8_t* p = &surface.pixels[(static_cast<std::size_t>(sy) * surface.Width + sx) * 3];
       for (int channel = 0; channel < 3; ++channel) {
-        const std::uint8_t laid = ink.Lay(p[channel], channel, coverage);
+        const std::uint8_t laid = Lay(p[channel], ink[channel], coverage);
         changed = changed || laid != p[channel];
         p[channel] = laid;
       }

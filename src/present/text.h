@@ -38,9 +38,9 @@ class Text {
 std::string NumberText(std::int32_t value);
 
 // Prints at (x, y), the top-left corner of the first character cell, in the surface's face, with smoothed
-// edges. Only the glyphs are drawn: light text lightens the pixels under it, dark text darkens them, each
-// by as much as the glyph covers, so printing the same line twice in one place looks the same as
-// printing it once.
+// edges. Only the glyphs are drawn: each pixel is brought towards the colour as far as the glyph covers
+// it (white text only lightens, black text only darkens), so printing the same line twice in one place
+// looks the same as printing it once.
 void PrintText(Text& text, Surface& surface, int x, int y, int size, bool bold, Colour colour,
                std::string_view value);
 void PrintText(Text& text, Surface& surface, int x, int y, int size, bool bold, Colour colour,
