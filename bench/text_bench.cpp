@@ -68,9 +68,10 @@ void BM_NewFundsFigure(benchmark::State& state) {
 }
 BENCHMARK(BM_NewFundsFigure)->Unit(benchmark::kMicrosecond);
 
-// The longest row of the results in the brush face, rasterised again and again (SDL_ttf keeps the
-// glyphs it has drawn, so this is a line's cost once its characters have been seen).
-void BM_BrushResultRow(benchmark::State& state) {
+// The longest row of the results in the screens' face (the Mincho at this size), rasterised again and
+// again (SDL_ttf keeps the glyphs it has drawn, so this is a line's cost once its characters have been
+// seen).
+void BM_ResultRow(benchmark::State& state) {
   std::unique_ptr<FontRasterizer> fonts = OpenOrSkip(state);
   if (fonts == nullptr) return;
   TextImage image;
@@ -79,7 +80,19 @@ void BM_BrushResultRow(benchmark::State& state) {
     benchmark::DoNotOptimize(image.coverage.data());
   }
 }
-BENCHMARK(BM_BrushResultRow)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ResultRow)->Unit(benchmark::kMicrosecond);
+
+// The title in the brush face, the one text large enough to be drawn in it.
+void BM_BrushTitle(benchmark::State& state) {
+  std::unique_ptr<FontRasterizer> fonts = OpenOrSkip(state);
+  if (fonts == nullptr) return;
+  TextImage image;
+  for (auto _ : state) {
+    fonts->Rasterize(kBrush, 22, false, "Talvessa", image);
+    benchmark::DoNotOptimize(image.coverage.data());
+  }
+}
+BENCHMARK(BM_BrushTitle)->Unit(benchmark::kMicrosecond);
 
 // Start-up: fontconfig's configuration and font list, the face resolved, the file opened, one line.
 void BM_OpenAndFirstLine(benchmark::State& state) {

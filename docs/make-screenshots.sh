@@ -28,6 +28,24 @@ shot play-phase3 345000 --seed 7 --autopilot
 shot game-over 43700 --seed 3 --keys "$keys"
 shot ending 112200 --seed 3 --keys "$keys"
 
+# Each screen's texts at four times their size, pixel for pixel, for docs/fonts.md.
+printf '4000 Space down\n4200 Space up\n30000 Enter down\n30200 Enter up\n' >"$keys"
+pause=$(mktemp --suffix=.png)
+"$tool" --seed 7 --until-ms 31000 --keys "$keys" --last-frame "$pause" >/dev/null
+zoom() {  # zoom NAME PICTURE WIDTHxHEIGHT+X+Y
+  mkdir -p text
+  convert "$2" -crop "$3" +repage -filter point -resize 400% -strip -define png:exclude-chunks=date,time \
+    "text/$1.png"
+  echo "docs/text/$1.png"
+}
+zoom title attract.png 140x36+150+110
+zoom prompt attract.png 200x24+170+317
+zoom funds play-phase1.png 120x28+230+33
+zoom pause "$pause" 70x24+256+212
+zoom results game-over.png 400x268+80+96
+zoom ending ending.png 410x30+60+92
+rm -f "$pause"
+
 # The game in its real window at twice the size on a full-HD desktop (under Xvfb), as the window test
 # leaves it a second into play.
 game=$(dirname "$tool")/talvessa

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -39,8 +41,12 @@ struct Use {
 const std::vector<Use> kUses = {{&kGothic, 12, true}, {&kGothic, 16, true}, {&kBrush, 12, true},
                                 {&kBrush, 12, false}, {&kBrush, 16, true},  {&kBrush, 22, false}};
 
-int Ink(const TextImage& image) {
-  return static_cast<int>(std::count(image.coverage.begin(), image.coverage.end(), 255));
+int Ink(const TextImage& image) { return std::accumulate(image.coverage.begin(), image.coverage.end(), 0); }
+
+// The family the game's texts are drawn in: the brush face only from 20 points, where it reads.
+std::string FamilyOf(const Use& use) {
+  if (use.face == &kGothic) return "IPAPGothic";
+  return use.points >= 20 ? "KouzanBrushFont" : "IPAPMincho";
 }
 
 class Fonts : public testing::Test {
@@ -65,13 +71,17 @@ class Fonts : public testing::Test {
 };
 FontRasterizer* Fonts::fonts_ = nullptr;
 
-// The "-" in the brush face's name would start a point size in fontconfig's name syntax.
-TEST_F(Fonts, GameNamesResolveToTheirAliasedFamilies) {
-  EXPECT_EQ(fonts_->FamilyFor(kGothic, 12, true, "PAUSE"), "IPAPGothic");
-  EXPECT_EQ(fonts_->FamilyFor(kBrush, 16, true, "GAME"), "KouzanBrushFont");
+// The "-" in the brush face's name would start a point size in fontconfig's name syntax. Below 20
+// points the brush strokes run together, and the screens' face is drawn in the Mincho.
+TEST_F(Fonts, GameNamesResolveToTheirAliasedFamiliesBySize) {
+  for (const Use& use : {Use{&kGothic, 12, true}, Use{&kGothic, 40, false}, Use{&kBrush, 12, false},
+                         Use{&kBrush, 19, true}, Use{&kBrush, 20, true}, Use{&kBrush, 22, false}}) {
+    EXPECT_EQ(fonts_->FamilyFor(*use.face, use.points, use.bold, "GAME"), FamilyOf(use))
+        << *use.face << " " << use.points;
+  }
 }
 
-TEST_F(Fonts, EveryGameTextRendersAsWholePixelsInEveryUse) {
+TEST_F(Fonts, EveryGameTextRendersSmoothedInEveryUse) {
   for (const Use& use : kUses) {
     for (const std::string& text : kGameTexts) {
       SCOPED_TRACE(*use.face + " " + std::to_string(use.points) + (use.bold ? " bold: " : ": ") + text);
@@ -80,10 +90,9 @@ TEST_F(Fonts, EveryGameTextRendersAsWholePixelsInEveryUse) {
       ASSERT_GT(image.height, 0);
       ASSERT_EQ(image.coverage.size(), static_cast<std::size_t>(image.width) * image.height);
       EXPECT_GT(Ink(image), 0);
-      EXPECT_TRUE(std::all_of(image.coverage.begin(), image.coverage.end(),
-                              [](std::uint8_t c) { return c == 0 || c == 255; }));
-      EXPECT_EQ(fonts_->FamilyFor(*use.face, use.points, use.bold, text),
-                use.face == &kGothic ? "IPAPGothic" : "KouzanBrushFont");
+      EXPECT_TRUE(std::any_of(image.coverage.begin(), image.coverage.end(),
+                              [](std::uint8_t c) { return c > 0 && c < 255; }));
+      EXPECT_EQ(fonts_->FamilyFor(*use.face, use.points, use.bold, text), FamilyOf(use));
     }
   }
 }
@@ -102,7 +111,8 @@ TEST_F(Fonts, BoldIsDarkerAndLargerIsTaller) {
 
 // The top row is the top of the character cell whatever the line holds, so every pixel of a line is
 // on the same row alone and ahead of characters that reach lower ("、") or higher ("Å" at 22 points
-// rises above IPAPGothic's cell, and SDL_ttf moves the whole line down for it).
+// rises above IPAPGothic's cell, and SDL_ttf moves the whole line down for it). Only the smoothed edge
+// of the next character may add to the last columns.
 TEST_F(Fonts, GlyphsKeepTheirRowsWhateverFollowsThem) {
   struct Case {
     const std::string* face;
@@ -110,7 +120,7 @@ TEST_F(Fonts, GlyphsKeepTheirRowsWhateverFollowsThem) {
     std::string alone, longer;
   };
   for (const Case& c : {Case{&kGothic, 12, "OVER", "OVER、救"}, Case{&kBrush, 12, "OVER", "OVER、救"},
-                        Case{&kGothic, 22, "x", "xÅ"}}) {
+                        Case{&kBrush, 22, "OVER", "OVER、救"}, Case{&kGothic, 22, "x", "xÅ"}}) {
     SCOPED_TRACE(*c.face + " " + c.longer);
     const TextImage alone = Line(*c.face, c.points, true, c.alone);
     const TextImage longer = Line(*c.face, c.points, true, c.longer);
@@ -118,19 +128,25 @@ TEST_F(Fonts, GlyphsKeepTheirRowsWhateverFollowsThem) {
     ASSERT_GT(longer.width, alone.width);
     for (int row = 0; row < alone.height; ++row) {
       for (int col = 0; col < alone.width; ++col) {
-        if (alone.coverage[row * alone.width + col] == 0) continue;
-        ASSERT_EQ(longer.coverage[row * longer.width + col], 255) << "at " << col << "," << row;
+        const std::uint8_t before = alone.coverage[row * alone.width + col];
+        const std::uint8_t after = longer.coverage[row * longer.width + col];
+        if (col < alone.width / 2) {
+          ASSERT_EQ(after, before) << "at " << col << "," << row;
+        } else {
+          ASSERT_GE(after, before) << "at " << col << "," << row;
+        }
       }
     }
   }
 }
 
-// KouzanBrushFont claims "〖" but draws nothing for it, and lacks "〻": the line goes to IPAPMincho.
+// KouzanBrushFont claims "〖" but draws nothing for it, and lacks "〻": the line goes to IPAPMincho
+// even at a size the brush face is drawn at.
 TEST_F(Fonts, LinesTheBrushFaceCannotDrawFallToTheNextStandIn) {
   for (const std::string text : {"〖一〗", "〻"}) {
     SCOPED_TRACE(text);
-    EXPECT_EQ(fonts_->FamilyFor(kBrush, 12, true, text), "IPAPMincho");
-    EXPECT_GT(Ink(Line(kBrush, 12, true, text)), 0);
+    EXPECT_EQ(fonts_->FamilyFor(kBrush, 22, true, text), "IPAPMincho");
+    EXPECT_GT(Ink(Line(kBrush, 22, true, text)), 0);
   }
 }
 
@@ -166,6 +182,47 @@ TEST_F(Fonts, AShadowedLabelPrintedTwiceLooksAsPrintedOnce) {
   EXPECT_NE(once, background);
   EXPECT_EQ(surface.pixels, once);
   EXPECT_EQ(text.Rasterisations(), 1u);
+}
+
+// One row of glyph pixels, from no coverage to full.
+class RampGlyphs final : public GlyphRasterizer {
+ public:
+  bool Rasterize(const std::string&, int, bool, const std::string&, TextImage& out) override {
+    out.width = 6;
+    out.height = 1;
+    out.coverage = {0, 1, 64, 128, 200, 255};
+    return true;
+  }
+};
+
+// Each channel of a pixel moves from the ground towards the text's colour, never past it, the further the
+// more a glyph covers it, and takes the colour itself under full coverage: so white text only lightens
+// and black text only darkens. A second print over the first changes nothing, on any ground.
+TEST(TextCompositing, PixelsMoveTowardsTheColourAsFarAsCoveredAndASecondPrintChangesNothing) {
+  RampGlyphs ramp;
+  Text text(&ramp);
+  for (const Colour ground : {kBlack, kWhite, Rgb(128, 128, 64), Rgb(189, 192, 34), Rgb(30, 200, 90)}) {
+    for (const Colour ink : {kWhite, Rgb(200, 240, 20), kBlack, Rgb(40, 20, 90)}) {
+      SCOPED_TRACE(std::to_string(ground) + " under " + std::to_string(ink));
+      Surface surface;
+      surface.BackColor = ground;
+      SetGeometry(surface, 6, 1, 0, 0);
+      PrintText(text, surface, 0, 0, 12, false, ink, "x");
+      const std::vector<std::uint8_t> once = surface.pixels;
+      PrintText(text, surface, 0, 0, 12, false, ink, "x");
+      EXPECT_EQ(surface.pixels, once);
+      for (int channel = 0; channel < 3; ++channel) {
+        const int g = (ground >> (8 * channel)) & 0xFF, c = (ink >> (8 * channel)) & 0xFF;
+        EXPECT_EQ(once[channel], g);
+        EXPECT_EQ(once[5 * 3 + channel], c);
+        for (int col = 1; col < 6; ++col) {
+          const int before = once[(col - 1) * 3 + channel], now = once[col * 3 + channel];
+          EXPECT_LE(std::abs(now - c), std::abs(before - c)) << "channel " << channel << " at " << col;
+          EXPECT_LE(std::abs(now - c) + std::abs(now - g), std::abs(g - c)) << "past the colour at " << col;
+        }
+      }
+    }
+  }
 }
 
 TEST(FontsWithoutFonts, EveryLineIsRefusedAndNothingIsDrawn) {

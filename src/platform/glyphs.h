@@ -12,8 +12,8 @@ namespace talvessa {
 inline constexpr const char* kPlayFace = "ＭＳ Ｐゴシック";
 inline constexpr const char* kScreenFace = "HG正楷書体-PRO";
 
-// One rasterised line: coverage per pixel, 0 (nothing) or 255 (glyph), rows top to bottom. The top row
-// is the top of the line's character cell.
+// One rasterised line: how much of each pixel the glyphs cover, from 0 (nothing) to 255 (all), rows top
+// to bottom, so that edges can be smoothed. The top row is the top of the line's character cell.
 struct TextImage {
   int width = 0;
   int height = 0;

@@ -1,5 +1,7 @@
 #include "present/text.h"
 
+#include <algorithm>
+
 namespace talvessa {
 
 Text::Text(GlyphRasterizer* rasterizer, std::size_t capacity)
@@ -37,12 +39,28 @@ std::string NumberText(std::int32_t value) {
   return (value < 0 ? digits : " " + digits) + " ";
 }
 
+namespace {
+
+// What a glyph pixel lays on one channel: the pixel is brought into the range between the colour
+// weighted by the coverage towards black and the colour weighted towards white. So white text takes the
+// lighter of the pixel and its weighted colour, black text (a shadow) the darker, and any text takes its
+// own colour where a glyph covers a pixel fully. The range depends only on the glyph, so a second print
+// over the first changes nothing.
+std::uint8_t Lay(std::uint8_t pixel, std::uint8_t colour, std::uint8_t coverage) {
+  const int lowest = (colour * coverage + 127) / 255;
+  const int highest = 255 - ((255 - colour) * coverage + 127) / 255;
+  return static_cast<std::uint8_t>(std::clamp<int>(pixel, lowest, highest));
+}
+
+}  // namespace
+
 void PrintText(Text& text, Surface& surface, int x, int y, int size, bool bold, Colour colour,
                std::string_view value) {
   const TextImage* image = text.Render(surface.FontName, size, bold, std::string(value));
   if (image == nullptr) return;
-  const std::uint8_t r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
-  // Glyphs are whole pixels, so a second print over the first changes nothing.
+  const std::uint8_t ink[3] = {static_cast<std::uint8_t>(colour & 0xFF),
+                               static_cast<std::uint8_t>((colour >> 8) & 0xFF),
+                               static_cast<std::uint8_t>((colour >> 16) & 0xFF)};
   bool changed = false;
   for (int row = 0; row < image->height; ++row) {
     const int sy = y + row;
@@ -50,12 +68,14 @@ void PrintText(Text& text, Surface& surface, int x, int y, int size, bool bold, 
     for (int col = 0; col < image->width; ++col) {
       const int sx = x + col;
       if (sx < 0 || sx >= surface.Width) continue;
-      if (image->coverage[static_cast<std::size_t>(row) * image->width + col] < 128) continue;
+      const std::uint8_t coverage = image->coverage[static_cast<std::size_t>(row) * image->width + col];
+      if (coverage == 0) continue;
       std::uint8_t* p = &surface.pixels[(static_cast<std::size_t>(sy) * surface.Width + sx) * 3];
-      changed = changed || p[0] != r || p[1] != g || p[2] != b;
-      p[0] = r;
-      p[1] = g;
-      p[2] = b;
+      for (int channel = 0; channel < 3; ++channel) {
+        const std::uint8_t laid = Lay(p[channel], ink[channel], coverage);
+        changed = changed || laid != p[channel];
+        p[channel] = laid;
+      }
     }
   }
   // Like the copies, a print that changed no pixel does not show the visible surface again.

@@ -1,5 +1,5 @@
 // Text on our surfaces: a line is rasterised once in the surface's face, size and weight, kept, and
-// its glyphs are then drawn over whatever the surface holds.
+// its glyphs are then laid over whatever the surface holds.
 #pragma once
 
 #include <cstdint>
@@ -37,8 +37,9 @@ class Text {
 // How a number prints: a blank or a minus for the sign, the digits, one blank after.
 std::string NumberText(std::int32_t value);
 
-// Prints at (x, y), the top-left corner of the first character cell, in the surface's face. Only the
-// glyphs are drawn: every other pixel keeps what it had, so printing the same line twice in one place
+// Prints at (x, y), the top-left corner of the first character cell, in the surface's face, with smoothed
+// edges. Only the glyphs are drawn: each pixel is brought towards the colour as far as the glyph covers
+// it (white text only lightens, black text only darkens), so printing the same line twice in one place
 // looks the same as printing it once.
 void PrintText(Text& text, Surface& surface, int x, int y, int size, bool bold, Colour colour,
                std::string_view value);

@@ -55,14 +55,15 @@ class TtfRasterizer final : public FontRasterizer {
   }
 
  private:
-  // The first stand-in of `face` that has every character of the line, with ink for all but blanks.
-  // The glyph box is what counts: some faces claim glyphs that draw nothing, and a missing glyph
-  // still has the box of the "missing" sign.
+  // The first stand-in of `face` drawn at this size that has every character of the line, with ink for
+  // all but blanks. The glyph box is what counts: some faces claim glyphs that draw nothing, and a
+  // missing glyph still has the box of the "missing" sign.
   std::optional<Fit> FitFor(const std::string& face, int points, bool bold, const std::string& utf8) {
     if (points <= 0) return std::nullopt;
     const std::optional<std::vector<char32_t>> line = DecodeUtf8(utf8);
     if (!line || line->empty()) return std::nullopt;
     for (const StandIn& standIn : faces_->StandInsFor(face)) {
+      if (points < standIn.fromPoints) continue;
       TTF_Font* font = FontAt(standIn, points, bold);
       if (font == nullptr) continue;
       const int ascent = TTF_FontAscent(font);
@@ -98,23 +99,28 @@ class TtfRasterizer final : public FontRasterizer {
     return font;
   }
 
-  // Un-smoothed rendering, so glyphs are whole pixels. SDL_ttf moves a line down by as much as its
+  // Smoothed rendering: the alpha of SDL_ttf's blended line is each pixel's coverage, and it depends only
+  // on the font file and FreeType, never on the display. SDL_ttf moves a line down by as much as its
   // glyphs rise above the cell; those rows are cut so that the top row is the top of the cell.
   static bool Draw(const Fit& fit, const std::string& utf8, TextImage& out) {
-    SDL_Surface* rendered = TTF_RenderUTF8_Solid(fit.font, utf8.c_str(), SDL_Color{255, 255, 255, 255});
+    SDL_Surface* rendered = TTF_RenderUTF8_Blended(fit.font, utf8.c_str(), SDL_Color{255, 255, 255, 255});
     if (rendered == nullptr) return false;
     const int height = rendered->h - fit.rise;
-    const bool usable = rendered->format->BytesPerPixel == 1 && rendered->w > 0 && height > 0 &&
-                        SDL_LockSurface(rendered) == 0;
+    const bool usable = rendered->format->BytesPerPixel == 4 && rendered->format->Amask != 0 &&
+                        rendered->w > 0 && height > 0 && SDL_LockSurface(rendered) == 0;
     if (usable) {
+      const Uint32 mask = rendered->format->Amask;
+      const Uint8 shift = rendered->format->Ashift;
       out.width = rendered->w;
       out.height = height;
-      out.coverage.assign(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height), 0);
+      out.coverage.resize(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height));
       for (int row = 0; row < height; ++row) {
-        const auto* source = static_cast<const std::uint8_t*>(rendered->pixels) +
-                             static_cast<std::size_t>(row + fit.rise) * rendered->pitch;
+        const auto* source =
+            reinterpret_cast<const Uint32*>(static_cast<const std::uint8_t*>(rendered->pixels) +
+                                            static_cast<std::size_t>(row + fit.rise) * rendered->pitch);
         for (int col = 0; col < out.width; ++col) {
-          if (source[col] != 0) out.coverage[static_cast<std::size_t>(row) * out.width + col] = 255;
+          out.coverage[static_cast<std::size_t>(row) * out.width + col] =
+              static_cast<std::uint8_t>((source[col] & mask) >> shift);
         }
       }
       SDL_UnlockSurface(rendered);

@@ -1,5 +1,5 @@
 // The glyph rasteriser of the real game: the game's face names resolved through fontconfig, with the
-// game's own aliases loaded on top, and lines drawn by SDL_ttf as whole pixels.
+// game's own aliases loaded on top, and lines drawn smoothed by SDL_ttf.
 #pragma once
 
 #include <memory>

@@ -9,15 +9,23 @@ namespace talvessa {
 
 namespace {
 
-// The faces the game asks for and the installed families that draw them, best first.
+// A family standing in for a face from a size on: below it, its strokes run together.
+struct Target {
+  std::string_view family;
+  int fromPoints;
+};
+
+// The faces the game asks for and the installed families that draw them, best first. The brush face
+// reads only when large (the title); smaller texts of the screens take the Mincho, whose thin, plain
+// strokes stay apart at 12 and 16 points.
 struct Alias {
   std::string_view face;
-  std::vector<std::string_view> families;
+  std::vector<Target> targets;
 };
 const std::vector<Alias>& Aliases() {
   static const std::vector<Alias> aliases = {
-      {kPlayFace, {"IPAPGothic"}},
-      {kScreenFace, {"KouzanBrushFont", "IPAPMincho"}},
+      {kPlayFace, {{"IPAPGothic", 0}}},
+      {kScreenFace, {{"KouzanBrushFont", 20}, {"IPAPMincho", 0}}},
   };
   return aliases;
 }
@@ -29,9 +37,9 @@ std::string AliasDocument() {
     xml += "<match target=\"pattern\"><test name=\"family\"><string>";
     xml += alias.face;
     xml += "</string></test><edit name=\"family\" mode=\"prepend\" binding=\"strong\">";
-    for (std::string_view family : alias.families) {
+    for (const Target& target : alias.targets) {
       xml += "<string>";
-      xml += family;
+      xml += target.family;
       xml += "</string>";
     }
     xml += "</edit></match>\n";
@@ -98,9 +106,11 @@ std::vector<StandIn> FaceDirectory::Resolve(const std::string& face) const {
   FcDefaultSubstitute(pattern);
   // A target counts only when the alias rule really put it into the request.
   const std::vector<std::string> requested = Families(pattern);
-  auto wanted = [&](const std::string& family) {
-    return std::find(alias->families.begin(), alias->families.end(), family) != alias->families.end() &&
-           std::find(requested.begin(), requested.end(), family) != requested.end();
+  auto target = [&](const std::string& family) -> const Target* {
+    const auto found = std::find_if(alias->targets.begin(), alias->targets.end(),
+                                    [&](const Target& t) { return t.family == family; });
+    const bool requestedToo = std::find(requested.begin(), requested.end(), family) != requested.end();
+    return found != alias->targets.end() && requestedToo ? &*found : nullptr;
   };
 
   std::vector<StandIn> standIns;
@@ -112,8 +122,9 @@ std::vector<StandIn> FaceDirectory::Resolve(const std::string& face) const {
       if (FcPatternGetString(fonts->fonts[i], FC_FILE, 0, &path) != FcResultMatch) continue;
       if (FcPatternGetInteger(fonts->fonts[i], FC_INDEX, 0, &index) != FcResultMatch) index = 0;
       for (const std::string& family : Families(fonts->fonts[i])) {
-        if (!wanted(family)) continue;
-        standIns.push_back({family, reinterpret_cast<const char*>(path), index});
+        const Target* wanted = target(family);
+        if (wanted == nullptr) continue;
+        standIns.push_back({family, reinterpret_cast<const char*>(path), index, wanted->fromPoints});
         break;
       }
     }

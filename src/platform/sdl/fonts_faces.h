@@ -17,7 +17,8 @@ namespace talvessa {
 struct StandIn {
   std::string family;  // the alias target it was found as
   std::string path;
-  int index = 0;  // the face within the file
+  int index = 0;       // the face within the file
+  int fromPoints = 0;  // the smallest size it draws the face at
 };
 
 class FaceDirectory {
@@ -29,8 +30,8 @@ class FaceDirectory {
   FaceDirectory(const FaceDirectory&) = delete;
   FaceDirectory& operator=(const FaceDirectory&) = delete;
 
-  // The files for `face`, best first, found once. Only families its alias names are kept, so a name
-  // without an alias has none.
+  // The files for `face` at any size, best first, found once. Only families its alias names are kept, so
+  // a name without an alias has none.
   const std::vector<StandIn>& StandInsFor(const std::string& face);
 
  private:
