@@ -47,7 +47,8 @@ TEST_P(Golden, SceneLooksAsKept) {
     args.insert(args.end(), {"--keys", dir.WriteText("keys.txt", scene.keys).string()});
   const testing::ProcessResult out = testing::RunHeadless(args);
   ASSERT_EQ(out.status, 0) << out.output;
-  const fs::path kept = fs::path(TALVESSA_SOURCE_DIR) / "tests" / "golden" / (std::string(scene.name) + ".png");
+  const fs::path kept =
+      fs::path(TALVESSA_SOURCE_DIR) / "tests" / "golden" / (std::string(scene.name) + ".png");
   if (std::getenv("TALVESSA_UPDATE_GOLDEN") != nullptr) {
     fs::copy_file(dir / "actual.png", kept, fs::copy_options::overwrite_existing);
     GTEST_SKIP() << "wrote " << kept;
@@ -65,7 +66,9 @@ TEST_P(Golden, SceneLooksAsKept) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, Golden, ::testing::ValuesIn(kScenes),
-                         [](const ::testing::TestParamInfo<Scene>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<Scene>& info) {
+                           return std::string(info.param.name);
+                         });
 
 }  // namespace
 }  // namespace talvessa

@@ -64,7 +64,9 @@ TEST(ReplayFile, BadFilesAreRefusedWithTheLineAndTheFault) {
   };
   const Case cases[] = {
       {"", "empty"},
-      {"\x7f" "ELF\x02\x01\x01\n\x00\x00garbage", "not a Talvessa replay"},
+      {"\x7f"
+       "ELF\x02\x01\x01\n\x00\x00garbage",
+       "not a Talvessa replay"},
       {"talvessa-replay 2\ngame 1\nseed 1\ncheck-every 30\n", "format version 2"},
       {"talvessa-replay 1\ngame 1.1.0\n", "header is incomplete"},
       {"talvessa-replay 1\ngame 1.1.0\nseed many\ncheck-every 30\n", "seed"},
@@ -80,7 +82,8 @@ TEST(ReplayFile, BadFilesAreRefusedWithTheLineAndTheFault) {
       {head + "p31 Space down\n", "no check line between"},
       {head + "p29 check Funds=1\n", "off the check-every beat"},
       {head + "p30 check Funds=1\n", "check fields"},
-      {head + check30.substr(0, check30.find("Funds=")) + "Funds=lots" + check30.substr(check30.find(" ShotsYen")),
+      {head + check30.substr(0, check30.find("Funds=")) + "Funds=lots" +
+           check30.substr(check30.find(" ShotsYen")),
        "bad value for Funds"},
       {head + EndLine({7, ReplayEndReason::Quit, Values(1)}) + "p8 Space down\n", "after the end"},
       {head + EndLine({7, ReplayEndReason::Closed, Values(1)}), "does not agree with the window"},
@@ -154,9 +157,9 @@ std::vector<nlohmann::json> WithoutLastLine(std::vector<nlohmann::json> passes) 
 TEST(HeadlessReplay, SavedPlayedBackVerifiedAlteredAndCut) {
   const testing::ScratchFolder dir("replay-roundtrip");
   const std::string saved = (dir / "saved.txt").string();
-  testing::ProcessResult out = testing::RunHeadless({"--seed", "7", "--autopilot", "--until-pass", "2400",
-                                                     "--save-replay", saved, "--check-every", "10", "--trace",
-                                                     (dir / "played.jsonl").string()});
+  testing::ProcessResult out =
+      testing::RunHeadless({"--seed", "7", "--autopilot", "--until-pass", "2400", "--save-replay", saved,
+                            "--check-every", "10", "--trace", (dir / "played.jsonl").string()});
   ASSERT_EQ(out.status, 0) << out.output;
   const std::string text = testing::ReadText(saved);
   EXPECT_NE(text.find("p2400 end stopped GameState=0 "), std::string::npos);
@@ -176,7 +179,8 @@ TEST(HeadlessReplay, SavedPlayedBackVerifiedAlteredAndCut) {
   EXPECT_EQ(out.status, 4) << out.output;
   EXPECT_NE(out.output.find("cut short: played up to pass"), std::string::npos) << out.output;
 
-  out = testing::RunHeadless({"--seed", "7", "--autopilot", "--until-pass", "300", "--save-replay", "/dev/full"});
+  out = testing::RunHeadless(
+      {"--seed", "7", "--autopilot", "--until-pass", "300", "--save-replay", "/dev/full"});
   EXPECT_EQ(out.status, 1) << out.output;
   EXPECT_NE(out.output.find("recording to /dev/full stopped: No space left on device"), std::string::npos)
       << out.output;
@@ -185,13 +189,13 @@ TEST(HeadlessReplay, SavedPlayedBackVerifiedAlteredAndCut) {
 TEST(HeadlessReplay, BadReplaysAndOptionsEndWithOneLineAndAFailingStatus) {
   const testing::ScratchFolder dir("replay-bad");
   const std::string garbage = dir.WriteText("garbage.txt", "MZ\x90\x00 not a replay\n").string();
-  for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{{"--replay", garbage},
-                                             {"--replay", (dir / "missing.txt").string()},
-                                             {"--replay", garbage, "--autopilot"},
-                                             {"--verify"},
-                                             {"--until-pass", "0"},
-                                             {"--save-replay", (dir / "no" / "such" / "folder.txt").string()}}) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--replay", garbage},
+           {"--replay", (dir / "missing.txt").string()},
+           {"--replay", garbage, "--autopilot"},
+           {"--verify"},
+           {"--until-pass", "0"},
+           {"--save-replay", (dir / "no" / "such" / "folder.txt").string()}}) {
     const testing::ProcessResult out = testing::RunHeadless(args);
     EXPECT_NE(out.status, 0) << args[0];
     EXPECT_NE(out.status, -1) << args[0];

@@ -42,8 +42,8 @@ int Ink(const WindowPicture& p, int x0, int x1, int y0, int y1) {
 // The picture in the window once `passes` loop passes are done.
 WindowPicture PictureAt(const testing::ScratchFolder& dir, const std::string& keys, std::uint64_t passes) {
   const fs::path png = dir / ("at-" + std::to_string(passes) + ".png");
-  const testing::ProcessResult out = testing::RunHeadless({"--seed", "3", "--keys", keys, "--until-pass",
-                                                           std::to_string(passes), "--last-frame", png.string()});
+  const testing::ProcessResult out = testing::RunHeadless(
+      {"--seed", "3", "--keys", keys, "--until-pass", std::to_string(passes), "--last-frame", png.string()});
   EXPECT_EQ(out.status, 0) << out.output;
   WindowPicture picture;
   EXPECT_TRUE(LoadPng(png.string(), picture)) << png;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "screens/stage.h"
+
 namespace talvessa {
 
 namespace {

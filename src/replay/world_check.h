@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <string>
 
-#include "screens/stage.h"
-
 namespace talvessa {
+
+struct Stage;
 
 enum class CheckKind { Value, Digest };
 
