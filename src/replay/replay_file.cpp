@@ -250,11 +250,19 @@ class Reader {
   std::uint64_t lastCheck_ = 0;
 };
 
-std::string Pass(std::uint64_t pass) { return "p" + std::to_string(pass); }
+// Appended rather than concatenated: GCC 12 at -O3 warns falsely about "p" + std::string.
+std::string Pass(std::uint64_t pass) {
+  std::string word = "p";
+  word += std::to_string(pass);
+  return word;
+}
 
 std::string Fields(const WorldCheck& values) {
   std::string line;
-  for (std::size_t i = 0; i < values.size(); ++i) line += " " + FormatCheckField(i, values[i]);
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    line += ' ';
+    line += FormatCheckField(i, values[i]);
+  }
   return line;
 }
 
