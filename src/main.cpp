@@ -1,10 +1,11 @@
 // Talvessa: the game in its window.
 #include <cstdio>
+#include <iostream>
 
 #include "cli/command_line.h"
 #include "platform/sdl/fonts.h"
 #include "platform/sdl/sdl_platform.h"
-#include "shell/game.h"
+#include "replay/play_game.h"
 
 int main(int argc, char** argv) {
   talvessa::GameOptions options;
@@ -34,11 +35,6 @@ int main(int argc, char** argv) {
   // Without fonts the game still plays; it only lacks its words and figures.
   std::unique_ptr<talvessa::FontRasterizer> fonts = talvessa::OpenFontRasterizer(error);
   if (fonts == nullptr) std::fprintf(stderr, "talvessa: no text will be drawn (%s)\n", error.c_str());
-  talvessa::Game game(platform->Services(), fonts.get());
-  try {
-    talvessa::StateLoop(game);
-  } catch (const talvessa::WindowClosed&) {
-    // The window was closed: the music is already stopped and the effects silenced.
-  }
-  return 0;
+  return talvessa::PlayGame(platform->Services(), fonts.get(), options.recordFile, options.replayFile,
+                            std::cerr);
 }

@@ -44,7 +44,7 @@ const Moment* First(const std::vector<Moment>& moments, Holds holds) {
 constexpr long long kPlaying = 0, kGameOver = 1, kTerroristsLeft = 2;
 
 TEST(Autopilot, WinsPhasesOneAndTwoInItsFirstGame) {
-  const auto moments = Play("autopilot-phase3", {"--seed", "7", "--autopilot", "--until-ms", "420000"});
+  const auto moments = Play("autopilot-phase3", {"--seed", "7", "--autopilot", "--until-pass", "12308"});
   const Moment* phase2 = First(moments, [](const Moment& m) { return m.phase == 2; });
   const Moment* phase3 = First(moments, [](const Moment& m) { return m.phase == 3; });
   ASSERT_NE(phase2, nullptr);
@@ -63,7 +63,7 @@ TEST(Autopilot, WinsPhasesOneAndTwoInItsFirstGame) {
 
 TEST(Autopilot, AnIdlePlayerMeetsThreeStandoffsAndTheTerroristsLeave) {
   const auto moments =
-      Play("idle-standoffs", {"--seed", "3", "--until-ms", "150000"}, "4000 Space down\n4200 Space up\n");
+      Play("idle-standoffs", {"--seed", "3", "--until-pass", "3108"}, "p61 Space down\np70 Space up\n");
   const Moment* broke = First(moments, [](const Moment& m) { return m.state == kPlaying && m.funds == 0; });
   ASSERT_NE(broke, nullptr);
   EXPECT_EQ(broke->rescued, 0);
@@ -81,7 +81,7 @@ TEST(Autopilot, AnIdlePlayerMeetsThreeStandoffsAndTheTerroristsLeave) {
 
 TEST(Autopilot, AGameGivenUpInPhaseTwoEndsOnTheGameOverScreen) {
   const auto moments =
-      Play("phase2-lost", {"--seed", "5", "--autopilot-until-phase", "2", "--until-ms", "330000"});
+      Play("phase2-lost", {"--seed", "5", "--autopilot-until-phase", "2", "--until-pass", "8476"});
   const Moment* over = First(moments, [](const Moment& m) { return m.state == kGameOver; });
   ASSERT_NE(over, nullptr);
   EXPECT_EQ(over->phase, 2);

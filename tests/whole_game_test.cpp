@@ -14,14 +14,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Space skips the logo and starts play; then a banknote thrown every 300 ms from the flag's first
-// place: the money runs out, and Space goes on restarting from each end screen once it takes keys.
-fs::path Script(const testing::ScratchFolder& dir, std::uint64_t untilMs) {
-  std::string keys = "200 Space down\n400 Space up\n1000 Space down\n1200 Space up\n";
-  for (std::uint64_t t = 3000; t < untilMs; t += 300) {
-    keys += std::to_string(t) + " Space down\n" + std::to_string(t + 100) + " Space up\n";
+// Space skips the logo and starts play; then a banknote thrown every nine passes (300 ms of play) from
+// the flag's first place: the money runs out, and Space goes on restarting from each end screen once it
+// takes keys. Keyed by loop pass, so that how the game waits cannot change the run.
+fs::path Script(const testing::ScratchFolder& dir, std::uint64_t untilPass) {
+  std::string keys = "p4 Space down\np7 Space up\np16 Space down\np19 Space up\n";
+  std::uint64_t pass = 46;
+  for (; pass < untilPass; pass += 9) {
+    keys += "p" + std::to_string(pass) + " Space down\np" + std::to_string(pass + 3) + " Space up\n";
   }
-  keys += std::to_string(untilMs) + " Escape down\n";
+  keys += "p" + std::to_string(pass) + " Escape down\n";
   return dir.WriteText("keys.txt", keys);
 }
 
@@ -37,10 +39,11 @@ int Ink(const WindowPicture& p, int x0, int x1, int y0, int y1) {
   return n;
 }
 
-WindowPicture PictureAt(const testing::ScratchFolder& dir, const std::string& keys, std::uint64_t ms) {
-  const fs::path png = dir / ("at-" + std::to_string(ms) + ".png");
+// The picture in the window once `passes` loop passes are done.
+WindowPicture PictureAt(const testing::ScratchFolder& dir, const std::string& keys, std::uint64_t passes) {
+  const fs::path png = dir / ("at-" + std::to_string(passes) + ".png");
   const testing::ProcessResult out = testing::RunHeadless(
-      {"--seed", "3", "--keys", keys, "--until-ms", std::to_string(ms), "--last-frame", png.string()});
+      {"--seed", "3", "--keys", keys, "--until-pass", std::to_string(passes), "--last-frame", png.string()});
   EXPECT_EQ(out.status, 0) << out.output;
   WindowPicture picture;
   EXPECT_TRUE(LoadPng(png.string(), picture)) << png;
@@ -49,7 +52,7 @@ WindowPicture PictureAt(const testing::ScratchFolder& dir, const std::string& ke
 
 TEST(WholeGame, FromTheLogoThroughGameOverAndTheTerroristsLeavingBackToTheTitleIntoPlayAndOutByEsc) {
   const testing::ScratchFolder dir("whole-game");
-  const std::string keys = Script(dir, 116000).string();
+  const std::string keys = Script(dir, 3400).string();
   const testing::ProcessResult out =
       testing::RunHeadless({"--seed", "3", "--keys", keys, "--trace", (dir / "t.jsonl").string()});
   ASSERT_EQ(out.status, 0) << out.output;
@@ -65,29 +68,32 @@ TEST(WholeGame, FromTheLogoThroughGameOverAndTheTerroristsLeavingBackToTheTitleI
   // strikes a key for each of its eight letters, the ending is silent.
   std::vector<nlohmann::json> music;
   std::map<std::string, int> strikes;
+  // Passes are counted from 1.
   std::uint64_t gameOverAt = 0;
   std::uint64_t endingAt = 0;
+  std::uint64_t number = 0;
   for (const nlohmann::json& pass : passes) {
+    ++number;
     const std::string& loop = pass.at("loop").get_ref<const std::string&>();
     if (!pass.at("music").empty()) music.push_back(pass.at("music"));
     for (const nlohmann::json& effect : pass.at("effects")) {
       if (effect == "se4") ++strikes[loop];
     }
-    if (loop == "game_over" && gameOverAt == 0) gameOverAt = pass.at("t_ms");
-    if (loop == "ending" && endingAt == 0) endingAt = pass.at("t_ms");
+    if (loop == "game_over" && gameOverAt == 0) gameOverAt = number;
+    if (loop == "ending" && endingAt == 0) endingAt = number;
   }
   const nlohmann::json opening = nlohmann::json::array({"open bg1.mid", "play"});
   const nlohmann::json closing = nlohmann::json::array({"stop", "close"});
   EXPECT_EQ(music, (std::vector<nlohmann::json>{opening, closing, opening, closing, opening, closing}));
   EXPECT_EQ(strikes, (std::map<std::string, int>{{"game_over", 8}}));
 
-  // Pictures on the way: the results table under GAME OVER; the ending's message over the emptied
-  // field. (The window shows the field at 32, 32.)
-  const WindowPicture results = PictureAt(dir, keys, gameOverAt + 5000);
+  // Pictures on the way, 5 and 6 seconds into the end screens (67 ms passes): the results table under
+  // GAME OVER; the ending's message over the emptied field. (The window shows the field at 32, 32.)
+  const WindowPicture results = PictureAt(dir, keys, gameOverAt + 75);
   EXPECT_GT(Ink(results, 32 + 176, 32 + 340, 32 + 64, 32 + 86), 100);   // GAME OVER
   EXPECT_GT(Ink(results, 32 + 264, 32 + 400, 32 + 144, 32 + 160), 50);  // rescued
   EXPECT_GT(Ink(results, 32 + 256, 32 + 500, 32 + 304, 32 + 320), 50);  // the population's date
-  const WindowPicture ending = PictureAt(dir, keys, endingAt + 6000);
+  const WindowPicture ending = PictureAt(dir, keys, endingAt + 90);
   EXPECT_GT(Ink(ending, 32 + 34, 32 + 200, 32 + 64, 32 + 86), 100);
   EXPECT_GT(Ink(ending, 32 + 208, 32 + 500, 32 + 64, 32 + 86), 100);
 }

@@ -9,12 +9,14 @@
 #include <vector>
 
 #include "platform/headless/headless_platform.h"
+#include "replay/replay_file.h"
 #include "shell/game.h"
 
 namespace talvessa {
 
-// Reads a key script: lines "<ms> <key> down|up" or "<ms> close", '#' starts a comment. Throws
-// std::runtime_error naming the file and line of the first malformed line.
+// Reads a key script: lines "<ms> <key> down|up" or "<ms> close", or the same keyed by loop pass with
+// "p<N>" in place of the time; '#' starts a comment. Throws std::runtime_error naming the file and line
+// of the first malformed line.
 std::vector<ScriptEvent> ParseKeyScript(const std::string& text, const std::string& fileName);
 
 struct HeadlessOptions {
@@ -29,6 +31,13 @@ struct HeadlessOptions {
   bool autopilot = false;
   int autopilotUntilPhase = 0;  // 0: plays on for ever
   bool help = false;
+  // Replays and passes (tools/headless/replays.h).
+  std::optional<std::uint64_t> untilPass;
+  std::string replayFile;
+  bool verify = false;
+  std::string saveReplayFile;
+  std::uint64_t checkEvery = kDefaultCheckEvery;
+  std::uint64_t testChangeFundsAtPass = 0;  // tests only: Funds changes after this pass (0: never)
 };
 
 // Reads the command line; throws std::runtime_error with a one-line message on a bad argument.

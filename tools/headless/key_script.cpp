@@ -55,20 +55,26 @@ std::vector<ScriptEvent> ParseKeyScript(const std::string& text, const std::stri
     for (std::string w; words >> w;) word.push_back(w);
     if (word.empty()) continue;
 
-    const auto at = ParseNumber<std::uint64_t>(word[0]);
-    if (!at) fail("expected a time in milliseconds, found \"" + word[0] + "\"");
+    // "p<N>": at loop pass N, counted from 1.
+    const bool byPass = word[0].starts_with('p');
+    const auto at = ParseNumber<std::uint64_t>(byPass ? word[0].substr(1) : word[0]);
+    if (!at || (byPass && *at == 0))
+      fail("expected a time in milliseconds or a pass p<N>, found \"" + word[0] + "\"");
+    const std::uint64_t ms = byPass ? 0 : *at;
+    const std::uint64_t pass = byPass ? *at : 0;
     if (word.size() == 2 && word[1] == "close") {
-      events.push_back({*at, ScriptEvent::Kind::CloseWindow, 0});
+      events.push_back({ms, ScriptEvent::Kind::CloseWindow, 0, pass});
       continue;
     }
-    if (word.size() != 3) fail("expected \"<ms> <key> down|up\" or \"<ms> close\"");
+    if (word.size() != 3) fail("expected \"<ms> <key> down|up\" or \"<ms> close\" (or p<N> for <ms>)");
     const auto key = KeyByName(word[1]);
     if (!key) {
       fail("unknown key \"" + word[1] +
            "\" (keys: Enter Escape Space Left Right Z X B N V Comma Period Slash)");
     }
     if (word[2] != "down" && word[2] != "up") fail("expected down or up, found \"" + word[2] + "\"");
-    events.push_back({*at, word[2] == "down" ? ScriptEvent::Kind::KeyDown : ScriptEvent::Kind::KeyUp, *key});
+    events.push_back(
+        {ms, word[2] == "down" ? ScriptEvent::Kind::KeyDown : ScriptEvent::Kind::KeyUp, *key, pass});
   }
   return events;
 }

@@ -9,6 +9,7 @@
 #include "headless.h"
 #include "platform/sdl/fonts.h"
 #include "png/png_file.h"
+#include "replays.h"
 
 namespace talvessa {
 
@@ -26,6 +27,39 @@ std::string ReadFile(const std::string& path) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+// The options of replays and passes; false for a flag that is not one of them.
+bool ParseReplayArgument(HeadlessOptions& options, const std::string& flag, const std::string& value) {
+  if (flag == "--until-pass") {
+    options.untilPass = Number(flag, value);
+    if (*options.untilPass == 0) throw std::runtime_error("--until-pass expects 1 or more");
+  } else if (flag == "--replay") {
+    options.replayFile = value;
+  } else if (flag == "--save-replay") {
+    options.saveReplayFile = value;
+  } else if (flag == "--check-every") {
+    options.checkEvery = Number(flag, value);
+    if (options.checkEvery < 1 || options.checkEvery > kMostCheckEvery) {
+      throw std::runtime_error("--check-every expects 1 to " + std::to_string(kMostCheckEvery));
+    }
+  } else if (flag == "--test-change-funds-at-pass") {
+    options.testChangeFundsAtPass = Number(flag, value);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void CheckReplayArguments(const HeadlessOptions& options) {
+  if (!options.replayFile.empty() && (options.autopilot || !options.keysFile.empty())) {
+    throw std::runtime_error(
+        "--replay plays the recorded keys: it cannot be combined with --keys or --autopilot");
+  }
+  if (!options.replayFile.empty() && !options.saveReplayFile.empty()) {
+    throw std::runtime_error("--replay and --save-replay cannot be combined");
+  }
+  if (options.verify && options.replayFile.empty()) throw std::runtime_error("--verify needs --replay FILE");
 }
 
 // After every pass: the trace line, then the autopilot's keys for the next pass.
@@ -48,6 +82,8 @@ const char* HeadlessUsage() {
   return "usage: talvessa-headless [--seed N] [--keys FILE] [--until-ms T] [--trace FILE]\n"
          "                         [--frames DIR [--every N]] [--clock-start MS]\n"
          "                         [--last-frame FILE] [--autopilot [--autopilot-until-phase P]]\n"
+         "                         [--until-pass N] [--replay FILE [--verify]]\n"
+         "                         [--save-replay FILE [--check-every N]]\n"
          "Runs the whole game without a window; see docs/headless.md.\n";
 }
 
@@ -61,6 +97,10 @@ HeadlessOptions ParseHeadlessArguments(const std::vector<std::string>& args) {
     }
     if (flag == "--autopilot") {
       options.autopilot = true;
+      continue;
+    }
+    if (flag == "--verify") {
+      options.verify = true;
       continue;
     }
     if (i + 1 >= args.size()) throw std::runtime_error("unknown option or missing value: " + flag);
@@ -89,10 +129,11 @@ HeadlessOptions ParseHeadlessArguments(const std::vector<std::string>& args) {
       if (phase < 1 || phase > 3) throw std::runtime_error("--autopilot-until-phase expects 1, 2 or 3");
       options.autopilot = true;
       options.autopilotUntilPhase = static_cast<int>(phase);
-    } else {
+    } else if (!ParseReplayArgument(options, flag, value)) {
       throw std::runtime_error("unknown option: " + flag);
     }
   }
+  CheckReplayArguments(options);
   if (options.autopilot && !options.keysFile.empty()) {
     throw std::runtime_error("--autopilot plays by itself: it cannot be combined with --keys");
   }
@@ -105,7 +146,9 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& err) {
   setup.clockStartMs = options.clockStartMs;
   setup.untilMs = options.untilMs;
   std::ofstream traceFile;
+  HeadlessReplays replays(options);
   try {
+    replays.Prepare(setup);
     if (!options.keysFile.empty())
       setup.script = ParseKeyScript(ReadFile(options.keysFile), options.keysFile);
     if (!options.framesDir.empty()) std::filesystem::create_directories(options.framesDir);
@@ -121,11 +164,12 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& err) {
   HeadlessPlatform platform(setup);
   std::string fontError;
   std::unique_ptr<FontRasterizer> fonts = OpenFontRasterizer(fontError);
-  Game game(platform.Services(), fonts.get());
   TraceWriter trace(traceFile, platform);
   Autopilot autopilot(platform.input, options.autopilotUntilPhase);
   PassHub hub(traceFile.is_open() ? &trace : nullptr, options.autopilot ? &autopilot : nullptr);
-  game.observer = &hub;
+  if (!replays.Attach(platform, hub, err)) return 1;
+  Game game(replays.Services(), fonts.get());
+  replays.Watch(game);
   bool framesOk = true;
   if (!options.framesDir.empty()) {
     platform.screen.onPresent = [&](const WindowPicture& picture, std::uint64_t number) {
@@ -143,6 +187,8 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& err) {
     reason = "closed";
   } catch (const HeadlessTimeUp&) {
     reason = "time";
+  } catch (const ReplayStopped&) {
+    reason = "replay";
   }
   if (traceFile.is_open()) {
     trace.RunEnded(game, reason);
@@ -160,7 +206,7 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& err) {
     err << "talvessa-headless: cannot write the frames into " << options.framesDir << '\n';
     return 1;
   }
-  return 0;
+  return replays.Finish(game, reason, err);
 }
 
 }  // namespace talvessa

@@ -1,0 +1,77 @@
+#include "replay/play_game.h"
+
+#include "replay/playback.h"
+#include "replay/recording.h"
+
+namespace talvessa {
+
+namespace {
+
+int Record(const Platform& machine, GlyphRasterizer* glyphs, const std::string& file, std::ostream& err) {
+  const std::uint64_t seed = machine.clock.TimerSeed();
+  SeededClock clock(machine.clock, seed);
+  ReplayRecorder recorder(machine.input, machine.clock, nullptr, err, "talvessa");
+  if (!recorder.Start(file, ReplayGameVersion(), seed)) return 1;
+  Game game({clock, recorder, machine.screen, machine.audio, machine.programFolder}, glyphs);
+  game.observer = &recorder;
+  ReplayEndReason reason = ReplayEndReason::Quit;
+  try {
+    StateLoop(game);
+  } catch (const WindowClosed&) {
+    reason = ReplayEndReason::Closed;
+  }
+  return recorder.Finish(game, reason) ? 0 : 1;
+}
+
+int PlayBack(const Platform& machine, GlyphRasterizer* glyphs, const std::string& file, std::ostream& err) {
+  Replay replay;
+  try {
+    replay = ReadReplayFile(file);
+  } catch (const BadReplay& bad) {
+    err << "talvessa: " << bad.what() << '\n';
+    return 2;
+  }
+  if (replay.gameVersion != ReplayGameVersion()) {
+    err << "talvessa: " << file << " was recorded by version " << replay.gameVersion
+        << " of the game, this is " << ReplayGameVersion() << "; it may not play back as it was\n";
+  }
+  SeededClock clock(machine.clock, replay.seed);
+  ReplayPlayer player(replay, machine.input, nullptr, {.stopAtDifference = false, .escapeEnds = true});
+  Game game({clock, player, machine.screen, machine.audio, machine.programFolder}, glyphs);
+  game.observer = &player;
+  try {
+    StateLoop(game);
+    player.RunEnded(game, ReplayEndReason::Quit);
+  } catch (const WindowClosed&) {
+    if (!player.EndedByViewer()) player.RunEnded(game, ReplayEndReason::Closed);
+  } catch (const ReplayStopped&) {
+  }
+  if (!player.Difference().empty()) {
+    err << "talvessa: " << file << " no longer plays back as recorded: " << player.Difference() << '\n';
+    return 3;
+  }
+  if (player.RanOut() && !player.EndedByViewer()) {
+    err << "talvessa: " << file << " was cut short; shown up to pass " << player.PassesDone() << '\n';
+    return 4;
+  }
+  return 0;
+}
+
+}  // namespace
+
+const char* ReplayGameVersion() { return TALVESSA_VERSION; }
+
+int PlayGame(const Platform& machine, GlyphRasterizer* glyphs, const std::string& recordFile,
+             const std::string& replayFile, std::ostream& err) {
+  if (!replayFile.empty()) return PlayBack(machine, glyphs, replayFile, err);
+  if (!recordFile.empty()) return Record(machine, glyphs, recordFile, err);
+  Game game(machine, glyphs);
+  try {
+    StateLoop(game);
+  } catch (const WindowClosed&) {
+    // The window was closed: the music is already stopped and the effects silenced.
+  }
+  return 0;
+}
+
+}  // namespace talvessa

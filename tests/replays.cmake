@@ -1,0 +1,10 @@
+# A real game recorded in the window and verified by the headless tool: plainly, with both cores busy
+# during the recording, and killed in mid-game (tests/replay_window_test.sh).
+foreach(mode plain loaded killed)
+  add_test(NAME replay_window_${mode}
+    COMMAND xvfb-run -a -s "-screen 0 1024x768x24"
+            ${CMAKE_CURRENT_SOURCE_DIR}/replay_window_test.sh $<TARGET_FILE:talvessa> $<TARGET_FILE:talvessa-headless>
+            ${CMAKE_CURRENT_BINARY_DIR}/replay_window_${mode} ${mode})
+  set_tests_properties(replay_window_${mode} PROPERTIES
+    TIMEOUT 240 RESOURCE_LOCK xvfb ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
+endforeach()
