@@ -1,11 +1,13 @@
+#include "key_script.h"
+
 #include <array>
 #include <sstream>
 #include <stdexcept>
 #include <string_view>
 
 #include "formats/numbers.h"
-#include "headless.h"
 #include "platform/keys.h"
+#include "quoted.h"
 
 namespace talvessa {
 
@@ -56,7 +58,11 @@ std::vector<ScriptEvent> ParseKeyScript(const std::string& text, const std::stri
     if (word.empty()) continue;
 
     const auto at = ParseNumber<std::uint64_t>(word[0]);
-    if (!at) fail("expected a time in milliseconds, found \"" + word[0] + "\"");
+    if (!at) fail("expected a time in milliseconds, found " + Quoted(word[0]));
+    if (*at > HeadlessInput::kLatestMs) {
+      fail("the time " + Quoted(word[0]) + " is later than the latest, " +
+           std::to_string(HeadlessInput::kLatestMs) + " ms");
+    }
     if (word.size() == 2 && word[1] == "close") {
       events.push_back({*at, ScriptEvent::Kind::CloseWindow, 0});
       continue;
@@ -64,10 +70,10 @@ std::vector<ScriptEvent> ParseKeyScript(const std::string& text, const std::stri
     if (word.size() != 3) fail("expected \"<ms> <key> down|up\" or \"<ms> close\"");
     const auto key = KeyByName(word[1]);
     if (!key) {
-      fail("unknown key \"" + word[1] +
-           "\" (keys: Enter Escape Space Left Right Z X B N V Comma Period Slash)");
+      fail("unknown key " + Quoted(word[1]) +
+           " (keys: Enter Escape Space Left Right Z X B N V Comma Period Slash)");
     }
-    if (word[2] != "down" && word[2] != "up") fail("expected down or up, found \"" + word[2] + "\"");
+    if (word[2] != "down" && word[2] != "up") fail("expected down or up, found " + Quoted(word[2]));
     events.push_back({*at, word[2] == "down" ? ScriptEvent::Kind::KeyDown : ScriptEvent::Kind::KeyUp, *key});
   }
   return events;
