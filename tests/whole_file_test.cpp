@@ -30,6 +30,7 @@ const std::vector<std::uint8_t> kBytes(100000, 'x');
 TEST(WholeFile, ReplacesAFileOnlyOnceItIsWrittenWhole) {
   const testing::ScratchFolder dir("whole-file");
   const fs::path file = dir.WriteText("f.txt", "old");
+  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   {
     WholeFile out(file);
     out.Write(std::string_view("new "));
@@ -38,6 +39,8 @@ TEST(WholeFile, ReplacesAFileOnlyOnceItIsWrittenWhole) {
     out.Finish();
   }
   EXPECT_EQ(testing::ReadText(file), "new text");
+  EXPECT_EQ(fs::status(file).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   {
     WholeFile abandoned(file);
     abandoned.Write(std::string_view("never finished"));

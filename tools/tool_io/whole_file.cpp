@@ -1,6 +1,7 @@
 #include "tool_io/whole_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -45,6 +46,8 @@ WholeFile::WholeFile(const fs::path& path) : path_(path), target_(path) {
   }
   const int fd = CreateTemporary(target_, temporary_);
   if (fd < 0) Fail(errno);
+  // A file replaced keeps its permissions.
+  if (struct stat old{}; stat(target_.c_str(), &old) == 0) fchmod(fd, old.st_mode & 07777);
   file_ = fdopen(fd, "wb");
   if (file_ == nullptr) {
     const int fdopenError = errno;
