@@ -129,6 +129,7 @@ TEST(HeadlessTool, BadArgumentsEndWithOneLineAndAFailingStatus) {
                                              {"--seed", "banana"},
                                              {"--keys", "/nonexistent/keys.txt", "--until-ms", "10"},
                                              {"--keys", dir.path().string(), "--until-ms", "10"},
+                                             {"--keys", "/dev/zero", "--until-ms", "10"},
                                              {"--seed", std::string(100'000, '9') + "x"}}) {
     const testing::ProcessResult out = testing::RunHeadless(arguments);
     EXPECT_EQ(out.status, 2) << out.output.substr(0, 200);

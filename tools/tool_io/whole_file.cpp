@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -20,8 +21,9 @@ namespace {
 int CreateTemporary(const fs::path& target, fs::path& name) {
   static unsigned serial = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    name = target.parent_path() / ("." + target.filename().string() + "." + std::to_string(getpid()) + "." +
-                                   std::to_string(serial++) + ".part");
+    char suffix[48];
+    std::snprintf(suffix, sizeof suffix, ".%d.%u.part", static_cast<int>(getpid()), serial++);
+    name = target.parent_path() / ('.' + target.filename().string() + suffix);
     const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
