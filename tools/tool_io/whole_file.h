@@ -1,6 +1,7 @@
 // Files written whole or not at all, every write and the close checked.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <span>
