@@ -7,3 +7,4 @@ cd "$(dirname "$0")"
 cmake --preset test >/dev/null
 cmake --build --preset test
 ctest --preset test
+./scripts/fuzz 10

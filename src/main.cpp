@@ -5,9 +5,11 @@
 #include "cli/command_line.h"
 #include "platform/sdl/fonts.h"
 #include "platform/sdl/sdl_platform.h"
+#include "process/standard_descriptors.h"
 #include "replay/play_game.h"
 
 int main(int argc, char** argv) {
+  talvessa::KeepStandardDescriptorsOpen();
   talvessa::GameOptions options;
   try {
     options = talvessa::ParseGameArguments(std::vector<std::string>(argv + 1, argv + argc));

@@ -1,3 +1,5 @@
+#include "support/headless_tool.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -5,7 +7,8 @@
 
 #include "headless.h"
 #include "platform/keys.h"
-#include "support/headless_tool.h"
+#include "png/png_file.h"
+#include "quoted.h"
 #include "support/scratch_folder.h"
 #include "support/trace.h"
 
@@ -36,7 +39,10 @@ TEST(KeyScript, AMalformedLineIsAnErrorNamingFileAndLine) {
                             {"100 Space sideways\n", 1},
                             {"-5 Space down\n", 1},
                             {"100 Space down extra\n", 1},
-                            {"100 space down\n", 1}}) {
+                            {"100 space down\n", 1},
+                            // Beyond the latest time: a thousandfold of it would wrap the clock round.
+                            {"1000000000000001 close\n", 1},
+                            {"1 close\n18446744073709552 Space down\n", 2}}) {
     try {
       ParseKeyScript(text, "keys.txt");
       ADD_FAILURE() << "accepted: " << text;
@@ -45,6 +51,48 @@ TEST(KeyScript, AMalformedLineIsAnErrorNamingFileAndLine) {
           << error.what();
     }
   }
+}
+
+TEST(KeyScript, MessagesShowWhatTheyQuoteEscapedAndCut) {
+  EXPECT_EQ(ParseKeyScript("1000000000000000 close\n", "k").at(0).atMs, HeadlessInput::kLatestMs);
+  for (auto [text, message] :
+       {std::pair<std::string, std::string>{std::string("5 Sp\0ce down\n", 13),
+                                            "k:1: unknown key \"Sp\\0ce\" (keys: "},
+        {"5 \"\x1b[2J\" up\n", "k:1: unknown key \"\\\"\\x1b[2J\\\"\" (keys: "},
+        {"5 Space " + std::string(1000, 'u') + "\n",
+         "k:1: expected down or up, found \"" + std::string(kQuotedLength, 'u') + "\"...\n"}}) {
+    try {
+      ParseKeyScript(text, "k");
+      ADD_FAILURE() << "accepted: " << text;
+    } catch (const std::runtime_error& error) {
+      EXPECT_EQ((std::string(error.what()) + "\n").rfind(message, 0), 0u) << error.what();
+    }
+  }
+  // A cut never splits a UTF-8 letter.
+  EXPECT_EQ(Quoted(std::string(kQuotedLength - 1, 'a') + "\u00e9\u00e9"),
+            "\"" + std::string(kQuotedLength - 1, 'a') + "\"...");
+  EXPECT_EQ(Quoted("caf\u00e9\t"), "\"caf\u00e9\\t\"");
+}
+
+TEST(HeadlessTime, TimesFarAheadNeverComeEarly) {
+  HeadlessClock clock(1, 0xFFFFFFFFu);
+  HeadlessInput input(clock,
+                      {{HeadlessInput::kLatestMs, ScriptEvent::Kind::KeyDown, vk::Space},
+                       {18'446'744'073'709'552, ScriptEvent::Kind::KeyDown, vk::Enter},
+                       {~std::uint64_t{0}, ScriptEvent::Kind::CloseWindow, 0}},
+                      18'446'744'073'709'552);
+  for (int pass = 0; pass < 3; ++pass) {
+    EXPECT_EQ(input.PumpEvents(), PumpResult::Running);
+    EXPECT_FALSE(input.WaitForEvents(1000));
+  }
+  EXPECT_FALSE(input.KeyDown(vk::Space) || input.KeyDown(vk::Enter));
+  EXPECT_EQ(clock.ElapsedUs(), 3'000'000u + 3 * HeadlessInput::kPumpCostUs);
+  // At the very end the clock stops rather than wrapping round to its start.
+  clock.Advance(~std::uint64_t{0} - 10);
+  EXPECT_TRUE(input.WaitForEvents(1000));
+  EXPECT_EQ(clock.ElapsedUs(), ~std::uint64_t{0});
+  EXPECT_EQ(clock.ClockUs(), ~std::uint64_t{0});
+  EXPECT_THROW(input.PumpEvents(), HeadlessTimeUp);
 }
 
 TEST(HeadlessArguments, AreReadOrRefusedWithAReason) {
@@ -64,24 +112,80 @@ TEST(HeadlessArguments, AreReadOrRefusedWithAReason) {
                                              {"--every", "0"},
                                              {"--frobnicate", "1"},
                                              {"--clock-start", "4294967296"},
-                                             {"--until-ms", "-1"}}) {
+                                             {"--until-ms", "-1"},
+                                             {"--until-ms", "18446744073709552"},
+                                             {"--keys", ""},
+                                             {"--trace", ""},
+                                             {"--frames", ""},
+                                             {"--last-frame", ""}}) {
     EXPECT_THROW(ParseHeadlessArguments(bad), std::runtime_error) << bad[0];
   }
 }
 
 TEST(HeadlessTool, BadArgumentsEndWithOneLineAndAFailingStatus) {
-  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-           {"--frobnicate"}, {"--seed", "banana"}, {"--keys", "/nonexistent/keys.txt", "--until-ms", "10"}}) {
-    const testing::ProcessResult out = testing::RunHeadless(arguments);
-    EXPECT_NE(out.status, 0) << ::testing::PrintToString(arguments);
-    EXPECT_EQ(std::count(out.output.begin(), out.output.end(), '\n'), 1) << out.output;
-    EXPECT_EQ(out.output.rfind("talvessa-headless: ", 0), 0u) << out.output;
-  }
   const testing::ScratchFolder dir("badkeys");
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{"--frobnicate"},
+                                             {"--seed", "banana"},
+                                             {"--keys", "/nonexistent/keys.txt", "--until-ms", "10"},
+                                             {"--keys", dir.path().string(), "--until-ms", "10"},
+                                             {"--keys", "/dev/zero", "--until-ms", "10"},
+                                             {"--seed", std::string(100'000, '9') + "x"}}) {
+    const testing::ProcessResult out = testing::RunHeadless(arguments);
+    EXPECT_EQ(out.status, 2) << out.output.substr(0, 200);
+    EXPECT_EQ(std::count(out.output.begin(), out.output.end(), '\n'), 1) << out.output.substr(0, 200);
+    EXPECT_EQ(out.output.rfind("talvessa-headless: ", 0), 0u) << out.output.substr(0, 200);
+    EXPECT_LT(out.output.size(), 200u) << out.output.substr(0, 200);
+  }
   const fs::path keys = dir.WriteText("keys.txt", "100 Space down\n200 Spcae up\n");
   const testing::ProcessResult out = testing::RunHeadless({"--keys", keys.string()});
   EXPECT_EQ(out.status, 2);
   EXPECT_NE(out.output.find("keys.txt:2: unknown key \"Spcae\""), std::string::npos) << out.output;
+}
+
+// The tool run by a shell that lets no file grow beyond `limitKb`: a write beyond it fails, as on a full
+// disk, instead of ending the process.
+testing::ProcessResult RunHeadlessWithFilesUpTo(int limitKb, const std::vector<std::string>& arguments) {
+  std::vector<std::string> command = {
+      "-c", "trap '' XFSZ; ulimit -f " + std::to_string(limitKb) + "; exec \"$@\"", "sh", TALVESSA_HEADLESS};
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  return testing::RunProcess("/bin/bash", command, testing::kHeadlessTimeout);
+}
+
+TEST(HeadlessTool, AWriteThatFailsEndsTheRunWithOneLineAndLeavesNoPartialFile) {
+  const testing::ScratchFolder dir("failed-writes");
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string message;
+    int limitKb = 0;  // 0: no limit
+  };
+  const std::string keys = kSampleKeys.string();
+  for (const Case& run : std::vector<Case>{
+           {{"--until-ms", "100", "--last-frame", "/dev/full"},
+            "cannot write /dev/full: No space left on device"},
+           {{"--until-ms", "100", "--trace", (dir / "missing/t.jsonl").string()},
+            "cannot write " + (dir / "missing/t.jsonl").string() + ": No such file or directory"},
+           {{"--keys", keys, "--trace", (dir / "t.jsonl").string()}, ": File too large", 64},
+           {{"--keys", keys, "--frames", (dir / "frames").string()}, ": File too large", 4},
+           {{"--keys", keys, "--last-frame", (dir / "last.png").string()}, ": File too large", 4}}) {
+    const testing::ProcessResult out = run.limitKb > 0 ? RunHeadlessWithFilesUpTo(run.limitKb, run.arguments)
+                                                       : testing::RunHeadless(run.arguments);
+    EXPECT_EQ(out.status, 1) << out.output;
+    EXPECT_EQ(std::count(out.output.begin(), out.output.end(), '\n'), 1) << out.output;
+    EXPECT_EQ(out.output.rfind("talvessa-headless: ", 0), 0u) << out.output;
+    EXPECT_NE(out.output.find(run.message), std::string::npos) << out.output;
+  }
+  // The pictures written before the failure are whole; the one that failed and the trace are not there.
+  std::size_t frames = 0;
+  for (const auto& entry : fs::directory_iterator(dir / "frames")) {
+    WindowPicture picture;
+    EXPECT_TRUE(LoadPng(entry.path().string(), picture)) << entry.path();
+    ++frames;
+  }
+  EXPECT_GT(frames, 0u);
+  EXPECT_FALSE(fs::exists(dir / "t.jsonl"));
+  EXPECT_FALSE(fs::exists(dir / "last.png"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1) << "only frames/";
 }
 
 TEST(HeadlessTool, TheSameSeedAndKeysGiveTheSameTraceAndFramesByteForByte) {

@@ -29,10 +29,13 @@ class WindowPng : public ::testing::Test {
 };
 
 TEST_F(WindowPng, ReadsBackWhatItWrote) {
-  ASSERT_TRUE(SavePng(picture_, File("a.png")));
+  SavePng(picture_, File("a.png"));
   WindowPicture back;
   ASSERT_TRUE(LoadPng(File("a.png"), back));
   EXPECT_TRUE(back.rgb == picture_.rgb);
+  WindowPicture fromBytes;
+  ASSERT_TRUE(DecodePng(testing::ReadFile(File("a.png")), fromBytes));
+  EXPECT_TRUE(fromBytes.rgb == picture_.rgb);
 
   // A file with an alpha channel is read as its colours.
   std::vector<std::uint8_t> rgba;
@@ -47,14 +50,14 @@ TEST_F(WindowPng, ReadsBackWhatItWrote) {
 }
 
 TEST_F(WindowPng, AWriteThatFailsIsReported) {
-  EXPECT_FALSE(SavePng(picture_, File("missing-folder/a.png")));
-  EXPECT_FALSE(SavePng(picture_, dir_.string())) << "a folder";
+  EXPECT_THROW(SavePng(picture_, File("missing-folder/a.png")), std::runtime_error);
+  EXPECT_THROW(SavePng(picture_, dir_.string()), std::runtime_error) << "a folder";
   // The file opens, but what is written does not fit on the device.
-  EXPECT_FALSE(SavePng(picture_, "/dev/full"));
+  EXPECT_THROW(SavePng(picture_, "/dev/full"), std::runtime_error);
 }
 
 TEST_F(WindowPng, MissingDamagedAndOtherSizedFilesAreRefusedAndLeaveThePicture) {
-  ASSERT_TRUE(SavePng(picture_, File("whole.png")));
+  SavePng(picture_, File("whole.png"));
   std::vector<std::uint8_t> cut = testing::ReadFile(File("whole.png"));
   cut.resize(cut.size() / 2);
   WriteFile(File("cut.png"), cut);
@@ -63,6 +66,8 @@ TEST_F(WindowPng, MissingDamagedAndOtherSizedFilesAreRefusedAndLeaveThePicture) 
   for (const std::string& file : {File("missing.png"), File("cut.png"), icon.string()}) {
     WindowPicture kept = picture_;
     EXPECT_FALSE(LoadPng(file, kept)) << file;
+    EXPECT_TRUE(kept.rgb == picture_.rgb) << file;
+    EXPECT_FALSE(DecodePng(testing::ReadFile(file), kept)) << file;
     EXPECT_TRUE(kept.rgb == picture_.rgb) << file;
   }
 }

@@ -8,16 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "key_script.h"
 #include "platform/headless/headless_platform.h"
 #include "replay/replay_file.h"
 #include "shell/game.h"
+#include "tool_io/whole_file.h"
 
 namespace talvessa {
-
-// Reads a key script: lines "<ms> <key> down|up" or "<ms> close", or the same keyed by loop pass with
-// "p<N>" in place of the time; '#' starts a comment. Throws std::runtime_error naming the file and line
-// of the first malformed line.
-std::vector<ScriptEvent> ParseKeyScript(const std::string& text, const std::string& fileName);
 
 struct HeadlessOptions {
   std::uint64_t seed = 1;
@@ -47,17 +44,17 @@ HeadlessOptions ParseHeadlessArguments(const std::vector<std::string>& args);
 const char* HeadlessUsage();
 
 // Writes one JSON object per loop pass: the time, the loop, every world value and table, and the
-// effects and music commands issued since the previous line.
+// effects and music commands issued since the previous line. A line that cannot be written throws.
 class TraceWriter final : public PassObserver {
  public:
-  TraceWriter(std::ostream& out, HeadlessPlatform& platform) : out_(out), platform_(platform) {}
+  TraceWriter(WholeFile& out, HeadlessPlatform& platform) : out_(out), platform_(platform) {}
   void PassDone(const Game& game, Loop loop) override;
   // The last line of a run, after the program's closing steps: how it ended and their sounds.
   void RunEnded(const Game& game, const char* reason);
 
  private:
   void WriteLine(const Game& game, const char* loop, const char* reason);
-  std::ostream& out_;
+  WholeFile& out_;
   HeadlessPlatform& platform_;
   std::string line_;
 };

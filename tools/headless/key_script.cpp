@@ -1,11 +1,13 @@
+#include "key_script.h"
+
 #include <array>
 #include <sstream>
 #include <stdexcept>
 #include <string_view>
 
 #include "formats/numbers.h"
-#include "headless.h"
 #include "platform/keys.h"
+#include "quoted.h"
 
 namespace talvessa {
 
@@ -59,7 +61,11 @@ std::vector<ScriptEvent> ParseKeyScript(const std::string& text, const std::stri
     const bool byPass = word[0].starts_with('p');
     const auto at = ParseNumber<std::uint64_t>(byPass ? word[0].substr(1) : word[0]);
     if (!at || (byPass && *at == 0))
-      fail("expected a time in milliseconds or a pass p<N>, found \"" + word[0] + "\"");
+      fail("expected a time in milliseconds or a pass p<N>, found " + Quoted(word[0]));
+    if (!byPass && *at > HeadlessInput::kLatestMs) {
+      fail("the time " + Quoted(word[0]) + " is later than the latest, " +
+           std::to_string(HeadlessInput::kLatestMs) + " ms");
+    }
     const std::uint64_t ms = byPass ? 0 : *at;
     const std::uint64_t pass = byPass ? *at : 0;
     if (word.size() == 2 && word[1] == "close") {
@@ -69,10 +75,10 @@ std::vector<ScriptEvent> ParseKeyScript(const std::string& text, const std::stri
     if (word.size() != 3) fail("expected \"<ms> <key> down|up\" or \"<ms> close\" (or p<N> for <ms>)");
     const auto key = KeyByName(word[1]);
     if (!key) {
-      fail("unknown key \"" + word[1] +
-           "\" (keys: Enter Escape Space Left Right Z X B N V Comma Period Slash)");
+      fail("unknown key " + Quoted(word[1]) +
+           " (keys: Enter Escape Space Left Right Z X B N V Comma Period Slash)");
     }
-    if (word[2] != "down" && word[2] != "up") fail("expected down or up, found \"" + word[2] + "\"");
+    if (word[2] != "down" && word[2] != "up") fail("expected down or up, found " + Quoted(word[2]));
     events.push_back(
         {ms, word[2] == "down" ? ScriptEvent::Kind::KeyDown : ScriptEvent::Kind::KeyUp, *key, pass});
   }

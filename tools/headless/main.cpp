@@ -1,8 +1,10 @@
 #include <iostream>
 
 #include "headless.h"
+#include "process/standard_descriptors.h"
 
 int main(int argc, char** argv) {
+  talvessa::KeepStandardDescriptorsOpen();
   talvessa::HeadlessOptions options;
   try {
     options = talvessa::ParseHeadlessArguments(std::vector<std::string>(argv + 1, argv + argc));

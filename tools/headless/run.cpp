@@ -1,7 +1,9 @@
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "autopilot.h"
@@ -9,6 +11,7 @@
 #include "headless.h"
 #include "platform/sdl/fonts.h"
 #include "png/png_file.h"
+#include "quoted.h"
 #include "replays.h"
 
 namespace talvessa {
@@ -17,16 +20,42 @@ namespace {
 
 std::uint64_t Number(const std::string& flag, const std::string& word) {
   const std::optional<std::uint64_t> value = ParseNumber<std::uint64_t>(word);
-  if (!value) throw std::runtime_error(flag + " expects a whole number, not \"" + word + "\"");
+  if (!value) throw std::runtime_error(flag + " expects a whole number, not " + Quoted(word));
   return *value;
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+// A time in milliseconds no later than a script may name.
+std::uint64_t Milliseconds(const std::string& flag, const std::string& word) {
+  const std::uint64_t ms = Number(flag, word);
+  if (ms > HeadlessInput::kLatestMs) {
+    throw std::runtime_error(flag + " expects at most " + std::to_string(HeadlessInput::kLatestMs) + " ms");
+  }
+  return ms;
+}
+
+const std::string& FileName(const std::string& flag, const std::string& word) {
+  if (word.empty()) throw std::runtime_error(flag + " expects a file name, not an empty one");
+  return word;
+}
+
+// A key script is a few lines; anything near this size is some other file, or a device without end.
+constexpr std::size_t kLargestScript = 16u << 20;
+
+std::string ReadScript(const std::string& path) {
+  const auto fail = [&](const std::string& why) {
+    throw std::runtime_error("cannot read " + path + ": " + why);
+  };
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(path.c_str(), "rb"), std::fclose);
+  if (!in) fail(std::strerror(errno));
+  std::string text;
+  char block[65536];
+  while (const std::size_t got = std::fread(block, 1, sizeof block, in.get())) {
+    text.append(block, got);
+    if (text.size() > kLargestScript) fail("larger than a key script can be");
+  }
+  // A folder opens, and fails only when read.
+  if (std::ferror(in.get())) fail(std::strerror(errno));
+  return text;
 }
 
 // The options of replays and passes; false for a flag that is not one of them.
@@ -35,9 +64,9 @@ bool ParseReplayArgument(HeadlessOptions& options, const std::string& flag, cons
     options.untilPass = Number(flag, value);
     if (*options.untilPass == 0) throw std::runtime_error("--until-pass expects 1 or more");
   } else if (flag == "--replay") {
-    options.replayFile = value;
+    options.replayFile = FileName(flag, value);
   } else if (flag == "--save-replay") {
-    options.saveReplayFile = value;
+    options.saveReplayFile = FileName(flag, value);
   } else if (flag == "--check-every") {
     options.checkEvery = Number(flag, value);
     if (options.checkEvery < 1 || options.checkEvery > kMostCheckEvery) {
@@ -103,20 +132,20 @@ HeadlessOptions ParseHeadlessArguments(const std::vector<std::string>& args) {
       options.verify = true;
       continue;
     }
-    if (i + 1 >= args.size()) throw std::runtime_error("unknown option or missing value: " + flag);
+    if (i + 1 >= args.size()) throw std::runtime_error("unknown option or missing value: " + Quoted(flag));
     const std::string& value = args[++i];
     if (flag == "--seed") {
       options.seed = Number(flag, value);
     } else if (flag == "--keys") {
-      options.keysFile = value;
+      options.keysFile = FileName(flag, value);
     } else if (flag == "--until-ms") {
-      options.untilMs = Number(flag, value);
+      options.untilMs = Milliseconds(flag, value);
     } else if (flag == "--trace") {
-      options.traceFile = value;
+      options.traceFile = FileName(flag, value);
     } else if (flag == "--frames") {
-      options.framesDir = value;
+      options.framesDir = FileName(flag, value);
     } else if (flag == "--last-frame") {
-      options.lastFrameFile = value;
+      options.lastFrameFile = FileName(flag, value);
     } else if (flag == "--every") {
       options.every = Number(flag, value);
       if (options.every == 0) throw std::runtime_error("--every expects 1 or more");
@@ -130,7 +159,7 @@ HeadlessOptions ParseHeadlessArguments(const std::vector<std::string>& args) {
       options.autopilot = true;
       options.autopilotUntilPhase = static_cast<int>(phase);
     } else if (!ParseReplayArgument(options, flag, value)) {
-      throw std::runtime_error("unknown option: " + flag);
+      throw std::runtime_error("unknown option: " + Quoted(flag));
     }
   }
   CheckReplayArguments(options);
@@ -145,66 +174,69 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& err) {
   setup.seed = options.seed;
   setup.clockStartMs = options.clockStartMs;
   setup.untilMs = options.untilMs;
-  std::ofstream traceFile;
+  const auto failed = [&](const std::exception& error, int status) {
+    err << "talvessa-headless: " << error.what() << '\n';
+    return status;
+  };
   HeadlessReplays replays(options);
   try {
     replays.Prepare(setup);
     if (!options.keysFile.empty())
-      setup.script = ParseKeyScript(ReadFile(options.keysFile), options.keysFile);
-    if (!options.framesDir.empty()) std::filesystem::create_directories(options.framesDir);
-    if (!options.traceFile.empty()) {
-      traceFile.open(options.traceFile, std::ios::binary | std::ios::trunc);
-      if (!traceFile) throw std::runtime_error("cannot write " + options.traceFile);
-    }
+      setup.script = ParseKeyScript(ReadScript(options.keysFile), options.keysFile);
   } catch (const std::exception& error) {
-    err << "talvessa-headless: " << error.what() << '\n';
-    return 2;
+    return failed(error, 2);
+  }
+  // What cannot be written fails before the run, and every write during it ends the run at once; the
+  // trace is put in place only when it is whole.
+  std::optional<WholeFile> traceFile;
+  try {
+    if (!options.framesDir.empty()) {
+      std::error_code error;
+      std::filesystem::create_directories(options.framesDir, error);
+      if (error) throw std::runtime_error("cannot write into " + options.framesDir + ": " + error.message());
+    }
+    if (!options.traceFile.empty()) traceFile.emplace(options.traceFile);
+  } catch (const std::exception& error) {
+    return failed(error, 1);
   }
 
   HeadlessPlatform platform(setup);
   std::string fontError;
   std::unique_ptr<FontRasterizer> fonts = OpenFontRasterizer(fontError);
-  TraceWriter trace(traceFile, platform);
+  std::optional<TraceWriter> trace;
+  if (traceFile) trace.emplace(*traceFile, platform);
   Autopilot autopilot(platform.input, options.autopilotUntilPhase);
-  PassHub hub(traceFile.is_open() ? &trace : nullptr, options.autopilot ? &autopilot : nullptr);
+  PassHub hub(trace ? &*trace : nullptr, options.autopilot ? &autopilot : nullptr);
   if (!replays.Attach(platform, hub, err)) return 1;
   Game game(replays.Services(), fonts.get());
   replays.Watch(game);
-  bool framesOk = true;
   if (!options.framesDir.empty()) {
     platform.screen.onPresent = [&](const WindowPicture& picture, std::uint64_t number) {
       if (number % options.every != 0) return;
       char name[32];
       std::snprintf(name, sizeof name, "frame-%06llu.png", static_cast<unsigned long long>(number));
-      framesOk = SavePng(picture, (std::filesystem::path(options.framesDir) / name).string()) && framesOk;
+      SavePng(picture, (std::filesystem::path(options.framesDir) / name).string());
     };
   }
 
   const char* reason = "quit";
   try {
-    StateLoop(game);
-  } catch (const WindowClosed&) {
-    reason = "closed";
-  } catch (const HeadlessTimeUp&) {
-    reason = "time";
-  } catch (const ReplayStopped&) {
-    reason = "replay";
-  }
-  if (traceFile.is_open()) {
-    trace.RunEnded(game, reason);
-    traceFile.flush();
-    if (!traceFile) {
-      err << "talvessa-headless: cannot write " << options.traceFile << '\n';
-      return 1;
+    try {
+      StateLoop(game);
+    } catch (const WindowClosed&) {
+      reason = "closed";
+    } catch (const HeadlessTimeUp&) {
+      reason = "time";
+    } catch (const ReplayStopped&) {
+      reason = "replay";
     }
-  }
-  if (!options.lastFrameFile.empty() && !SavePng(platform.screen.LastPicture(), options.lastFrameFile)) {
-    err << "talvessa-headless: cannot write " << options.lastFrameFile << '\n';
-    return 1;
-  }
-  if (!framesOk) {
-    err << "talvessa-headless: cannot write the frames into " << options.framesDir << '\n';
-    return 1;
+    if (trace) {
+      trace->RunEnded(game, reason);
+      traceFile->Finish();
+    }
+    if (!options.lastFrameFile.empty()) SavePng(platform.screen.LastPicture(), options.lastFrameFile);
+  } catch (const std::exception& error) {
+    return failed(error, 1);
   }
   return replays.Finish(game, reason, err);
 }

@@ -102,7 +102,7 @@ void TraceWriter::WriteLine(const Game& game, const char* loop, const char* reas
   Strings(out, "music", platform_.audio.TakeMusicCommands());
   Field(out, "presents", static_cast<std::int64_t>(platform_.screen.PresentCount()));
   out += "}\n";
-  out_.write(out.data(), static_cast<std::streamsize>(out.size()));
+  out_.Write(out);
 }
 
 }  // namespace talvessa

@@ -70,25 +70,42 @@ std::vector<std::uint8_t> EncodePng(int width, int height, PngPixels pixels,
   return std::move(*png);
 }
 
-bool SavePng(const WindowPicture& picture, const std::string& path) {
+void SavePng(const WindowPicture& picture, const std::string& path) {
   const std::optional<std::vector<std::uint8_t>> png =
       Encode(WindowPicture::kWidth, WindowPicture::kHeight, PngPixels::kRgb, picture.rgb, false);
-  return png && TryWriteFile(path, *png);
+  if (!png) throw std::runtime_error("cannot write " + path + ": libpng could not encode the picture");
+  WriteFile(path, *png);
 }
+
+namespace {
+
+// Reads the picture whose header `image` has begun to read, when it is of the window's size; frees it.
+bool FinishRead(png_image& image, bool begun, WindowPicture& picture) {
+  bool read = begun && image.width == WindowPicture::kWidth && image.height == WindowPicture::kHeight;
+  if (read) {
+    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(WindowPicture::kWidth) * WindowPicture::kHeight *
+                                  3);
+    image.format = PNG_FORMAT_RGB;  // whatever the file holds
+    read = png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) != 0;
+    if (read) picture.rgb = std::move(rgb);
+  }
+  png_image_free(&image);
+  return read;
+}
+
+}  // namespace
 
 bool LoadPng(const std::string& path, WindowPicture& picture) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
-  bool read = png_image_begin_read_from_file(&image, path.c_str()) != 0 &&
-              image.width == WindowPicture::kWidth && image.height == WindowPicture::kHeight;
-  std::vector<std::uint8_t> rgb(static_cast<std::size_t>(WindowPicture::kWidth) * WindowPicture::kHeight * 3);
-  if (read) {
-    image.format = PNG_FORMAT_RGB;  // whatever the file holds
-    read = png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) != 0;
-  }
-  png_image_free(&image);
-  if (read) picture.rgb = std::move(rgb);
-  return read;
+  return FinishRead(image, png_image_begin_read_from_file(&image, path.c_str()) != 0, picture);
+}
+
+bool DecodePng(std::span<const std::uint8_t> bytes, WindowPicture& picture) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  return FinishRead(image, png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()) != 0,
+                    picture);
 }
 
 }  // namespace talvessa

@@ -21,9 +21,12 @@ std::vector<std::uint8_t> EncodePng(int width, int height, PngPixels pixels,
                                     std::span<const std::uint8_t> bytes);
 
 // Writes a window picture as an RGB PNG file at libpng's usual settings, quick enough for every frame of a
-// run (the bytes the headless tool has always written); false when the file cannot be written whole.
-bool SavePng(const WindowPicture& picture, const std::string& path);
+// run (the bytes the headless tool has always written), whole or not at all (see WholeFile); throws
+// std::runtime_error "cannot write <path>: <reason>" when it fails.
+void SavePng(const WindowPicture& picture, const std::string& path);
 // Reads a PNG file of the window's size; false when it is missing, damaged or of another size.
 bool LoadPng(const std::string& path, WindowPicture& picture);
+// The same from the bytes of a PNG file.
+bool DecodePng(std::span<const std::uint8_t> bytes, WindowPicture& picture);
 
 }  // namespace talvessa

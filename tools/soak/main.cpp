@@ -8,10 +8,12 @@
 #include "platform/sdl/fonts.h"
 #include "present/sheet.h"
 #include "present/text.h"
+#include "process/standard_descriptors.h"
 #include "render/render.h"
 #include "soak.h"
 
 int main(int argc, char** argv) {
+  talvessa::KeepStandardDescriptorsOpen();
   std::uint64_t steps = 10'000'000, seed = 1;
   bool draw = false;
   for (int i = 1; i < argc; ++i) {

@@ -2,13 +2,15 @@
 
 #include <cstdio>
 #include <exception>
-#include <fstream>
-#include <stdexcept>
+
+#include "process/standard_descriptors.h"
+#include "tool_io/whole_file.h"
 
 namespace talvessa {
 
 int RunGenerator(int argc, char** argv, const char* arguments,
                  const std::function<void(const char* source, const char* output)>& make) {
+  KeepStandardDescriptorsOpen();
   if (argc != 3) {
     std::fprintf(stderr, "usage: %s %s\n", argv[0], arguments);
     return 2;
@@ -22,16 +24,10 @@ int RunGenerator(int argc, char** argv, const char* arguments,
   return 0;
 }
 
-bool TryWriteFile(const std::filesystem::path& file, std::span<const std::uint8_t> bytes) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  // Closing writes what is still buffered, and fails when that cannot be written.
-  out.close();
-  return !out.fail();
-}
-
 void WriteFile(const std::filesystem::path& file, std::span<const std::uint8_t> bytes) {
-  if (!TryWriteFile(file, bytes)) throw std::runtime_error(file.string() + ": cannot be written");
+  WholeFile out(file);
+  out.Write(bytes);
+  out.Finish();
 }
 
 }  // namespace talvessa

@@ -30,7 +30,7 @@ void HeadlessAudio::PlayMusic() {
 
 MusicMode HeadlessAudio::MusicStatus() {
   if (music_ == MusicMode::Playing && tuneLengthMs_ &&
-      clock_.ElapsedUs() - musicStartedUs_ >= *tuneLengthMs_ * 1000) {
+      clock_.ElapsedUs() - musicStartedUs_ >= MsToUs(*tuneLengthMs_)) {
     music_ = MusicMode::Stopped;
   }
   return music_;

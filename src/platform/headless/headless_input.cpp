@@ -18,7 +18,7 @@ HeadlessInput::HeadlessInput(HeadlessClock& clock, std::vector<ScriptEvent> scri
 
 std::uint64_t HeadlessInput::NextEventUs() const {
   if (nextEvent_ >= script_.size()) return std::numeric_limits<std::uint64_t>::max();
-  return script_[nextEvent_].atMs * 1000;
+  return MsToUs(script_[nextEvent_].atMs);
 }
 
 bool HeadlessInput::PassEventDue() const {
@@ -41,7 +41,7 @@ void HeadlessInput::ApplyDueEvents() {
 PumpResult HeadlessInput::PumpEvents() {
   ++pumpCount_;
   clock_.Advance(kPumpCostUs);
-  if (untilMs_ && clock_.ElapsedUs() >= *untilMs_ * 1000) throw HeadlessTimeUp{};
+  if (untilMs_ && clock_.ElapsedUs() >= MsToUs(*untilMs_)) throw HeadlessTimeUp{};
   if (untilPass_ && pass_ > *untilPass_) throw HeadlessTimeUp{};
   ApplyDueEvents();
   if (closeRequested_) {
@@ -53,7 +53,7 @@ PumpResult HeadlessInput::PumpEvents() {
 
 bool HeadlessInput::WaitForEvents(std::uint32_t timeoutMs) {
   if (PassEventDue()) return true;
-  const std::uint64_t timeoutEnd = clock_.ElapsedUs() + std::uint64_t{timeoutMs} * 1000;
+  const std::uint64_t timeoutEnd = SaturatingAddUs(clock_.ElapsedUs(), MsToUs(timeoutMs));
   const std::uint64_t next = NextEventUs();
   clock_.AdvanceTo(std::min(timeoutEnd, next));
   return next <= clock_.ElapsedUs();

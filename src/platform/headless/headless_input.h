@@ -32,6 +32,9 @@ class HeadlessInput final : public Input {
  public:
   // What each event pump costs on the virtual clock.
   static constexpr std::uint64_t kPumpCostUs = 5;
+  // The latest time a script or a time limit may name, some 31,700 years: far beyond any run, and far
+  // enough below the end of the microsecond clock that no sum of times reaches it.
+  static constexpr std::uint64_t kLatestMs = 1'000'000'000'000'000;
 
   // The script is played in time and pass order (events at one time or pass in the order given); the run
   // ends at the first pump at or after `untilMs`, when one is given.

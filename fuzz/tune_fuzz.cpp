@@ -1,0 +1,11 @@
+// Any bytes through the tune check the sound backend runs before the mixer may see a tune.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "platform/sdl/sdl_sound_media.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  talvessa::IsPlayableTune(std::span(data, size));
+  return 0;
+}

@@ -1,0 +1,11 @@
+// Any bytes through the check of a whole effect WAV.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "platform/sdl/sdl_sound_media.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  talvessa::IsWholeWave(std::span(data, size));
+  return 0;
+}
