@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/sdl/sdl_sound_media.h"
 
@@ -15,6 +16,18 @@ constexpr int kEffectChannel = 0;
 
 constexpr std::uint64_t kFirstSeekGapMs = 1000;
 constexpr std::uint64_t kLastSeekGapMs = 32000;
+
+// SDL_mixer drives FluidSynth at a gain of 1.2 at full volume, six times FluidSynth's own; the tune is
+// played 5 dB below that, at the level of the mix in platform/audio.h.
+constexpr double kTuneShare = 0.56;
+// Each step of the player's volume is 3 dB, so that the steps sound even; 0 is silence.
+constexpr double kStepDb = 3.0;
+
+int MixerVolume(int volume, double share) {
+  if (volume <= 0) return 0;
+  const double gain = share * std::pow(10.0, kStepDb * (volume - kFullVolume) / 20.0);
+  return std::max(1, static_cast<int>(std::lround(gain * MIX_MAX_VOLUME)));
+}
 
 }  // namespace
 
@@ -36,6 +49,7 @@ bool SdlSound::OpenDevice() {
   if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) != 0) return false;
   Mix_AllocateChannels(1);
   device_ = true;
+  ApplyVolume();
   return true;
 }
 
@@ -147,6 +161,16 @@ void SdlSound::CloseMusic() {
   Mix_HaltMusic();
   Mix_FreeMusic(music_);
   music_ = nullptr;
+}
+
+void SdlSound::SetVolume(int volume) {
+  volume_ = std::clamp(volume, 0, kFullVolume);
+  if (device_) ApplyVolume();
+}
+
+void SdlSound::ApplyVolume() const {
+  Mix_Volume(-1, MixerVolume(volume_, 1.0));
+  Mix_VolumeMusic(MixerVolume(volume_, kTuneShare));
 }
 
 }  // namespace talvessa

@@ -38,6 +38,9 @@ class SdlSound final : public Audio {
   void SeekMusicToStart() override;
   void StopMusic() override;
   void CloseMusic() override;
+  void SetVolume(int volume) override;
+  // Whether a device is open now.
+  bool HasDevice() const { return device_; }
 
   // An output device came or went (SDL_AUDIODEVICEADDED / SDL_AUDIODEVICEREMOVED; `which` as the event
   // gives it). Losing ours closes the mixer; a device coming while we have none is opened, and the
@@ -56,6 +59,8 @@ class SdlSound final : public Audio {
   void TakeNewDevice();
   // Hands the kept tune to the mixer; forgets the tune when the mixer refuses it.
   void LoadMusic();
+  // Sets the mixer's effect and tune volumes from the player's volume; an opened device needs them anew.
+  void ApplyVolume() const;
 
   struct FreeChunk {
     void operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
@@ -70,6 +75,7 @@ class SdlSound final : public Audio {
   std::uint64_t seekGapMs_ = 0;
   // The game asked for the tune to play and has not stopped it; kept while there is no device.
   bool musicPlaying_ = false;
+  int volume_ = kFullVolume;
   // Every effect asked for, by path; null for one that would not load, so that it is not read again.
   std::map<std::string, Chunk> effects_;
   Mix_Music* music_ = nullptr;
