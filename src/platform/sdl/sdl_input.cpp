@@ -116,7 +116,7 @@ bool SdlInput::WaitForEvents(std::uint32_t timeoutMs) {
 
 bool SdlInput::KeyDown(int virtualKey) {
   // The Enter of a window that lost the keyboard during play comes when the window no longer has it.
-  if (virtualKey == vk::Enter && focusPause_.EnterPressed()) return true;
+  if (virtualKey == vk::Enter && focusPause_.ReadEnter()) return true;
   // SDL tracks keys and controllers for the window that has the keyboard and lets them all go when it
   // loses it.
   if (!window_.HasKeyboard()) return false;

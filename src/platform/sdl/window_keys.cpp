@@ -36,7 +36,18 @@ void SoundKeys::Pressed(Key key, bool repeat) {
 
 void FocusPause::Pumped(bool lostKeyboard, std::uint64_t nowMs) {
   const bool resting = waitedMs_ && nowMs - *waitedMs_ < kRestingMs;
-  enterPressed_ = enabled_ && lostKeyboard && !resting;
+  if (enabled_ && lostKeyboard && !resting) {
+    pressedMs_ = nowMs;
+    read_ = false;
+  } else if (pressedMs_ && (read_ || nowMs - *pressedMs_ >= kHeldMs)) {
+    pressedMs_.reset();
+  }
+}
+
+bool FocusPause::ReadEnter() {
+  if (!pressedMs_) return false;
+  read_ = true;
+  return true;
 }
 
 }  // namespace talvessa

@@ -45,8 +45,9 @@ class SoundKeys {
 };
 
 // With --pause-when-unfocused, a window that loses the keyboard during play pauses the game as Enter
-// does: the game sees Enter pressed until the next event pump. The game waits for window events only
-// while it rests in its pause; there an Enter would resume it, so a game that waited lately is left be.
+// does: the game sees Enter pressed until the pump after it first reads it (the frame's waits pump events
+// too), or for kHeldMs if it reads no keys. The game waits for window events only while it rests in its
+// pause; there an Enter would resume it, so a game that waited lately is left be.
 class FocusPause {
  public:
   explicit FocusPause(bool enabled) : enabled_(enabled) {}
@@ -55,16 +56,19 @@ class FocusPause {
   void Waited(std::uint64_t nowMs) { waitedMs_ = nowMs; }
   // An event pump at `nowMs` has run; `lostKeyboard` when the window lost the keyboard in it.
   void Pumped(bool lostKeyboard, std::uint64_t nowMs);
-  // Whether the game sees Enter pressed, until the next pump.
-  bool EnterPressed() const { return enterPressed_; }
+  // Whether the game sees Enter pressed now; a read Enter is let go at the next pump.
+  bool ReadEnter();
 
  private:
   // Longer than the rests of a pause between two of its waits.
   static constexpr std::uint64_t kRestingMs = 250;
+  // A few frames: a screen that reads no keys then never sees the Enter.
+  static constexpr std::uint64_t kHeldMs = 100;
 
   bool enabled_;
-  bool enterPressed_ = false;
   std::optional<std::uint64_t> waitedMs_;
+  std::optional<std::uint64_t> pressedMs_;
+  bool read_ = false;
 };
 
 }  // namespace talvessa
