@@ -62,19 +62,27 @@ level() {
 below() { awk -v l="$1" -v limit="$2" 'BEGIN { exit !(l == "-inf" || l < limit) }'; }
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$out/mix.raw"
 
+# Each part names itself in the messages of a failure.
+me="options_test: --scale"
 # --scale 1 on a desktop where the window would open at 2x.
 start_game "$game" --scale 1
+trap 'kill "$pid" "$wm" 2>/dev/null || true' EXIT
 within 5 size_is 576x448 || fail "--scale 1 opened $(window_size)"
+await 300 200 255,255,255  # the logo: the game runs
 quit_game
 
+me="options_test: --fullscreen"
 # --fullscreen; F11 leaves it for the window of the usual size.
 start_game "$game" --fullscreen
+trap 'kill "$pid" "$wm" 2>/dev/null || true' EXIT
 within 5 size_is 1920x1080 || fail "--fullscreen opened $(window_size)"
+await 600 400 255,255,255
 press F11
 within 5 size_is 1152x896 || fail "F11 left fullscreen for $(window_size)"
 quit_game
 
 # --mute: play starts in silence; M brings the effects and the tune.
+me="options_test: --mute"
 rm -f "$out/mix.raw"
 play_with --mute
 sleep 1
@@ -88,6 +96,7 @@ after=$(level RMS "$pressed_at")
 below "$after" -45 && fail "M did not bring the sound back (RMS $after dB)"
 
 # --volume 0: silent; = steps it up to the first level, heard.
+me="options_test: --volume"
 rm -f "$out/mix.raw"
 play_with --volume 0
 sleep 1
@@ -102,6 +111,7 @@ below "$after" -70 && fail "= did not raise the volume (RMS $after dB)"
 
 # Losing the keyboard: play goes on by default, and pauses with --pause-when-unfocused.
 for option in "" --pause-when-unfocused; do
+  me="options_test: losing the keyboard ${option:-without an option}"
   # shellcheck disable=SC2086  # no option is no word
   play_with $option
   xdotool windowminimize --sync "$wid"
@@ -120,9 +130,10 @@ done
 
 # No sound device (SDL left to find one on a machine that may have none): at most one line, and if
 # there is one, it says the game plays without sound.
-env -u SDL_AUDIODRIVER -u SDL_DISKAUDIOFILE "$game" 2>"$out/quiet.txt" &
-pid=$!
-wid=$(timeout 30 xdotool search --sync --name '^Talvessa$' | head -n 1) || fail "no window appeared"
+me="options_test: no sound device"
+start_game env -u SDL_AUDIODRIVER -u SDL_DISKAUDIOFILE "$game" 2>"$out/quiet.txt"
+trap 'kill "$pid" "$wm" 2>/dev/null || true' EXIT
+await 600 400 255,255,255
 quit_game
 [ "$(lines "$out/quiet.txt")" -le 1 ] || fail "more than one line without a sound device: $(cat "$out/quiet.txt")"
 [ ! -s "$out/quiet.txt" ] || grep -qx 'talvessa: no sound device; the game plays without sound' "$out/quiet.txt" ||

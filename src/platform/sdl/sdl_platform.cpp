@@ -44,9 +44,8 @@ std::string NoWindow(bool displaySet, const std::string& why) {
 
 std::unique_ptr<SdlPlatform> SdlPlatform::Open(const SdlPlatformOptions& options, std::string& error) {
   // Without a desktop session only the console driver can show the game; trying the others would
-  // fail noisily.
-  // With only DISPLAY set, the desktop is X11: asked for by name, SDL reports why a display that cannot be
-  // used failed, and tries no Wayland, whose library would complain on stderr.
+  // fail noisily. With only DISPLAY set the desktop is X11: asked for by name, SDL says why a display
+  // that cannot be used failed, and tries no Wayland, whose library would complain on stderr.
   const bool x11 = SDL_getenv("DISPLAY") != nullptr && SDL_getenv("WAYLAND_DISPLAY") == nullptr;
   const bool displaySet = x11 || SDL_getenv("WAYLAND_DISPLAY") != nullptr;
   if (SDL_getenv("SDL_VIDEODRIVER") == nullptr) {
