@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the release and starts the game.
+# Installs what building and running the game needs, builds the game alone (release, without tests or
+# benchmarks) and starts it; any arguments go to the game (./run.sh --help).
 set -euo pipefail
 cd "$(dirname "$0")"
-./scripts/setup
-cmake --preset release >/dev/null
-cmake --build --preset release
-exec ./build/release/talvessa
+./scripts/setup game
+cmake --preset game >/dev/null
+cmake --build --preset game
+exec ./build/game/talvessa "$@"

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the test build (AddressSanitizer + UndefinedBehaviorSanitizer) and
-# runs every test.
+# Installs what building, running and testing need, builds the test build (AddressSanitizer +
+# UndefinedBehaviorSanitizer) and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")"
-./scripts/setup
+./scripts/setup test
 cmake --preset test >/dev/null
 cmake --build --preset test
 ctest --preset test

@@ -5,6 +5,7 @@
 #include "cli/command_line.h"
 #include "platform/sdl/fonts.h"
 #include "platform/sdl/sdl_platform.h"
+#include "platform_options.h"
 #include "process/standard_descriptors.h"
 #include "replay/play_game.h"
 
@@ -26,14 +27,14 @@ int main(int argc, char** argv) {
     return 0;
   }
   std::string error;
-  std::unique_ptr<talvessa::SdlPlatform> platform = talvessa::SdlPlatform::Open({}, error);
+  std::unique_ptr<talvessa::SdlPlatform> platform =
+      talvessa::SdlPlatform::Open(talvessa::PlatformOptionsFor(options), error);
   if (platform == nullptr) {
-    std::fprintf(stderr,
-                 "talvessa: cannot open the game window (%s); without a display, run it under a "
-                 "virtual one, e.g. xvfb-run ./run.sh\n",
-                 error.c_str());
+    std::fprintf(stderr, "talvessa: %s\n", error.c_str());
     return 1;
   }
+  if (!platform->HasSoundDevice())
+    std::fputs("talvessa: no sound device; the game plays without sound\n", stderr);
   // Without fonts the game still plays; it only lacks its words and figures.
   std::unique_ptr<talvessa::FontRasterizer> fonts = talvessa::OpenFontRasterizer(error);
   if (fonts == nullptr) std::fprintf(stderr, "talvessa: no text will be drawn (%s)\n", error.c_str());

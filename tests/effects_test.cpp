@@ -17,9 +17,9 @@
 #include <utility>
 #include <vector>
 
+#include "asset_files.h"
 #include "make_effects/effect_text.h"
 #include "make_effects/synth.h"
-#include "asset_files.h"
 
 namespace talvessa::sfx {
 namespace {
@@ -131,7 +131,7 @@ TEST(EffectsGenerator, ReproducesTheCommittedFilesByteForByte) {
   }
 }
 
-TEST(EffectFiles, PeakAtMinusOneDbfsStartAndEndSilentAndLastAsTheirCharacters) {
+TEST(EffectFiles, PeakAtTheirLevelStartAndEndSilentAndLastAsTheirCharacters) {
   constexpr std::array<std::pair<double, double>, kEffectCount> kLengthsMs = {{
       {90, 160},    // flick
       {5, 60},      // soft click
@@ -151,7 +151,7 @@ TEST(EffectFiles, PeakAtMinusOneDbfsStartAndEndSilentAndLastAsTheirCharacters) {
     const double ms = 1000.0 * static_cast<double>(s.size()) / kSampleRate;
     EXPECT_GE(ms, kLengthsMs[n].first);
     EXPECT_LE(ms, kLengthsMs[n].second);
-    EXPECT_NEAR(20 * std::log10(Peak(s, 0, s.size()) / kFullScale), -1.0, 0.1);
+    EXPECT_NEAR(20 * std::log10(Peak(s, 0, s.size()) / kFullScale), kPeakDbfs, 0.1);
     EXPECT_EQ(s.front(), 0);
     EXPECT_EQ(s.back(), 0);
     // No click: over the first and last millisecond the sound grows no faster than a straight 3 ms fade.

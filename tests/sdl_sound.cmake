@@ -5,6 +5,8 @@ file(GLOB TALVESSA_SOUND_CHECK_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_
 list(FILTER TALVESSA_SOUND_CHECK_SOURCES EXCLUDE REGEX "tune_mutants_check\\.cpp$")
 add_executable(talvessa_sound_tests ${TALVESSA_SOUND_CHECK_SOURCES})
 target_link_libraries(talvessa_sound_tests PRIVATE talvessa_sdl talvessa_test_support GTest::gtest_main)
+# The mix checks listen to the game's own effects and tune.
+target_compile_definitions(talvessa_sound_tests PRIVATE TALVESSA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 gtest_discover_tests(talvessa_sound_tests DISCOVERY_TIMEOUT 60
   PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0" TIMEOUT 30)
 

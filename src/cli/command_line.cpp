@@ -88,9 +88,12 @@ std::string GameUsage() {
          "  N                       send the van with a bundle (also V, comma and /)\n"
          "  Enter                   pause and resume\n"
          "  M                       mute and unmute all sound\n"
-         "  -, =                    volume down, up\n"
+         "  -, =                    volume down, up (also keypad - and +)\n"
          "  F11, Alt+Enter          fullscreen or window\n"
-         "  Esc                     end the game\n";
+         "  Esc                     end the game\n"
+         "\n"
+         "A game controller works too: d-pad or left stick walk, A throws, B or X sends the van, Start\n"
+         "pauses, the shoulder buttons set the volume.\n";
 }
 
 std::string GameVersion() { return "talvessa " TALVESSA_VERSION "\n"; }

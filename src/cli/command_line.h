@@ -7,10 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace talvessa {
+#include "platform/audio.h"
 
-// The volume scale the command line and the volume keys share: 0 is silent, kFullVolume as made.
-inline constexpr int kFullVolume = 10;
+namespace talvessa {
 // Window enlargements a player may ask for at start.
 inline constexpr int kLargestScale = 8;
 
@@ -22,7 +21,7 @@ struct GameOptions {
   // --scale N: the window opens at N times the picture.
   std::optional<int> scale;
   bool mute = false;
-  // --volume N, 0 to kFullVolume.
+  // --volume N, 0 to kFullVolume (the audio service's scale).
   std::optional<int> volume;
   // --pause-when-unfocused: losing the keyboard pauses as Enter does (by default play goes on).
   bool pauseWhenUnfocused = false;

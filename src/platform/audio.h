@@ -7,6 +7,15 @@ namespace talvessa {
 
 enum class MusicMode { NotOpen, Stopped, Playing };
 
+// The player's volume scale, shared by the command line and the volume keys: 0 is silent, kFullVolume
+// plays the sounds at their own levels.
+inline constexpr int kFullVolume = 10;
+
+// The mix every backend plays: effects as their files hold them (peaking at -5 dBFS), and the tune with
+// its loudest second near -27 dBFS and its peaks near -10 dBFS. Effects stand 8 dB or more above the
+// tune, and an effect over the tune's loudest moment still stays below -1 dBFS. A backend sets its
+// synthesiser's gain to reach these levels.
+
 class Audio {
  public:
   virtual ~Audio() = default;
@@ -20,6 +29,8 @@ class Audio {
   virtual void SeekMusicToStart() = 0;
   virtual void StopMusic() = 0;
   virtual void CloseMusic() = 0;
+  // The player's volume, 0 to kFullVolume, for the sounds playing and all that follow.
+  virtual void SetVolume(int volume) = 0;
 };
 
 // A machine without any sound: every command is refused without a word, and no tune is ever open.
@@ -33,6 +44,7 @@ class SilentAudio final : public Audio {
   void SeekMusicToStart() override {}
   void StopMusic() override {}
   void CloseMusic() override {}
+  void SetVolume(int) override {}
 };
 
 }  // namespace talvessa

@@ -95,6 +95,33 @@ class Recording {
     }
     return stretches;
   }
+  // The largest sample of either channel over frames [from, to), as a share of full scale.
+  double Peak(std::size_t from = 0, std::size_t to = SIZE_MAX) const {
+    int peak = 0;
+    for (std::size_t frame = from; frame < std::min(to, frames()); ++frame) {
+      peak = std::max({peak, std::abs(int{left_[frame]}), std::abs(int{right_[frame]})});
+    }
+    return peak / 32768.0;
+  }
+  // How many samples of either channel sit at full scale, where a louder mix was clipped.
+  std::size_t FullScaleSamples() const {
+    auto clipped = [](std::int16_t sample) { return sample >= 32767 || sample <= -32767; };
+    return static_cast<std::size_t>(std::count_if(left_.begin(), left_.end(), clipped) +
+                                    std::count_if(right_.begin(), right_.end(), clipped));
+  }
+  // The stretches of sound from frame `from` on, parted where at least `gap` frames in a row are silent.
+  std::vector<Stretch> Sounding(std::size_t from, std::size_t gap) const {
+    std::vector<Stretch> stretches;
+    for (std::size_t frame = from; frame < frames(); ++frame) {
+      if (Silent(frame)) continue;
+      if (!stretches.empty() && frame < stretches.back().end + gap) {
+        stretches.back().end = frame + 1;
+      } else {
+        stretches.push_back({frame, frame + 1});
+      }
+    }
+    return stretches;
+  }
   double Seconds(std::size_t frames) const { return static_cast<double>(frames) / kSampleRate; }
 
  private:

@@ -10,8 +10,9 @@
 namespace talvessa::sfx {
 
 constexpr int kSampleRate = 44100;
-// Every effect peaks here, so they all play equally loud over the tune.
-constexpr double kPeakDbfs = -1.0;
+// Every effect peaks here, so they all play equally loud over the tune; the room left above them is
+// for the tune's own peaks, so that an effect over the loudest moment of the tune never clips.
+constexpr double kPeakDbfs = -5.0;
 // Both ends fade over this long, so an effect never starts or stops with a click.
 constexpr double kFadeMs = 4.0;
 

@@ -2,6 +2,9 @@
 
 #include <SDL.h>
 
+#include <cstdint>
+#include <optional>
+
 #include "platform/keys.h"
 
 namespace talvessa {
@@ -37,17 +40,44 @@ WindowKeys::Key WindowKeyOf(SDL_Scancode code) {
   }
 }
 
+// M, - and = as the keyboard layout places them, and the keypad's - and +; not with Ctrl, Alt or the
+// system key, whose shortcuts belong to the desktop.
+std::optional<SoundKeys::Key> SoundKeyOf(const SDL_Keysym& key) {
+  if ((key.mod & (KMOD_CTRL | KMOD_ALT | KMOD_GUI)) != 0) return std::nullopt;
+  switch (key.sym) {
+    case SDLK_m: return SoundKeys::Key::Mute;
+    case SDLK_MINUS:
+    case SDLK_KP_MINUS: return SoundKeys::Key::Down;
+    case SDLK_EQUALS:
+    case SDLK_KP_PLUS: return SoundKeys::Key::Up;
+    default: return std::nullopt;
+  }
+}
+
+std::optional<SoundKeys::Key> SoundButtonOf(std::uint8_t button) {
+  if (button == SDL_CONTROLLER_BUTTON_LEFTSHOULDER) return SoundKeys::Key::Down;
+  if (button == SDL_CONTROLLER_BUTTON_RIGHTSHOULDER) return SoundKeys::Key::Up;
+  return std::nullopt;
+}
+
 }  // namespace
+
+void SdlInput::PressSoundKey(SoundKeys::Key key, bool repeat) {
+  soundKeys_.Pressed(key, repeat);
+  if (sound_ != nullptr) sound_->SetVolume(soundKeys_.Heard());
+}
 
 PumpResult SdlInput::PumpEvents() {
   // Draining the whole queue on every pump keeps it from growing without end.
   bool close = false;
+  bool lostKeyboard = false;
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) {
     switch (event.type) {
       case SDL_QUIT: close = true; break;
       case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) close = true;
+        if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) lostKeyboard = true;
         if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
             event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
           window_.Redraw();
@@ -58,8 +88,12 @@ PumpResult SdlInput::PumpEvents() {
                                 (event.key.keysym.mod & KMOD_ALT) != 0, event.key.repeat != 0)) {
           window_.ToggleFullscreen();
         }
+        if (const auto key = SoundKeyOf(event.key.keysym)) PressSoundKey(*key, event.key.repeat != 0);
         break;
       case SDL_KEYUP: windowKeys_.Released(WindowKeyOf(event.key.keysym.scancode)); break;
+      case SDL_CONTROLLERBUTTONDOWN:
+        if (const auto key = SoundButtonOf(event.cbutton.button)) PressSoundKey(*key, false);
+        break;
       case SDL_AUDIODEVICEADDED:
       case SDL_AUDIODEVICEREMOVED:
         if (sound_ != nullptr && event.adevice.iscapture == 0) {
@@ -70,15 +104,19 @@ PumpResult SdlInput::PumpEvents() {
     }
   }
   pads_.ReadControls();
+  focusPause_.Pumped(lostKeyboard, SDL_GetTicks64());
   if (sound_ != nullptr) sound_->SeekLostDevice();
   return close ? PumpResult::CloseRequested : PumpResult::Running;
 }
 
 bool SdlInput::WaitForEvents(std::uint32_t timeoutMs) {
+  focusPause_.Waited(SDL_GetTicks64());
   return SDL_WaitEventTimeout(nullptr, static_cast<int>(timeoutMs)) != 0;
 }
 
 bool SdlInput::KeyDown(int virtualKey) {
+  // The Enter of a window that lost the keyboard during play comes when the window no longer has it.
+  if (virtualKey == vk::Enter && focusPause_.ReadEnter()) return true;
   // SDL tracks keys and controllers for the window that has the keyboard and lets them all go when it
   // loses it.
   if (!window_.HasKeyboard()) return false;

@@ -1,6 +1,7 @@
 #include "platform/sdl/sdl_platform.h"
 
 #include <SDL.h>
+#include <alsa/error.h>
 #include <sys/prctl.h>
 
 #include <utility>
@@ -24,22 +25,41 @@ std::string BasePath() {
   return folder;
 }
 
+// ALSA writes every failure to stderr itself, eight lines on a machine without a sound card; the game
+// says in one line that it plays without sound instead.
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+
+// Why no window could be opened, for the player.
+std::string NoWindow(bool displaySet, const std::string& why) {
+  if (!displaySet) {
+    return "no display to show the game on (neither DISPLAY nor WAYLAND_DISPLAY is set); run it under a "
+           "virtual one, e.g. xvfb-run talvessa";
+  }
+  const char* display =
+      SDL_getenv("WAYLAND_DISPLAY") != nullptr ? SDL_getenv("WAYLAND_DISPLAY") : SDL_getenv("DISPLAY");
+  return std::string("cannot open the game window on the display ") + display + " (" + why + ")";
+}
+
 }  // namespace
 
 std::unique_ptr<SdlPlatform> SdlPlatform::Open(const SdlPlatformOptions& options, std::string& error) {
   // Without a desktop session only the console driver can show the game; trying the others would
-  // fail noisily.
-  if (SDL_getenv("SDL_VIDEODRIVER") == nullptr && SDL_getenv("DISPLAY") == nullptr &&
-      SDL_getenv("WAYLAND_DISPLAY") == nullptr) {
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "KMSDRM");
+  // fail noisily. With only DISPLAY set the desktop is X11: asked for by name, SDL says why a display
+  // that cannot be used failed, and tries no Wayland, whose library would complain on stderr.
+  const bool x11 = SDL_getenv("DISPLAY") != nullptr && SDL_getenv("WAYLAND_DISPLAY") == nullptr;
+  const bool displaySet = x11 || SDL_getenv("WAYLAND_DISPLAY") != nullptr;
+  if (SDL_getenv("SDL_VIDEODRIVER") == nullptr) {
+    if (!displaySet) SDL_SetHint(SDL_HINT_VIDEODRIVER, "KMSDRM");
+    if (x11) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
   }
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    error = SDL_GetError();
+    error = NoWindow(displaySet, SDL_GetError());
     SDL_Quit();
     return nullptr;
   }
   if (ShowsNothing(SDL_GetCurrentVideoDriver())) {
-    error = "no display";
+    error =
+        NoWindow(displaySet, std::string("SDL offers only its ") + SDL_GetCurrentVideoDriver() + " driver");
     SDL_Quit();
     return nullptr;
   }
@@ -50,25 +70,31 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Open(const SdlPlatformOptions& options
   if (SDL_strcmp(driver, "x11") == 0 || SDL_strcmp(driver, "offscreen") == 0) {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   }
-  std::unique_ptr<SdlWindow> window = SdlWindow::Open(error);
+  std::unique_ptr<SdlWindow> window = SdlWindow::Open(error, options.scale, options.fullscreen);
   if (window == nullptr) {
+    error = NoWindow(displaySet, error);
     SDL_Quit();
     return nullptr;
   }
   // Sleeps end within a few microseconds of their time instead of the default 50 us of slack: the
   // frame waits sleep close to their deadline.
   prctl(PR_SET_TIMERSLACK, 1000UL);
+  snd_lib_error_set_handler(QuietAlsa);
   return std::unique_ptr<SdlPlatform>(
-      new SdlPlatform(std::move(window), SdlSound::Open(options.soundFont), BasePath()));
+      new SdlPlatform(std::move(window), SdlSound::Open(options.soundFont), BasePath(), options));
 }
 
 SdlPlatform::SdlPlatform(std::unique_ptr<SdlWindow> window, std::unique_ptr<SdlSound> sound,
-                         std::string programFolder)
+                         std::string programFolder, const SdlPlatformOptions& options)
     : window_(std::move(window)),
       pads_(std::make_unique<SdlPads>()),
       sound_(std::move(sound)),
-      input_(std::make_unique<SdlInput>(*window_, *pads_, sound_.get())),
-      programFolder_(std::move(programFolder)) {}
+      input_(std::make_unique<SdlInput>(*window_, *pads_, sound_.get(),
+                                        SoundKeys(options.volume, options.muted),
+                                        FocusPause(options.pauseWhenUnfocused))),
+      programFolder_(std::move(programFolder)) {
+  if (sound_ != nullptr) sound_->SetVolume(options.muted ? 0 : options.volume);
+}
 
 SdlPlatform::~SdlPlatform() {
   // Everything SDL made goes before SDL itself.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/platform.h"
@@ -17,21 +18,34 @@ namespace talvessa {
 struct SdlPlatformOptions {
   // The General MIDI bank the tune is played with.
   std::string soundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+  // The window's enlargement at start; unset, the largest that fits the desktop comfortably.
+  std::optional<int> scale = std::nullopt;
+  bool fullscreen = false;
+  // The player's volume (0 to kFullVolume) and whether the sound starts muted; the sound keys go on
+  // from there.
+  int volume = kFullVolume;
+  bool muted = false;
+  // Whether a window that loses the keyboard during play pauses the game, as Enter does.
+  bool pauseWhenUnfocused = false;
 };
 
 class SdlPlatform {
  public:
-  // Gives null and fills `error` when no window can be opened (no display, or a driver that shows
-  // nothing); a missing audio device only leaves the game silent.
+  // Gives null and fills `error` with one line for the player when no window can be opened (no display,
+  // a display that cannot be used, or a driver that shows nothing); a missing audio device only leaves
+  // the game silent.
   static std::unique_ptr<SdlPlatform> Open(const SdlPlatformOptions& options, std::string& error);
   ~SdlPlatform();
   SdlPlatform(const SdlPlatform&) = delete;
   SdlPlatform& operator=(const SdlPlatform&) = delete;
 
   Platform Services();
+  // Whether a sound device opened at start (one that comes later is still taken).
+  bool HasSoundDevice() const { return sound_ != nullptr && sound_->HasDevice(); }
 
  private:
-  SdlPlatform(std::unique_ptr<SdlWindow> window, std::unique_ptr<SdlSound> sound, std::string programFolder);
+  SdlPlatform(std::unique_ptr<SdlWindow> window, std::unique_ptr<SdlSound> sound, std::string programFolder,
+              const SdlPlatformOptions& options);
 
   SdlClock clock_;
   std::unique_ptr<SdlWindow> window_;

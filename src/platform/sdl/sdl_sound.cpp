@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <utility>
@@ -48,6 +49,18 @@ std::atomic<std::uint64_t> lastPlayNumber{0};
 std::atomic<std::uint64_t> mixerPlay{0};
 std::atomic<std::uint64_t> endedPlay{0};
 
+// SDL_mixer drives FluidSynth at a gain of 1.2 at full volume, six times FluidSynth's own; the tune is
+// played 5 dB below that, at the level of the mix in platform/audio.h.
+constexpr double kTuneShare = 0.56;
+// Each step of the player's volume is 3 dB, so that the steps sound even; 0 is silence.
+constexpr double kStepDb = 3.0;
+
+int MixerVolume(int volume, double share) {
+  if (volume <= 0) return 0;
+  const double gain = share * std::pow(10.0, kStepDb * (volume - kFullVolume) / 20.0);
+  return std::max(1, static_cast<int>(std::lround(gain * MIX_MAX_VOLUME)));
+}
+
 // On the sound thread, or inside a halt.
 void MusicEnded() {
   if (const std::uint64_t play = mixerPlay.load(); play != 0) endedPlay.store(play);
@@ -70,6 +83,13 @@ class SdlSound::Mixer {
     Mix_HookMusicFinished(MusicEnded);
     device_ = true;
     deviceOpen = true;
+    ApplyVolume();
+  }
+
+  // The player's volume, for this device and the next.
+  void SetVolume(int volume) {
+    volume_ = volume;
+    if (device_) ApplyVolume();
   }
 
   void CloseDevice() {
@@ -157,6 +177,11 @@ class SdlSound::Mixer {
     play_ = 0;
   }
 
+  void ApplyVolume() const {
+    Mix_Volume(-1, MixerVolume(volume_, 1.0));
+    Mix_VolumeMusic(MixerVolume(volume_, kTuneShare));
+  }
+
   void StartPlay() {
     mixerPlay = play_;
     Mix_PlayMusic(music_, kTunePasses);
@@ -172,6 +197,7 @@ class SdlSound::Mixer {
 
   std::string soundFont_;
   bool device_ = false;
+  int volume_ = kFullVolume;
   // Every effect asked for, by path; null for one that would not load, so that it is not read again.
   std::map<std::string, Chunk> effects_;
   Mix_Music* music_ = nullptr;
@@ -294,5 +320,11 @@ void SdlSound::CloseMusic() {
   tune_ = 0;
   worker_.Post([mixer = mixer_] { mixer->CloseTune(); });
 }
+
+void SdlSound::SetVolume(int volume) {
+  worker_.Post([mixer = mixer_, volume = std::clamp(volume, 0, kFullVolume)] { mixer->SetVolume(volume); });
+}
+
+bool SdlSound::HasDevice() const { return mixer_->deviceOpen; }
 
 }  // namespace talvessa

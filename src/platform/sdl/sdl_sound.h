@@ -42,6 +42,9 @@ class SdlSound final : public Audio {
   void SeekMusicToStart() override;
   void StopMusic() override;
   void CloseMusic() override;
+  void SetVolume(int volume) override;
+  // Whether a device is open now.
+  bool HasDevice() const;
 
   // An output device came or went (SDL_AUDIODEVICEADDED / SDL_AUDIODEVICEREMOVED; `which` as the event
   // gives it). Losing ours closes the mixer before this returns; a device coming while we have none is

@@ -40,12 +40,12 @@ void SetIcon(SDL_Window* window) {
 
 }  // namespace
 
-std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
+std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error, std::optional<int> scale, bool fullscreen) {
   // The window is sized in desktop units; on a high-density screen its drawable has more pixels than
   // that, and the picture is laid out on the drawable.
   SDL_Rect desktop{0, 0, WindowPicture::kWidth, WindowPicture::kHeight};
   SDL_GetDisplayUsableBounds(0, &desktop);
-  const int factor = StartingFactor(desktop.w, desktop.h);
+  const int factor = scale.value_or(StartingFactor(desktop.w, desktop.h));
   SDL_Window* window = SDL_CreateWindow(kCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                         WindowPicture::kWidth * factor, WindowPicture::kHeight * factor,
                                         SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
@@ -63,7 +63,11 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
   SDL_ShowWindow(window);
   SDL_FillRect(frame, nullptr, 0);
   std::unique_ptr<SdlWindow> opened(new SdlWindow(window, frame));
-  opened->Redraw();
+  if (fullscreen) {
+    opened->ToggleFullscreen();
+  } else {
+    opened->Redraw();
+  }
   return opened;
 }
 

@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/screen.h"
@@ -13,9 +14,11 @@ namespace talvessa {
 
 class SdlWindow final : public Screen {
  public:
-  // Opens the window at the largest factor that fits the desktop comfortably. Needs SDL's video started;
-  // gives null and fills `error` when no window can be made.
-  static std::unique_ptr<SdlWindow> Open(std::string& error);
+  // Opens the window at `scale` times the picture, or unset at the largest factor that fits the desktop
+  // comfortably, fullscreen if asked. Needs SDL's video started; gives null and fills `error` when no
+  // window can be made.
+  static std::unique_ptr<SdlWindow> Open(std::string& error, std::optional<int> scale = {},
+                                         bool fullscreen = false);
   ~SdlWindow() override;
 
   SdlWindow(const SdlWindow&) = delete;

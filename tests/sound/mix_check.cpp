@@ -1,0 +1,127 @@
+// The game's own effects over its own tune, as the busiest play sounds through the real sound backend:
+// the mix never reaches full scale, and every effect stays clearly above the tune.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "listening.h"
+
+namespace talvessa {
+namespace {
+
+using testing::Frames;
+using testing::RecordedFrames;
+using testing::Recording;
+using testing::SdlSoundListening;
+
+// The game's frame, 1/30 s, in recorded frames.
+constexpr std::size_t kGameFrame = 1470;
+// The tune plays 28 bars of 4/4 at 132 beats a minute before it starts over.
+constexpr double kTuneSeconds = 28 * 4 * 60.0 / 132;
+// The effects of play: the van, the two rescue chimes, the fanfare, the escape, the start of play.
+constexpr std::array<const char*, 6> kPlayEffects = {"se7", "se3", "se5", "se6", "se8", "se2"};
+
+double Dbfs(double share) { return 20 * std::log10(share); }
+
+class GameMix : public SdlSoundListening {
+ protected:
+  void SetUp() override {
+    SdlSoundListening::SetUp();
+    // The disk driver writes the mix some ten times faster than it would play, so a minute takes seconds.
+    setenv("SDL_DISKAUDIODELAY", "2", 1);
+  }
+  void TearDown() override { unsetenv("SDL_DISKAUDIODELAY"); }
+
+  static std::string GameMedia(const std::string& name) {
+    return std::string(TALVESSA_SOURCE_DIR) + "/assets/da/" + name;
+  }
+
+  // Plays on for `seconds` of the mix, calling `frame` with the number of each game frame as the
+  // recording reaches it (several at once when the driver ran ahead, as a busy machine would drop them).
+  ::testing::AssertionResult PlayFrames(double seconds, const std::function<void(std::size_t)>& frame) {
+    const std::size_t first = RecordedFrames(output());
+    std::size_t next = 0;
+    // In pieces of five seconds, each well within the patience of one wait.
+    for (double played = 0; played < seconds; played += 5.0) {
+      const std::size_t until = first + Frames(std::min(seconds, played + 5.0));
+      const bool done = PumpUntil([&] {
+        const std::size_t now = RecordedFrames(output());
+        while (now >= first + next * kGameFrame) frame(next++);
+        return now >= until;
+      });
+      if (!done) return ::testing::AssertionFailure() << "the mix stopped at " << RecordedFrames(output());
+    }
+    return ::testing::AssertionSuccess();
+  }
+  ::testing::AssertionResult RecordLong(double seconds) {
+    return PlayFrames(seconds, [](std::size_t) {});
+  }
+};
+
+TEST_F(GameMix, TheBusiestMinuteOfPlayNeverReachesFullScale) {
+  ASSERT_NO_FATAL_FAILURE(Open());
+  audio().OpenMusic(GameMedia("bg1.mid"));
+  audio().PlayMusic();
+  // Every three seconds: a banknote thrown on each of 45 frames, then one of the other effects of play
+  // sounding to its end, so that each meets the tune at several places.
+  std::size_t cycle = 0;
+  ASSERT_TRUE(PlayFrames(60.0, [&](std::size_t frame) {
+    const std::size_t at = frame % 90;
+    if (at < 45) audio().PlayEffect(GameMedia("se0"));
+    if (at == 45) audio().PlayEffect(GameMedia(kPlayEffects[cycle++ % kPlayEffects.size()]));
+  }));
+  const Recording heard = Finish();
+
+  ASSERT_GE(heard.frames(), Frames(60.0));
+  std::printf("the busiest minute: peak %.1f dBFS, %zu samples at full scale\n", Dbfs(heard.Peak()),
+              heard.FullScaleSamples());
+  EXPECT_EQ(heard.FullScaleSamples(), 0u);
+  EXPECT_LT(Dbfs(heard.Peak()), -1.0) << "no room left above the mix";
+}
+
+TEST_F(GameMix, EveryEffectOfPlaySoundsAtLeastSixDecibelsAboveTheTune) {
+  ASSERT_NO_FATAL_FAILURE(Open());
+  audio().OpenMusic(GameMedia("bg1.mid"));
+  audio().PlayMusic();
+  ASSERT_TRUE(RecordLong(kTuneSeconds));
+  audio().StopMusic();
+  // Each effect alone, with a second of silence after it.
+  for (const char* effect : kPlayEffects) {
+    ASSERT_TRUE(Record(0.5));
+    audio().PlayEffect(GameMedia(effect));
+    ASSERT_TRUE(Record(1.5));
+  }
+  audio().PlayEffect(GameMedia("se0"));
+  ASSERT_TRUE(Record(0.5));
+  const Recording heard = Finish();
+
+  // The tune at its loudest: the loudest second of the whole tune.
+  const std::size_t tuneStart = heard.SoundStart();
+  double tune = 0;
+  for (std::size_t at = tuneStart; at + Frames(1.0) <= tuneStart + Frames(kTuneSeconds); at += Frames(0.25)) {
+    tune = std::max(tune, heard.Rms(at, at + Frames(1.0)));
+  }
+  ASSERT_GT(tune, 0.0) << "the tune was not heard";
+  std::printf("tune peak %.1f dBFS\n", Dbfs(heard.Peak(tuneStart, tuneStart + Frames(kTuneSeconds))));
+  // Each effect at its level while it sounds, found between the silences after the tune.
+  const std::vector<testing::Stretch> effects =
+      heard.Sounding(tuneStart + Frames(kTuneSeconds + 0.3), Frames(0.3));
+  ASSERT_EQ(effects.size(), kPlayEffects.size() + 1) << "not every effect was heard on its own";
+  for (std::size_t i = 0; i < effects.size(); ++i) {
+    const double level = heard.Rms(effects[i].start, effects[i].end);
+    const std::string name = i < kPlayEffects.size() ? kPlayEffects[i] : "se0";
+    std::printf("%s: %.1f dB over the tune's loudest second (%.1f dBFS)\n", name.c_str(), Dbfs(level / tune),
+                Dbfs(tune));
+    EXPECT_GE(Dbfs(level / tune), 6.0) << name;
+  }
+}
+
+}  // namespace
+}  // namespace talvessa
