@@ -186,6 +186,26 @@ TEST(HeadlessReplay, SavedPlayedBackVerifiedAlteredAndCut) {
       << out.output;
 }
 
+// Runs ended by the window closing (at a time that falls in a frame's wait) and by Esc, each saved and
+// verified: the replay ends as the run did, at the same pass.
+TEST(HeadlessReplay, ClosingTheWindowAndEscPlayBackWhereTheyHappened) {
+  const testing::ScratchFolder dir("replay-ends");
+  const struct {
+    const char* keys;
+    const char* end;
+  } runs[] = {{"p61 Space down\np70 Space up\n9017 close\n", " end closed "},
+              {"p61 Space down\np70 Space up\n9017 Escape down\n", " end quit "}};
+  for (const auto& run : runs) {
+    const std::string saved = (dir / "saved.txt").string();
+    testing::ProcessResult out = testing::RunHeadless(
+        {"--seed", "3", "--keys", dir.WriteText("keys.txt", run.keys).string(), "--save-replay", saved});
+    ASSERT_EQ(out.status, 0) << out.output;
+    EXPECT_NE(testing::ReadText(saved).find(run.end), std::string::npos) << run.keys;
+    out = testing::RunHeadless({"--replay", saved, "--verify"});
+    EXPECT_EQ(out.status, 0) << run.keys << out.output;
+  }
+}
+
 TEST(HeadlessReplay, BadReplaysAndOptionsEndWithOneLineAndAFailingStatus) {
   const testing::ScratchFolder dir("replay-bad");
   const std::string garbage = dir.WriteText("garbage.txt", "MZ\x90\x00 not a replay\n").string();

@@ -39,7 +39,6 @@ class ReplayRecorder final : public Input, public PassObserver {
   // Writes the end line and closes the file; whether everything was written. A run stopped from outside
   // (Stopped) ends with the last pass done and the world as it left it.
   bool Finish(const Game& game, ReplayEndReason reason);
-  bool Failed() const { return failed_; }
 
  private:
   void Write(const std::string& line);
