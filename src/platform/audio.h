@@ -12,7 +12,7 @@ enum class MusicMode { NotOpen, Stopped, Playing };
 inline constexpr int kFullVolume = 10;
 
 // The mix every backend plays: effects as their files hold them (peaking at -5 dBFS), and the tune with
-// its loudest second near -27 dBFS and its peaks near -10 dBFS. Effects stand 8 dB or more above the
+// its loudest second near -26 dBFS and its peaks near -10 dBFS. Effects stand 7 dB or more above the
 // tune, and an effect over the tune's loudest moment still stays below -1 dBFS. A backend sets its
 // synthesiser's gain to reach these levels.
 

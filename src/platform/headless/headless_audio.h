@@ -25,20 +25,18 @@ class HeadlessAudio final : public Audio {
   void SeekMusicToStart() override;
   void StopMusic() override;
   void CloseMusic() override;
-  void SetVolume(int volume) override { volume_ = volume; }
+  // Nothing is heard here, so the player's volume changes nothing that is recorded.
+  void SetVolume(int) override {}
 
   // Sound effects ("se0" …, and "silence" when the closing window cuts them) and music commands
   // ("open bg1.mid", "play", "seek", "stop", "close") issued since the last call.
   std::vector<std::string> TakeEffects();
   std::vector<std::string> TakeMusicCommands();
-  // The player's volume last set (nothing is heard here, so it only has to be kept).
-  int Volume() const { return volume_; }
 
  private:
   HeadlessClock& clock_;
   std::optional<std::uint64_t> tuneLengthMs_;
   MusicMode music_ = MusicMode::NotOpen;
-  int volume_ = kFullVolume;
   std::uint64_t musicStartedUs_ = 0;
   std::vector<std::string> effects_;
   std::vector<std::string> musicCommands_;
