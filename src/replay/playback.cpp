@@ -41,10 +41,10 @@ bool ReplayPlayer::KeyDown(int virtualKey) {
     ++nextKey_;
     held_[static_cast<std::size_t>(key.virtualKey)] = key.down;
     if (key.pass != pass_ || key.query != query_ || key.virtualKey != virtualKey) {
-      const char* asked = ReplayKeyName(virtualKey);
+      const char* asked = KeyName(virtualKey);
       Differs(std::string("the game read ") + (asked != nullptr ? asked : "another key") +
-              " where the recording read " + ReplayKeyName(key.virtualKey) + " at p" +
-              std::to_string(key.pass) + "." + std::to_string(key.query));
+              " where the recording read " + KeyName(key.virtualKey) + " at p" + std::to_string(key.pass) +
+              "." + std::to_string(key.query));
     }
   }
   ++query_;

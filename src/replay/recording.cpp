@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/keys.h"
+
 namespace talvessa {
 
 namespace {
@@ -71,10 +73,10 @@ bool ReplayRecorder::WaitForEvents(std::uint32_t timeoutMs) {
 bool ReplayRecorder::KeyDown(int virtualKey) {
   const bool down = keys_.KeyDown(virtualKey);
   const auto code = static_cast<std::size_t>(virtualKey);
-  if (code < held_.size() && held_[code] != down && ReplayKeyName(virtualKey) != nullptr) {
+  if (code < held_.size() && held_[code] != down && KeyName(virtualKey) != nullptr) {
     held_[code] = down;
     Write(KeyLine({pass_, query_, virtualKey, down}));
-  } else if (code >= held_.size() || ReplayKeyName(virtualKey) == nullptr) {
+  } else if (code >= held_.size() || KeyName(virtualKey) == nullptr) {
     Stop("the game asked for a key replays have no name for (" + std::to_string(virtualKey) + ")");
   }
   ++query_;

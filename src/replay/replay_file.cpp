@@ -14,27 +14,6 @@ namespace talvessa {
 
 namespace {
 
-struct NamedKey {
-  std::string_view name;
-  int virtualKey;
-};
-
-constexpr std::array<NamedKey, 13> kKeys = {{
-    {"Enter", vk::Enter},
-    {"Escape", vk::Escape},
-    {"Space", vk::Space},
-    {"Left", vk::Left},
-    {"Right", vk::Right},
-    {"Z", vk::Z},
-    {"X", vk::X},
-    {"B", vk::B},
-    {"N", vk::N},
-    {"V", vk::V},
-    {"Comma", vk::Comma},
-    {"Period", vk::Period},
-    {"Slash", vk::Slash},
-}};
-
 constexpr std::string_view kMagic = "talvessa-replay";
 // A pass asks for a dozen keys at most; anything far beyond is not a recording.
 constexpr std::uint64_t kMostQueries = 1000;
@@ -219,8 +198,8 @@ class Reader {
       end.values = Values(words, 3);
       replay_.end = end;
     } else if (words.size() == 3 && (words[2] == "down" || words[2] == "up")) {
-      const std::optional<int> key = ReplayKeyByName(what);
-      if (!key) Fail("unknown key \"" + Shown(what) + "\" (keys: " + ReplayKeyNames() + ")");
+      const std::optional<int> key = KeyByName(what);
+      if (!key) Fail("unknown key \"" + Shown(what) + "\" (keys: " + std::string(kKeyNameList) + ")");
       InOrder(pass, LineKind::Key, query);
       const bool down = words[2] == "down";
       bool& held = held_[KeyIndex(*key)];
@@ -233,8 +212,8 @@ class Reader {
   }
 
   static std::size_t KeyIndex(int virtualKey) {
-    for (std::size_t i = 0; i < kKeys.size(); ++i) {
-      if (kKeys[i].virtualKey == virtualKey) return i;
+    for (std::size_t i = 0; i < kNamedKeys.size(); ++i) {
+      if (kNamedKeys[i].virtualKey == virtualKey) return i;
     }
     return 0;
   }
@@ -244,7 +223,7 @@ class Reader {
   int number_ = 0;
   std::string_view line_;
   Replay replay_;
-  std::array<bool, kKeys.size()> held_{};
+  std::array<bool, kNamedKeys.size()> held_{};
   bool seenLine_ = false;
   std::tuple<std::uint64_t, LineKind, std::uint64_t> lastOrder_{};
   std::uint64_t lastCheck_ = 0;
@@ -267,22 +246,6 @@ std::string Fields(const WorldCheck& values) {
 }
 
 }  // namespace
-
-const char* ReplayKeyName(int virtualKey) {
-  for (const NamedKey& key : kKeys) {
-    if (key.virtualKey == virtualKey) return key.name.data();
-  }
-  return nullptr;
-}
-
-std::optional<int> ReplayKeyByName(std::string_view name) {
-  for (const NamedKey& key : kKeys) {
-    if (key.name == name) return key.virtualKey;
-  }
-  return std::nullopt;
-}
-
-const char* ReplayKeyNames() { return "Enter Escape Space Left Right Z X B N V Comma Period Slash"; }
 
 const char* EndReasonName(ReplayEndReason reason) {
   switch (reason) {
@@ -327,7 +290,7 @@ std::string ReplayHeader(const std::string& gameVersion, std::uint64_t seed, std
 
 std::string KeyLine(const ReplayKey& key) {
   const std::string at = key.query == 0 ? Pass(key.pass) : Pass(key.pass) + "." + std::to_string(key.query);
-  return at + " " + ReplayKeyName(key.virtualKey) + (key.down ? " down\n" : " up\n");
+  return at + " " + KeyName(key.virtualKey) + (key.down ? " down\n" : " up\n");
 }
 
 std::string CloseLine(std::uint64_t pass) { return Pass(pass) + " close\n"; }

@@ -22,13 +22,6 @@ inline constexpr std::uint64_t kMostCheckEvery = 100;
 // A replay file is refused unread above this size (an hour of play takes about 2 MB).
 inline constexpr std::uint64_t kLargestReplayBytes = std::uint64_t{64} << 20;
 
-// The key's name in replays and key scripts ("Space", "Left" …), or nullptr for a code the game does
-// not use; and the other way round.
-const char* ReplayKeyName(int virtualKey);
-std::optional<int> ReplayKeyByName(std::string_view name);
-// The names, blank-separated, for messages.
-const char* ReplayKeyNames();
-
 // From key query `query` (counted from 0) of pass `pass` (counted from 1) on, the key is down or up.
 struct ReplayKey {
   std::uint64_t pass = 0;

@@ -11,37 +11,7 @@
 
 namespace talvessa {
 
-namespace {
-
-struct KeyName {
-  std::string_view name;
-  int virtualKey;
-};
-
-constexpr std::array<KeyName, 13> kKeyNames = {{
-    {"Enter", vk::Enter},
-    {"Escape", vk::Escape},
-    {"Space", vk::Space},
-    {"Left", vk::Left},
-    {"Right", vk::Right},
-    {"Z", vk::Z},
-    {"X", vk::X},
-    {"B", vk::B},
-    {"N", vk::N},
-    {"V", vk::V},
-    {"Comma", vk::Comma},
-    {"Period", vk::Period},
-    {"Slash", vk::Slash},
-}};
-
-std::optional<int> KeyByName(std::string_view name) {
-  for (const KeyName& key : kKeyNames) {
-    if (key.name == name) return key.virtualKey;
-  }
-  return std::nullopt;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::vector<ScriptEvent> ParseKeyScript(const std::string& text, const std::string& fileName) {
   std::vector<ScriptEvent> events;
@@ -75,8 +45,7 @@ std::vector<ScriptEvent> ParseKeyScript(const std::string& text, const std::stri
     if (word.size() != 3) fail("expected \"<ms> <key> down|up\" or \"<ms> close\" (or p<N> for <ms>)");
     const auto key = KeyByName(word[1]);
     if (!key) {
-      fail("unknown key " + Quoted(word[1]) +
-           " (keys: Enter Escape Space Left Right Z X B N V Comma Period Slash)");
+      fail("unknown key " + Quoted(word[1]) + " (keys: " + std::string(kKeyNameList) + ")");
     }
     if (word[2] != "down" && word[2] != "up") fail("expected down or up, found " + Quoted(word[2]));
     events.push_back(
