@@ -18,6 +18,8 @@ options=$(grep -o -- '--[a-z-]*' "$out/help.txt" | sort -u)
 for option in $options; do
   grep -qF -- "${option//-/\\-}" "$page" || fail "the manual page does not list $option"
 done
+version=$("$game" --version | cut -d' ' -f2)
+grep -q "^\.TH .*\"Talvessa $version\"" "$page" || fail "the manual page does not name version $version"
 for key in M Enter Esc F11; do
   grep -q "^\.B.* $key\b\|^\.B $key$" "$page" || fail "the manual page does not list the key $key"
 done
