@@ -81,33 +81,28 @@ press F11
 within 5 size_is 1152x896 || fail "F11 left fullscreen for $(window_size)"
 quit_game
 
+# Starts play with OPTION, which must leave it silent; then KEY must make it heard above FLOOR dB RMS.
+silent_until() {
+  local option=$1 key=$2 floor=$3
+  me="options_test: $option"
+  rm -f "$out/mix.raw"
+  play_with "$option" "${@:4}"
+  sleep 1
+  local pressed_at before after
+  pressed_at=$(stat -c %s "$out/mix.raw")
+  press "$key"
+  sleep 1.5
+  quit_game
+  before=$(level peak 0 "$pressed_at")
+  below "$before" -70 || fail "the game was heard before $key (peak $before dB)"
+  after=$(level RMS "$pressed_at")
+  below "$after" "$floor" && fail "$key did not bring the sound (RMS $after dB)"
+  return 0
+}
 # --mute: play starts in silence; M brings the effects and the tune.
-me="options_test: --mute"
-rm -f "$out/mix.raw"
-play_with --mute
-sleep 1
-pressed_at=$(stat -c %s "$out/mix.raw")
-press m
-sleep 1.5
-quit_game
-before=$(level peak 0 "$pressed_at")
-below "$before" -70 || fail "--mute: the game was heard before M (peak $before dB)"
-after=$(level RMS "$pressed_at")
-below "$after" -45 && fail "M did not bring the sound back (RMS $after dB)"
-
+silent_until --mute m -45
 # --volume 0: silent; = steps it up to the first level, heard.
-me="options_test: --volume"
-rm -f "$out/mix.raw"
-play_with --volume 0
-sleep 1
-pressed_at=$(stat -c %s "$out/mix.raw")
-press equal
-sleep 1.5
-quit_game
-before=$(level peak 0 "$pressed_at")
-below "$before" -70 || fail "--volume 0: the game was heard (peak $before dB)"
-after=$(level RMS "$pressed_at")
-below "$after" -70 && fail "= did not raise the volume (RMS $after dB)"
+silent_until --volume equal -70 0
 
 # Losing the keyboard: play goes on by default, and pauses with --pause-when-unfocused.
 for option in "" --pause-when-unfocused; do
