@@ -9,12 +9,13 @@ namespace talvessa {
 namespace {
 
 // WaitMs sleeps in slices of at most kSliceUs, pumping events between them, until kNapUs before
-// the moment the clock passes, so that a late wake-up cannot make the frame late. One short nap then
-// takes it to kSpinUs before, and only that last stretch is spun on the clock. Frames keep their
-// time to a fraction of a millisecond while the process sleeps through nearly all of every wait.
+// the moment the clock passes, so that a late wake-up cannot make the frame late. One last nap then
+// sleeps to kSpinUs before that moment: with the timer slack the game sets, a sleep ends some tens of
+// microseconds after its time, so there is nearly never anything left to spin, and the frames keep
+// their time to a fraction of a millisecond while the process sleeps through the whole wait.
 constexpr std::int64_t kSliceUs = 8000;
 constexpr std::int64_t kNapUs = 1500;
-constexpr std::int64_t kSpinUs = 500;
+constexpr std::int64_t kSpinUs = 5;
 
 std::uint32_t MillisecondsOf(std::uint64_t us) { return static_cast<std::uint32_t>(us / 1000); }
 
