@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "platform/sdl/fonts.h"
+#include "platform/sdl/fonts_on_thread.h"
 #include "platform/sdl/sdl_platform.h"
 #include "shell/game.h"
 
@@ -28,14 +28,16 @@ class StopAtFirstPicture final : public talvessa::SurfaceWatcher {
 }  // namespace
 
 int main() {
+  // As the game's main does: fonts on their thread, the platform, the tune set rendering.
+  talvessa::FontsOnThread fonts(nullptr);
   std::string error;
   std::unique_ptr<talvessa::SdlPlatform> platform = talvessa::SdlPlatform::Open({}, error);
   if (platform == nullptr) {
     std::fprintf(stderr, "startup: %s\n", error.c_str());
     return 1;
   }
-  std::unique_ptr<talvessa::FontRasterizer> fonts = talvessa::OpenFontRasterizer(error);
-  talvessa::Game game(platform->Services(), fonts.get());
+  platform->PrepareTune(platform->Services().programFolder + "../da/bg1.mid");  // the game's, beside bench/
+  talvessa::Game game(platform->Services(), &fonts);
   StopAtFirstPicture stop(game.window);
   try {
     // The game's own start-up, with the watch put on the visible surface once it exists.
@@ -45,7 +47,8 @@ int main() {
     talvessa::RunGameStates(game);
   } catch (const FirstPicture&) {
     const auto now = std::chrono::system_clock::now().time_since_epoch();
-    std::printf("%lld\n", static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+    std::printf("%lld\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
     return 0;
   }
   return 1;

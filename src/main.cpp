@@ -1,9 +1,10 @@
 // Talvessa: the game in its window.
 #include <cstdio>
 #include <iostream>
+#include <thread>
 
 #include "cli/command_line.h"
-#include "platform/sdl/fonts.h"
+#include "platform/sdl/fonts_on_thread.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform_options.h"
 #include "process/standard_descriptors.h"
@@ -26,6 +27,11 @@ int main(int argc, char** argv) {
     std::fputs(talvessa::GameVersion().c_str(), stdout);
     return 0;
   }
+  // The fonts open while the window opens and the logo is revealed. Without fonts the game still plays; it
+  // only lacks its words and figures.
+  auto fonts = std::make_unique<talvessa::FontsOnThread>([](const std::string& error) {
+    std::fprintf(stderr, "talvessa: no text will be drawn (%s)\n", error.c_str());
+  });
   std::string error;
   std::unique_ptr<talvessa::SdlPlatform> platform =
       talvessa::SdlPlatform::Open(talvessa::PlatformOptionsFor(options), error);
@@ -33,11 +39,17 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "talvessa: %s\n", error.c_str());
     return 1;
   }
-  if (!platform->HasSoundDevice())
-    std::fputs("talvessa: no sound device; the game plays without sound\n", stderr);
-  // Without fonts the game still plays; it only lacks its words and figures.
-  std::unique_ptr<talvessa::FontRasterizer> fonts = talvessa::OpenFontRasterizer(error);
-  if (fonts == nullptr) std::fprintf(stderr, "talvessa: no text will be drawn (%s)\n", error.c_str());
-  return talvessa::PlayGame(platform->Services(), fonts.get(), options.recordFile, options.replayFile,
-                            std::cerr);
+  // The tune of play is synthesised while the logo and the attract sequence run.
+  platform->PrepareTune(platform->Services().programFolder + "da/bg1.mid");
+  // The sound device opens meanwhile too; whether it did is said once it is known.
+  std::jthread soundCheck([&platform] {
+    if (!platform->HasSoundDevice())
+      std::fputs("talvessa: no sound device; the game plays without sound\n", stderr);
+  });
+  const int status = talvessa::PlayGame(platform->Services(), fonts.get(), options.recordFile,
+                                        options.replayFile, std::cerr);
+  // The fonts go before SDL does.
+  soundCheck.join();
+  fonts.reset();
+  return status;
 }

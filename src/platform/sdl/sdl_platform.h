@@ -40,7 +40,12 @@ class SdlPlatform {
   SdlPlatform& operator=(const SdlPlatform&) = delete;
 
   Platform Services();
-  // Whether a sound device opened at start (one that comes later is still taken).
+  // Starts synthesising the tune at `path` ahead of its first play (see SdlSound::PrepareTune).
+  void PrepareTune(const std::string& path) {
+    if (sound_ != nullptr) sound_->PrepareTune(path);
+  }
+  // Whether a sound device opened at start (one that comes later is still taken); waits, a bounded time,
+  // for the device to have been tried. Safe on any thread.
   bool HasSoundDevice() const { return sound_ != nullptr && sound_->HasDevice(); }
 
  private:

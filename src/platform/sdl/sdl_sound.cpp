@@ -8,12 +8,15 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <future>
 #include <map>
 #include <utility>
 #include <vector>
 
+#include "platform/sdl/rendered_tune.h"
 #include "platform/sdl/sdl_sound_media.h"
 #include "platform/sdl/synth_messages.h"
+#include "platform/sdl/tune_playback.h"
 
 namespace talvessa {
 
@@ -25,9 +28,8 @@ constexpr int kEffectChannel = 0;
 constexpr std::uint64_t kFirstSeekGapMs = 1000;
 constexpr std::uint64_t kLastSeekGapMs = 32000;
 
-// The player parses the tune again at every pass, and one it cannot parse, or that lasts no time, it
-// passes over again at once: asked to loop for ever, it would do so inside one sound buffer, holding the
-// sound thread's lock for good. So the tune loops a number of passes, hours of a real tune; the game
+// The tune loops a number of passes, hours of a real tune, as SDL_mixer's player was asked to (looping for
+// ever, it would pass over a tune that lasts no time again and again inside one sound buffer); the game
 // starts it again when it stops.
 constexpr int kTunePasses = 1000;
 
@@ -49,9 +51,11 @@ std::atomic<std::uint64_t> lastPlayNumber{0};
 std::atomic<std::uint64_t> mixerPlay{0};
 std::atomic<std::uint64_t> endedPlay{0};
 
-// SDL_mixer drives FluidSynth at a gain of 1.2 at full volume, six times FluidSynth's own; the tune is
-// played 5 dB below that, at the level of the mix in platform/audio.h.
+// SDL_mixer drove FluidSynth at a gain of 1.2 at full volume, six times FluidSynth's own; the tune is
+// played 5 dB below that, at the level of the mix in platform/audio.h. It is rendered at the player's
+// full volume and scaled down from there.
 constexpr double kTuneShare = 0.56;
+constexpr float kFullSynthGain = 1.2f;
 // Each step of the player's volume is 3 dB, so that the steps sound even; 0 is silence.
 constexpr double kStepDb = 3.0;
 
@@ -60,6 +64,8 @@ int MixerVolume(int volume, double share) {
   const double gain = share * std::pow(10.0, kStepDb * (volume - kFullVolume) / 20.0);
   return std::max(1, static_cast<int>(std::lround(gain * MIX_MAX_VOLUME)));
 }
+
+float RenderGain() { return kFullSynthGain * MixerVolume(kFullVolume, kTuneShare) / MIX_MAX_VOLUME; }
 
 // On the sound thread, or inside a halt.
 void MusicEnded() {
@@ -80,7 +86,10 @@ class SdlSound::Mixer {
   void OpenDevice() {
     if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) != 0) return;
     Mix_AllocateChannels(1);
-    Mix_HookMusicFinished(MusicEnded);
+    // The rate and channels are the device's; the samples stay 16-bit.
+    Uint16 format = 0;
+    Mix_QuerySpec(&rate_, &format, &channels_);
+    playback_ = std::make_unique<TunePlayback>(channels_, MusicEnded);
     device_ = true;
     deviceOpen = true;
     ApplyVolume();
@@ -95,9 +104,11 @@ class SdlSound::Mixer {
   void CloseDevice() {
     if (!device_) return;
     Mix_HaltChannel(-1);
-    // Effects and the tune were made for this device; the tune's file is kept.
+    // Effects were made for this device; the tune's file is kept, and its render for a device of the
+    // same rate.
     effects_.clear();
     FreeMusic();
+    playback_.reset();
     Mix_CloseAudio();
     device_ = false;
     deviceOpen = false;
@@ -109,7 +120,7 @@ class SdlSound::Mixer {
     OpenDevice();
     if (!device_) return;
     if (tuneBytes_ != nullptr) LoadMusic();
-    if (music_ != nullptr && play_ != 0) StartPlay();
+    if (loaded_ && play_ != 0) StartPlay();
   }
 
   void PlayEffect(const std::string& path) {
@@ -136,20 +147,27 @@ class SdlSound::Mixer {
     if (device_) LoadMusic();
   }
 
+  // Starts rendering a tune the game will open later, so that opening it costs nothing then.
+  void Prepare(std::vector<std::uint8_t> bytes) {
+    if (!device_ || (render_ != nullptr && render_->Renders(bytes, rate_))) return;
+    render_.reset();
+    render_ = RenderedTune::Start(std::move(bytes), soundFont_, rate_, RenderGain());
+  }
+
   void Play(std::uint64_t play) {
     play_ = play;
-    if (music_ != nullptr) StartPlay();
+    if (loaded_) StartPlay();
   }
 
   void Rewind() {
-    if (music_ != nullptr) Mix_RewindMusic();
+    if (loaded_) playback_->Rewind();
   }
 
   void Stop() {
     play_ = 0;
-    if (music_ == nullptr) return;
+    if (!loaded_) return;
     mixerPlay = 0;
-    Mix_HaltMusic();
+    playback_->Stop();
   }
 
   void CloseTune() {
@@ -165,13 +183,15 @@ class SdlSound::Mixer {
   };
   using Chunk = std::unique_ptr<Mix_Chunk, FreeChunk>;
 
-  // Hands the kept tune to the mixer; forgets the tune, and tells the game, when the mixer refuses it.
+  // Takes the kept tune's render, or starts one; forgets the tune, and tells the game, when the
+  // synthesiser refuses it. Without its bank of sounds FluidSynth refuses the tune and it stays closed.
   void LoadMusic() {
-    // The bank is read when the tune loads; without one FluidSynth refuses the tune and it stays closed.
-    Mix_SetSoundFonts(soundFont_.c_str());
-    music_ = Mix_LoadMUSType_RW(SDL_RWFromConstMem(tuneBytes_->data(), static_cast<int>(tuneBytes_->size())),
-                                MUS_MID, 1);
-    if (music_ != nullptr) return;
+    if (render_ == nullptr || !render_->Renders(*tuneBytes_, rate_)) {
+      render_.reset();
+      render_ = RenderedTune::Start(*tuneBytes_, soundFont_, rate_, RenderGain());
+    }
+    loaded_ = render_ != nullptr;
+    if (loaded_) return;
     refusedTune = tune_;
     tuneBytes_.reset();
     play_ = 0;
@@ -179,20 +199,20 @@ class SdlSound::Mixer {
 
   void ApplyVolume() const {
     Mix_Volume(-1, MixerVolume(volume_, 1.0));
-    Mix_VolumeMusic(MixerVolume(volume_, kTuneShare));
+    playback_->SetScale(static_cast<double>(MixerVolume(volume_, kTuneShare)) /
+                        MixerVolume(kFullVolume, kTuneShare));
   }
 
   void StartPlay() {
     mixerPlay = play_;
-    Mix_PlayMusic(music_, kTunePasses);
+    playback_->Play(render_, kTunePasses);
   }
 
   void FreeMusic() {
-    if (music_ == nullptr) return;
+    if (!loaded_) return;
     mixerPlay = 0;
-    Mix_HaltMusic();
-    Mix_FreeMusic(music_);
-    music_ = nullptr;
+    playback_->Stop();
+    loaded_ = false;
   }
 
   std::string soundFont_;
@@ -200,7 +220,14 @@ class SdlSound::Mixer {
   int volume_ = kFullVolume;
   // Every effect asked for, by path; null for one that would not load, so that it is not read again.
   std::map<std::string, Chunk> effects_;
-  Mix_Music* music_ = nullptr;
+  // The device's frames a second and channels.
+  int rate_ = 0;
+  int channels_ = 0;
+  std::unique_ptr<TunePlayback> playback_;
+  // The last tune rendered, kept when the tune closes: the next game opens the same tune.
+  std::shared_ptr<RenderedTune> render_;
+  // The open tune is loaded on this device: its render is `render_`.
+  bool loaded_ = false;
   // The tune's number and file, which the mixer may read from for as long as the tune is open; null when
   // no tune is open. It outlives the device, so that the tune can be played again on the next one.
   std::uint64_t tune_ = 0;
@@ -216,8 +243,13 @@ std::unique_ptr<SdlSound> SdlSound::Open(const std::string& soundFont) {
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
   BoundSynthesiserMessages();
   std::unique_ptr<SdlSound> sound(new SdlSound(soundFont));
-  sound->worker_.Post([mixer = sound->mixer_] { mixer->OpenDevice(); });
-  sound->AwaitMixer();
+  // The device opens on the mixer's thread while the game goes on starting; HasDevice waits for it.
+  auto tried = std::make_shared<std::promise<void>>();
+  sound->firstDevice_ = tried->get_future().share();
+  sound->worker_.Post([mixer = sound->mixer_, tried] {
+    mixer->OpenDevice();
+    tried->set_value();
+  });
   return sound;
 }
 
@@ -289,6 +321,12 @@ void SdlSound::OpenMusic(const std::string& path) {
   AwaitMixer();
 }
 
+void SdlSound::PrepareTune(const std::string& path) {
+  auto bytes = ReadMediaFile(path, kLargestTune);
+  if (!bytes || !IsPlayableTune(*bytes)) return;
+  worker_.Post([mixer = mixer_, bytes = std::move(*bytes)]() mutable { mixer->Prepare(std::move(bytes)); });
+}
+
 void SdlSound::PlayMusic() {
   if (tune_ == 0) return;
   musicPlaying_ = true;
@@ -325,6 +363,9 @@ void SdlSound::SetVolume(int volume) {
   worker_.Post([mixer = mixer_, volume = std::clamp(volume, 0, kFullVolume)] { mixer->SetVolume(volume); });
 }
 
-bool SdlSound::HasDevice() const { return mixer_->deviceOpen; }
+bool SdlSound::HasDevice() const {
+  firstDevice_.wait_for(kMixerWait);
+  return mixer_->deviceOpen;
+}
 
 }  // namespace talvessa

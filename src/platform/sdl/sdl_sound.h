@@ -1,12 +1,14 @@
-// The sound half of the SDL backend: effects on one mixer channel and one looping tune through
-// FluidSynth. Media that is missing or broken is left out in silence; nothing is reported. Without an
-// audio device the game plays on silently, and the sound comes back when a device does.
+// The sound half of the SDL backend: effects on one mixer channel and one looping tune, synthesised
+// once by FluidSynth and played from memory. Media that is missing or broken is left out in silence; nothing
+// is reported. Without an audio device the game plays on silently, and the sound comes back when a device
+// does.
 //
 // The game never waits on the sound: every call into the mixer runs on a thread of its own, in order,
 // and what the game asks of the tune is answered from what it asked for and what the mixer reported.
 #pragma once
 
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <set>
 #include <string>
@@ -36,6 +38,9 @@ class SdlSound final : public Audio {
   // playing is refused here, and stays "not open"; one the mixer then refuses is "not open" from the
   // next status on.
   void OpenMusic(const std::string& path) override;
+  // Starts synthesising a tune the game will open later, while it has other things to do; opening it
+  // then costs nothing. Nothing is heard, and a tune not worth playing is left alone.
+  void PrepareTune(const std::string& path);
   // Plays the open tune from its beginning, looping it.
   void PlayMusic() override;
   MusicMode MusicStatus() override;
@@ -43,7 +48,8 @@ class SdlSound final : public Audio {
   void StopMusic() override;
   void CloseMusic() override;
   void SetVolume(int volume) override;
-  // Whether a device is open now.
+  // Whether a device is open now; waits, a bounded time, for the first one to have been tried. Safe on
+  // any thread.
   bool HasDevice() const;
 
   // An output device came or went (SDL_AUDIODEVICEADDED / SDL_AUDIODEVICEREMOVED; `which` as the event
@@ -75,6 +81,8 @@ class SdlSound final : public Audio {
   std::set<std::string> effectsAsked_;
   // The mixer did not answer a wait in time.
   bool held_ = false;
+  // Ready once the mixer has tried the device at start.
+  std::shared_future<void> firstDevice_;
   MixerWorker worker_;
 };
 

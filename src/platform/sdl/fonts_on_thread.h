@@ -1,0 +1,34 @@
+// The game's fonts opened on a thread of their own while the window opens and the logo is revealed:
+// fontconfig reads its configuration and cache and SDL_ttf starts, time the first pictures have no use
+// for. The first line of text waits for the opening to end.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "platform/sdl/fonts.h"
+
+namespace talvessa {
+
+class FontsOnThread final : public GlyphRasterizer {
+ public:
+  // Starts opening the rasteriser (OpenFontRasterizer); `failed` hears, on that thread, why it could
+  // not open. Without it every line is refused, as the game draws no text without fonts.
+  explicit FontsOnThread(std::function<void(const std::string& error)> failed);
+  ~FontsOnThread() override;
+  FontsOnThread(const FontsOnThread&) = delete;
+  FontsOnThread& operator=(const FontsOnThread&) = delete;
+
+  bool Rasterize(const std::string& face, int points, bool bold, const std::string& utf8,
+                 TextImage& out) override;
+
+ private:
+  std::unique_ptr<FontRasterizer> fonts_;
+  std::once_flag joined_;
+  std::thread thread_;
+};
+
+}  // namespace talvessa
