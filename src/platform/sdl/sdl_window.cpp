@@ -78,12 +78,18 @@ SdlWindow::~SdlWindow() {
 }
 
 void SdlWindow::Present(const WindowPicture& picture) {
+  // The pause redraws the same picture a hundred times a second; the window already shows it, and
+  // redraws itself when it is uncovered or resized.
+  bool changed = false;
   for (int y = 0; y < WindowPicture::kHeight; ++y) {
-    const auto row = static_cast<std::ptrdiff_t>(y) * WindowPicture::kWidth * 3;
-    std::memcpy(static_cast<std::uint8_t*>(frame_->pixels) + y * frame_->pitch, picture.rgb.data() + row,
-                WindowPicture::kWidth * 3);
+    const std::uint8_t* from =
+        picture.rgb.data() + static_cast<std::ptrdiff_t>(y) * WindowPicture::kWidth * 3;
+    std::uint8_t* to = static_cast<std::uint8_t*>(frame_->pixels) + y * frame_->pitch;
+    if (std::memcmp(to, from, WindowPicture::kWidth * 3) == 0) continue;
+    std::memcpy(to, from, WindowPicture::kWidth * 3);
+    changed = true;
   }
-  Redraw();
+  if (changed) Redraw();
 }
 
 void SdlWindow::Redraw() {
