@@ -46,6 +46,8 @@ class Recording {
   }
 
   std::size_t frames() const { return left_.size(); }
+  std::int16_t left(std::size_t frame) const { return left_[frame]; }
+  std::int16_t right(std::size_t frame) const { return right_[frame]; }
   // The first frame that is not silent, or frames() when none is.
   std::size_t SoundStart() const {
     std::size_t frame = 0;

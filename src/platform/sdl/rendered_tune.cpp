@@ -78,6 +78,7 @@ bool RenderedTune::Renders(std::span<const std::uint8_t> midi, int rate) const {
 }
 
 std::size_t RenderedTune::HeadFrames(std::size_t pass) const {
+  if (cut_.load(std::memory_order_relaxed)) return 0;
   return std::min(pass, kHeadSeconds * static_cast<std::size_t>(rate_));
 }
 
@@ -100,8 +101,10 @@ void RenderedTune::Render() {
       return;
     }
     if (pass == 0 && at >= longest) {
-      pass = at;
-      passFrames_.store(pass, std::memory_order_release);
+      // Cut there, a later pass starts as the first did.
+      cut_.store(true, std::memory_order_relaxed);
+      passFrames_.store(at, std::memory_order_release);
+      return;
     }
     if (at % kBlockFrames == 0)
       blocks_[at / kBlockFrames] = std::make_unique<std::int16_t[]>(2 * kBlockFrames);

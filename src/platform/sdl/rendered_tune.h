@@ -40,7 +40,7 @@ class RenderedTune {
   // samples into `out`; gives how many it copied, fewer when the render has not got that far yet.
   std::size_t Read(bool firstPass, std::size_t at, std::size_t count, std::int16_t* out) const;
 
-  // The longest pass kept in memory (30 MB); a longer tune loops its first three minutes.
+  // The longest pass kept in memory (30 MB); a longer tune loops its first three minutes, cut there.
   static constexpr int kLongestPassSeconds = 180;
 
  private:
@@ -63,6 +63,8 @@ class RenderedTune {
   std::atomic<std::size_t> renderedFrames_{0};
   std::atomic<std::size_t> passFrames_{0};
   std::atomic<bool> ends_{false};
+  // The tune was longer than memory holds; set before the pass's length.
+  std::atomic<bool> cut_{false};
   std::atomic<bool> stop_{false};
   std::thread thread_;
 };
