@@ -41,7 +41,10 @@ const talvessaPage = (() => {
     turns.push(then);
     channel.port2.postMessage(null);
   }
-  function sleep(ms) {
+  // A wait is rounded to the nearest millisecond: a timer fires a fraction of one late, and the frame's
+  // wait spins the rest on the clock, as on the desktop.
+  function sleep(us) {
+    const ms = Math.round(us / 1000);
     return new Promise((resolve) => nextTurn(ms > 0 ? () => setTimeout(resolve, ms) : resolve));
   }
 
@@ -130,9 +133,15 @@ const talvessaPage = (() => {
   // Controllers with the browser's standard layout: buttons 0 A, 1 B, 2 X, 4 and 5 the shoulders, 9
   // Start, 14 and 15 the d-pad's left and right; axis 0 the left stick across. Only while the page has
   // the keyboard, as on the desktop.
+  // The browser shows a page no controller before one announces itself; until then there is nothing to
+  // read on every pump.
   const shoulders = new Map();
+  let padsSeen = false;
+  window.addEventListener('gamepadconnected', () => {
+    padsSeen = true;
+  });
   function readPads(out, most) {
-    const pads = navigator.getGamepads ? Array.from(navigator.getGamepads()) : [];
+    const pads = padsSeen && navigator.getGamepads ? Array.from(navigator.getGamepads()) : [];
     let count = 0;
     for (const pad of pads) {
       if (!pad || !pad.connected || pad.mapping !== 'standard') continue;
@@ -197,7 +206,8 @@ const talvessaPage = (() => {
     }
     // Every file is fetched and decoded once; a missing or damaged one is null, and stays silent.
     const buffers = new Map();
-    function load(url) {
+    function load(address) {
+      const url = new URL(address, document.baseURI).href;
       if (!buffers.has(url)) {
         const wave = url.endsWith('.wav');
         const loading = fetch(url)

@@ -8,7 +8,7 @@
 // clang-format off
 EM_JS(double, talvessa_now_ms, (), { return performance.now(); });
 EM_JS(double, talvessa_date_ms, (), { return Date.now(); });
-EM_ASYNC_JS(void, talvessa_sleep, (int ms), { await talvessaPage.sleep(ms); });
+EM_ASYNC_JS(void, talvessa_sleep, (double us), { await talvessaPage.sleep(us); });
 EM_ASYNC_JS(int, talvessa_wait_for_events, (int ms), { return await talvessaPage.waitForEvents(ms); });
 EM_JS(int, talvessa_pump, (std::uint8_t* keys), { return talvessaPage.pump(HEAPU8.subarray(keys, keys + 256)); });
 EM_JS(int, talvessa_next_sound_key, (), { return talvessaPage.nextSoundKey(); });
@@ -40,7 +40,7 @@ constexpr int kMostPads = 4;
 
 double NowMs() { return talvessa_now_ms(); }
 double DateMs() { return talvessa_date_ms(); }
-void Sleep(int ms) { talvessa_sleep(ms); }
+void Sleep(std::uint32_t us) { talvessa_sleep(us); }
 bool WaitForEvents(int ms) { return talvessa_wait_for_events(ms) != 0; }
 
 PumpReport Pump(std::uint8_t* keys) {

@@ -14,8 +14,9 @@ namespace talvessa::page {
 double NowMs();
 double DateMs();
 
-// Gives the thread to the browser for `ms` milliseconds; 0 for one turn of its event loop.
-void Sleep(int ms);
+// Gives the thread to the browser for about `us` microseconds; the browser times in whole milliseconds,
+// and a wait too short for them is one turn of its event loop.
+void Sleep(std::uint32_t us);
 // Gives the thread to the browser until a key, a click or a change of the tab's visibility comes, or
 // `ms` milliseconds have passed; reports whether one came.
 bool WaitForEvents(int ms);

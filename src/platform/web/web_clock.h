@@ -13,9 +13,7 @@ class WebClock final : public Clock {
  public:
   std::uint64_t ClockUs() override { return static_cast<std::uint64_t>(page::NowMs() * 1000.0); }
 
-  // The browser times in whole milliseconds; a shorter sleep is one turn of its event loop, and the
-  // frame's wait spins the rest on the clock as it does on the desktop.
-  void Sleep(std::uint32_t us) override { page::Sleep(static_cast<int>(us / 1000)); }
+  void Sleep(std::uint32_t us) override { page::Sleep(us); }
 
   std::uint64_t TimerSeed() override {
     return static_cast<std::uint64_t>(page::DateMs() * 1000.0) ^ ClockUs();
