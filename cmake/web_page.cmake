@@ -38,25 +38,28 @@ add_custom_command(OUTPUT ${tune_rendering}
   COMMENT "Rendering the tune for the page"
   VERBATIM)
 
-# The page's files, and the links by which index.html names its data.
+# The page's files, and how index.html names its data: the sounds as a list, the faces as links.
 file(GLOB effects CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/assets/da/*.wav)
 set(page_sources index.html.in page.js page.css)
 list(TRANSFORM page_sources PREPEND ${PROJECT_SOURCE_DIR}/web/)
 set(page_files ${TALVESSA_WEB_OUTPUT}/page.js ${TALVESSA_WEB_OUTPUT}/page.css ${TALVESSA_WEB_OUTPUT}/icon.png)
-set(data_links "")
+set(sounds "")
 foreach(effect ${effects})
   get_filename_component(name ${effect} NAME)
   list(APPEND page_files ${TALVESSA_WEB_OUTPUT}/da/${name})
-  string(APPEND data_links "<link rel=\"preload\" as=\"fetch\" href=\"da/${name}\" crossorigin data-sound>\n")
+  list(APPEND sounds "\"da/${name}\"")
 endforeach()
-string(APPEND data_links "<link rel=\"preload\" as=\"fetch\" href=\"da/bg1.ogg\" crossorigin data-sound>\n")
+list(APPEND sounds "\"da/bg1.ogg\"")
+list(JOIN sounds ", " sounds)
+set(TALVESSA_PAGE_SOUNDS "[${sounds}]")
+set(face_links "")
 foreach(face ${TALVESSA_WEB_FACES})
   get_filename_component(name ${face} NAME)
   list(APPEND page_files ${TALVESSA_WEB_OUTPUT}/fonts/${name})
-  string(APPEND data_links
-    "<link rel=\"preload\" as=\"fetch\" href=\"fonts/${name}\" crossorigin data-file=\"/fonts/${name}\">\n")
+  string(APPEND face_links
+    "<link rel=\"preload\" href=\"fonts/${name}\" as=\"fetch\" crossorigin data-file=\"/fonts/${name}\">\n")
 endforeach()
-string(STRIP "${data_links}" TALVESSA_PAGE_DATA)
+string(STRIP "${face_links}" TALVESSA_PAGE_FACES)
 configure_file(web/index.html.in ${TALVESSA_WEB_OUTPUT}/index.html @ONLY)
 
 set(copy_faces "")

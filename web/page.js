@@ -163,7 +163,9 @@ const talvessaPage = (() => {
   function show(rgba) {
     const pixels = new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.length);
     context.putImageData(new ImageData(pixels, kWidth, kHeight), 0, 0);
-    if (firstPictureMs === null) firstPictureMs = performance.now();
+    if (firstPictureMs !== null) return;
+    firstPictureMs = performance.now();
+    for (const url of JSON.parse(document.getElementById('sounds').textContent)) sound.prefetch(url);
   }
 
   // The sound: effects on one voice, the tune looping, both under the player's gain. Browsers start a
@@ -309,9 +311,8 @@ const talvessaPage = (() => {
     fullscreen.textContent = document.fullscreenElement ? 'Leave fullscreen' : 'Fullscreen';
   });
 
-  // The data files the page names: sounds decoded ahead, faces written into the program's files.
+  // The faces the page names, written into the program's files before it starts.
   const faces = [];
-  for (const link of document.querySelectorAll('link[rel=preload][data-sound]')) sound.prefetch(link.href);
   for (const link of document.querySelectorAll('link[rel=preload][data-file]')) {
     faces.push({url: link.href, file: link.dataset.file});
   }
