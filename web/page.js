@@ -353,4 +353,7 @@ var Module = {
   preRun: [() => talvessaPage.writeFaces(Module)],
   print: (text) => console.log(text),
   printErr: (text) => console.warn(text),
+  onAbort: () => {
+    document.getElementById('failed').hidden = false;
+  },
 };
