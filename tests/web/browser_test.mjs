@@ -252,8 +252,27 @@ async function measurePlay(game, context) {
   check(frame >= 31 && frame <= 37, `play frames are about 33-34 ms apart (${frame.toFixed(2)} ms)`);
 }
 
+// The samples of the tune as its Ogg file counts them: the granule position of its last page.
+function oggSamples(file) {
+  const bytes = fs.readFileSync(file);
+  const last = bytes.lastIndexOf('OggS');
+  return Number(bytes.readBigUInt64LE(last + 6));
+}
+
+// The browser decodes the tune to exactly its samples, no padding: the loop has no gap.
+async function tuneLoopsWhole(game) {
+  const samples = oggSamples(path.join(site, 'da', 'bg1.ogg'));
+  const decoded = await game.page.evaluate(async () => {
+    const bytes = await (await fetch('da/bg1.ogg')).arrayBuffer();
+    return (await new OfflineAudioContext(2, 1, 44100).decodeAudioData(bytes)).length;
+  });
+  check(decoded === samples, `the tune decodes to its ${samples} samples (${decoded})`);
+  figures.push(`tune loop ${(samples / 44100).toFixed(3)} s`);
+}
+
 // logo → title → play → throws → van → pause → resume → Esc, with sound, figures and the screenshot.
 async function wholePath(game, context) {
+  await tuneLoopsWhole(game);
   await game.toPlay();
   const firstPicture = await game.page.evaluate(() => talvessaPage.firstPictureMs);
   figures.push(`first picture ${firstPicture.toFixed(0)} ms after the page's start`);
