@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/sdl/fonts.h"
+#include "platform/fonts/fonts.h"
 #include "platform/web/web_platform.h"
 #include "replay/play_game.h"
 
