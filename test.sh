@@ -8,3 +8,7 @@ cmake --preset test >/dev/null
 cmake --build --preset test
 ctest --preset test
 ./scripts/fuzz 10
+# The web edition: built into build/web/, then played in Debian's headless Chromium.
+cmake --preset web >/dev/null
+cmake --build --preset web
+tests/web/browser_test.sh build/web
