@@ -14,10 +14,12 @@ foreach(line ${alias_lines})
     list(APPEND TALVESSA_WEB_FACES ${TALVESSA_WEB_FACES_DIR}/${family}.ttf)
   endforeach()
 endforeach()
+# Debian's Python, which has Debian's fontTools (another python3 may come first on the PATH).
+find_program(TALVESSA_DEBIAN_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
 find_program(PYFTSUBSET pyftsubset REQUIRED)
 add_custom_command(
   OUTPUT ${TALVESSA_WEB_FACES} ${TALVESSA_WEB_FACES_DIR}/characters.txt
-  COMMAND python3 ${PROJECT_SOURCE_DIR}/tools/web_faces/subset_faces.py ${PROJECT_SOURCE_DIR}/src ${aliases}
+  COMMAND ${TALVESSA_DEBIAN_PYTHON} ${PROJECT_SOURCE_DIR}/tools/web_faces/subset_faces.py ${PROJECT_SOURCE_DIR}/src ${aliases}
           ${TALVESSA_WEB_FACES_DIR}
   DEPENDS ${PROJECT_SOURCE_DIR}/tools/web_faces/subset_faces.py ${game_sources}
   COMMENT "Cutting the faces down to the characters the game prints"

@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 r"""Cuts the game's faces down to the characters it prints, for the web page.
 
     subset_faces.py <src folder> <aliases source> <output folder>
@@ -7,17 +7,21 @@ The characters are those of every string and character literal in the game's sou
 \u escapes read), and all printable ASCII (numbers, and lines put together from parts). The families are the alias targets
 of <aliases source>; each is found among the installed fonts by fontconfig's fc-list, cut by pyftsubset
 with every layout feature and the hinting kept (so that it draws the same pixels), and written as
-<output folder>/<family>.ttf, with the character list as characters.txt.
+<output folder>/<family>.ttf, with the character list as characters.txt. It fails when the last stand-in
+of a face (the one that draws it at every size) lacks a character of the list.
 """
 import pathlib
 import re
 import subprocess
 import sys
 
+from fontTools.ttLib import TTFont
+
 # A string or character literal (with an optional prefix), or a comment; comments are skipped.
 TOKEN = re.compile(r'//[^\n]*|/\*.*?\*/|(?:u8|u|U|L)?"((?:\\.|[^"\\\n])*)"|\'((?:\\.|[^\'\\\n])+)\'', re.S)
 ESCAPE = re.compile(r'\\u([0-9A-Fa-f]{4})|\\U([0-9A-Fa-f]{8})')
 FAMILY = re.compile(r'\{"([A-Za-z0-9 ]+)", *\d+\}')
+ALIAS = re.compile(r'\{k\w+Face, *\{(.*?)\}\},')
 
 
 def printed_characters(src):
@@ -47,7 +51,8 @@ def main():
     if len(sys.argv) != 4:
         sys.exit(__doc__)
     src, aliases, out = (pathlib.Path(a) for a in sys.argv[1:])
-    families = FAMILY.findall(aliases.read_text(encoding="utf-8"))
+    alias_lines = ALIAS.findall(aliases.read_text(encoding="utf-8"))
+    families = [family for line in alias_lines for family in FAMILY.findall(line)]
     if not families:
         sys.exit(f"subset_faces: {aliases} names no family")
     out.mkdir(parents=True, exist_ok=True)
@@ -60,6 +65,13 @@ def main():
                               f"--output-file={out / (family + '.ttf')}"], capture_output=True, text=True)
         if cut.returncode != 0:
             sys.exit(f"subset_faces: pyftsubset failed on {path}:\n{cut.stderr}")
+    # Each face's last stand-in draws it at every size: cut down, it must still have every character.
+    for line in alias_lines:
+        last = FAMILY.findall(line)[-1]
+        have = set(map(chr, TTFont(out / (last + ".ttf")).getBestCmap()))
+        lacking = sorted(set(characters.read_text(encoding="utf-8")) - have)
+        if lacking:
+            sys.exit(f"subset_faces: {last} cut down lacks {''.join(lacking)!r}, which the game prints")
 
 
 main()
