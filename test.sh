@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing need, builds the test build (AddressSanitizer +
-# UndefinedBehaviorSanitizer) and runs every test.
+# UndefinedBehaviorSanitizer) and runs every test; then builds the web edition and runs its tests.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/setup test
@@ -8,3 +8,7 @@ cmake --preset test >/dev/null
 cmake --build --preset test
 ctest --preset test
 ./scripts/fuzz 10
+# The web edition: its build, its pictures and world against the desktop's, the page in a browser.
+./scripts/web
+tests/web/identity.sh build/test/talvessa-headless build/web-build/talvessa-headless.js build/web-build/faces
+tests/web/browser_test.sh build/web

@@ -2,8 +2,8 @@
 # prints the include matrix between the folders.
 #   cmake -DSOURCE_DIR=<src folder> -DTABLE=<layers.txt> -P check_layers.cmake
 # A file belongs to the deepest layer folder that holds it. It may include the headers of its own layer and
-# of the layers the table names; a relative path ("../") counts as the folder it reaches. SDL and
-# fontconfig headers belong to the SDL backend alone.
+# of the layers the table names; a relative path ("../") counts as the folder it reaches. SDL headers
+# belong to the SDL backend and the text drawing (platform/fonts, SDL_ttf), fontconfig's to the SDL backend.
 
 cmake_minimum_required(VERSION 3.25)
 get_filename_component(SOURCE_DIR "${SOURCE_DIR}" ABSOLUTE)
@@ -44,7 +44,13 @@ foreach(file ${files})
   get_filename_component(dir ${file} DIRECTORY)
   file(STRINGS ${SOURCE_DIR}/${file} includes REGEX "^[ \t]*#[ \t]*include")
   foreach(include ${includes})
-    if(include MATCHES "<(SDL[^>]*|fontconfig/[^>]*)>")
+    if(include MATCHES "<(SDL[^>]*)>")
+      if(NOT from MATCHES "^platform/(sdl|fonts)$")
+        list(APPEND faults "src/${file}: <${CMAKE_MATCH_1}> belongs to the SDL backend and platform/fonts")
+      endif()
+      continue()
+    endif()
+    if(include MATCHES "<(fontconfig/[^>]*)>")
       if(NOT from STREQUAL "platform/sdl")
         list(APPEND faults "src/${file}: <${CMAKE_MATCH_1}> belongs to the SDL backend alone")
       endif()

@@ -1,5 +1,5 @@
 // What a controller's buttons and stick stand for among the game's keys.
-#include "platform/sdl/pad_keys.h"
+#include "platform/pad_table.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/audio.h"
-#include "platform/sdl/window_keys.h"
+#include "platform/player_keys.h"
 
 namespace talvessa {
 namespace {

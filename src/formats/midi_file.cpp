@@ -73,7 +73,7 @@ bool FitsItsKind(std::uint8_t type, std::size_t length) {
 // A system-exclusive message holds data bytes only, closed by an optional F7.
 bool IsSystemExclusiveData(std::span<const std::uint8_t> payload) {
   if (!payload.empty() && payload.back() == 0xF7) payload = payload.first(payload.size() - 1);
-  return std::ranges::all_of(payload, [](std::uint8_t byte) { return byte < 0x80; });
+  return std::all_of(payload.begin(), payload.end(), [](std::uint8_t byte) { return byte < 0x80; });
 }
 
 // The event after a delta time. A channel message may leave out its status byte when it repeats the one

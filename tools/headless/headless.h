@@ -3,12 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "key_script.h"
+#include "platform/fonts/fonts.h"
 #include "platform/headless/headless_platform.h"
 #include "replay/replay_file.h"
 #include "shell/game.h"
@@ -24,6 +26,8 @@ struct HeadlessOptions {
   std::string framesDir;
   std::uint64_t every = 1;
   std::string lastFrameFile;
+  std::string hashesFile;
+  std::string fontsDir;
   std::uint32_t clockStartMs = 0;
   bool autopilot = false;
   int autopilotUntilPhase = 0;  // 0: plays on for ever
@@ -58,6 +62,13 @@ class TraceWriter final : public PassObserver {
   HeadlessPlatform& platform_;
   std::string line_;
 };
+
+// One line per picture shown: its number and the FNV-1a hash (64 bits) of its RGB bytes, in hex.
+std::string PictureHashLine(const WindowPicture& picture, std::uint64_t number);
+
+// The text rasteriser of a run: the faces of `fontsDir` when one is given, else those the build finds by
+// itself (fontconfig on the desktop). Null, with `error` saying why, when none opens.
+std::unique_ptr<FontRasterizer> OpenHeadlessFonts(const std::string& fontsDir, std::string& error);
 
 // Runs the game once; returns the exit status. Errors go to `err` as one line.
 int RunHeadless(const HeadlessOptions& options, std::ostream& err);

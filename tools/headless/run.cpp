@@ -9,7 +9,6 @@
 #include "autopilot.h"
 #include "formats/numbers.h"
 #include "headless.h"
-#include "platform/sdl/fonts.h"
 #include "png/png_file.h"
 #include "quoted.h"
 #include "replays.h"
@@ -113,6 +112,7 @@ const char* HeadlessUsage() {
          "                         [--last-frame FILE] [--autopilot [--autopilot-until-phase P]]\n"
          "                         [--until-pass N] [--replay FILE [--verify]]\n"
          "                         [--save-replay FILE [--check-every N]]\n"
+         "                         [--hashes FILE] [--fonts DIR]\n"
          "Runs the whole game without a window; see docs/headless.md.\n";
 }
 
@@ -146,6 +146,10 @@ HeadlessOptions ParseHeadlessArguments(const std::vector<std::string>& args) {
       options.framesDir = FileName(flag, value);
     } else if (flag == "--last-frame") {
       options.lastFrameFile = FileName(flag, value);
+    } else if (flag == "--hashes") {
+      options.hashesFile = FileName(flag, value);
+    } else if (flag == "--fonts") {
+      options.fontsDir = FileName(flag, value);
     } else if (flag == "--every") {
       options.every = Number(flag, value);
       if (options.every == 0) throw std::runtime_error("--every expects 1 or more");
@@ -189,6 +193,7 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& err) {
   // What cannot be written fails before the run, and every write during it ends the run at once; the
   // trace is put in place only when it is whole.
   std::optional<WholeFile> traceFile;
+  std::optional<WholeFile> hashesFile;
   try {
     if (!options.framesDir.empty()) {
       std::error_code error;
@@ -196,13 +201,14 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& err) {
       if (error) throw std::runtime_error("cannot write into " + options.framesDir + ": " + error.message());
     }
     if (!options.traceFile.empty()) traceFile.emplace(options.traceFile);
+    if (!options.hashesFile.empty()) hashesFile.emplace(options.hashesFile);
   } catch (const std::exception& error) {
     return failed(error, 1);
   }
 
   HeadlessPlatform platform(setup);
   std::string fontError;
-  std::unique_ptr<FontRasterizer> fonts = OpenFontRasterizer(fontError);
+  std::unique_ptr<FontRasterizer> fonts = OpenHeadlessFonts(options.fontsDir, fontError);
   std::optional<TraceWriter> trace;
   if (traceFile) trace.emplace(*traceFile, platform);
   Autopilot autopilot(platform.input, options.autopilotUntilPhase);
@@ -210,14 +216,13 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& err) {
   if (!replays.Attach(platform, hub, err)) return 1;
   Game game(replays.Services(), fonts.get());
   replays.Watch(game);
-  if (!options.framesDir.empty()) {
-    platform.screen.onPresent = [&](const WindowPicture& picture, std::uint64_t number) {
-      if (number % options.every != 0) return;
-      char name[32];
-      std::snprintf(name, sizeof name, "frame-%06llu.png", static_cast<unsigned long long>(number));
-      SavePng(picture, (std::filesystem::path(options.framesDir) / name).string());
-    };
-  }
+  platform.screen.onPresent = [&](const WindowPicture& picture, std::uint64_t number) {
+    if (hashesFile) hashesFile->Write(PictureHashLine(picture, number));
+    if (options.framesDir.empty() || number % options.every != 0) return;
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%06llu.png", static_cast<unsigned long long>(number));
+    SavePng(picture, (std::filesystem::path(options.framesDir) / name).string());
+  };
 
   const char* reason = "quit";
   try {
@@ -234,6 +239,7 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& err) {
       trace->RunEnded(game, reason);
       traceFile->Finish();
     }
+    if (hashesFile) hashesFile->Finish();
     if (!options.lastFrameFile.empty()) SavePng(platform.screen.LastPicture(), options.lastFrameFile);
   } catch (const std::exception& error) {
     return failed(error, 1);

@@ -1,20 +1,13 @@
-// The glyph rasteriser of the real game: the game's face names resolved through fontconfig, with the
-// game's own aliases loaded on top, and lines drawn smoothed by SDL_ttf.
+// The glyph rasteriser of the desktop game: the game's face names resolved through fontconfig, with the
+// game's own aliases loaded on top, and lines drawn by the shared SDL_ttf rasteriser (platform/fonts).
 #pragma once
 
 #include <memory>
 #include <string>
 
-#include "platform/glyphs.h"
+#include "platform/fonts/fonts.h"
 
 namespace talvessa {
-
-class FontRasterizer : public GlyphRasterizer {
- public:
-  // The family that draws `utf8` in `face` at that size and weight: the first of the face's stand-ins
-  // that has ink for every character of the line. Empty when none has.
-  virtual std::string FamilyFor(const std::string& face, int points, bool bold, const std::string& utf8) = 0;
-};
 
 // Opens the rasteriser over the system's fontconfig configuration. Fails (nullptr, `error` says why)
 // only when SDL_ttf or fontconfig cannot start. Without any usable face it still opens; every line is

@@ -3,41 +3,18 @@
 #include <algorithm>
 #include <string_view>
 
-#include "platform/glyphs.h"
-
 namespace talvessa {
 
 namespace {
 
-// A family standing in for a face from a size on: below it, its strokes run together.
-struct Target {
-  std::string_view family;
-  int fromPoints;
-};
-
-// The faces the game asks for and the installed families that draw them, best first. The brush face
-// reads only when large (the title); smaller texts of the screens take the Mincho, whose thin, plain
-// strokes stay apart at 12 and 16 points.
-struct Alias {
-  std::string_view face;
-  std::vector<Target> targets;
-};
-const std::vector<Alias>& Aliases() {
-  static const std::vector<Alias> aliases = {
-      {kPlayFace, {{"IPAPGothic", 0}}},
-      {kScreenFace, {{"KouzanBrushFont", 20}, {"IPAPMincho", 0}}},
-  };
-  return aliases;
-}
-
 // The aliases as fontconfig rules, kept in the program so that they can never go missing.
 std::string AliasDocument() {
   std::string xml = "<?xml version=\"1.0\"?>\n<fontconfig>\n";
-  for (const Alias& alias : Aliases()) {
+  for (const FaceAlias& alias : FaceAliases()) {
     xml += "<match target=\"pattern\"><test name=\"family\"><string>";
     xml += alias.face;
     xml += "</string></test><edit name=\"family\" mode=\"prepend\" binding=\"strong\">";
-    for (const Target& target : alias.targets) {
+    for (const FaceTarget& target : alias.targets) {
       xml += "<string>";
       xml += target.family;
       xml += "</string>";
@@ -93,9 +70,9 @@ const std::vector<StandIn>& FaceDirectory::StandInsFor(const std::string& face) 
 }
 
 std::vector<StandIn> FaceDirectory::Resolve(const std::string& face) const {
-  const auto alias =
-      std::find_if(Aliases().begin(), Aliases().end(), [&](const Alias& a) { return a.face == face; });
-  if (alias == Aliases().end()) return {};
+  const auto alias = std::find_if(FaceAliases().begin(), FaceAliases().end(),
+                                  [&](const FaceAlias& a) { return a.face == face; });
+  if (alias == FaceAliases().end()) return {};
 
   // The name goes in as a family value, never through fontconfig's name syntax, where the "-" of
   // "HG正楷書体-PRO" would start a point size.
@@ -106,9 +83,9 @@ std::vector<StandIn> FaceDirectory::Resolve(const std::string& face) const {
   FcDefaultSubstitute(pattern);
   // A target counts only when the alias rule really put it into the request.
   const std::vector<std::string> requested = Families(pattern);
-  auto target = [&](const std::string& family) -> const Target* {
+  auto target = [&](const std::string& family) -> const FaceTarget* {
     const auto found = std::find_if(alias->targets.begin(), alias->targets.end(),
-                                    [&](const Target& t) { return t.family == family; });
+                                    [&](const FaceTarget& t) { return t.family == family; });
     const bool requestedToo = std::find(requested.begin(), requested.end(), family) != requested.end();
     return found != alias->targets.end() && requestedToo ? &*found : nullptr;
   };
@@ -122,7 +99,7 @@ std::vector<StandIn> FaceDirectory::Resolve(const std::string& face) const {
       if (FcPatternGetString(fonts->fonts[i], FC_FILE, 0, &path) != FcResultMatch) continue;
       if (FcPatternGetInteger(fonts->fonts[i], FC_INDEX, 0, &index) != FcResultMatch) index = 0;
       for (const std::string& family : Families(fonts->fonts[i])) {
-        const Target* wanted = target(family);
+        const FaceTarget* wanted = target(family);
         if (wanted == nullptr) continue;
         standIns.push_back({family, reinterpret_cast<const char*>(path), index, wanted->fromPoints});
         break;

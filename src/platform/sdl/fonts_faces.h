@@ -11,28 +11,22 @@
 #include <string>
 #include <vector>
 
+#include "platform/fonts/fonts.h"
+
 namespace talvessa {
 
-// A font file standing in for one of the game's faces.
-struct StandIn {
-  std::string family;  // the alias target it was found as
-  std::string path;
-  int index = 0;       // the face within the file
-  int fromPoints = 0;  // the smallest size it draws the face at
-};
-
-class FaceDirectory {
+class FaceDirectory final : public FaceFinder {
  public:
   // Over the system's configuration, or over the document `configuration` when one is given.
   static std::unique_ptr<FaceDirectory> Open(const std::optional<std::string>& configuration,
                                              std::string& error);
-  ~FaceDirectory();
+  ~FaceDirectory() override;
   FaceDirectory(const FaceDirectory&) = delete;
   FaceDirectory& operator=(const FaceDirectory&) = delete;
 
   // The files for `face` at any size, best first, found once. Only families its alias names are kept, so
   // a name without an alias has none.
-  const std::vector<StandIn>& StandInsFor(const std::string& face);
+  const std::vector<StandIn>& StandInsFor(const std::string& face) override;
 
  private:
   explicit FaceDirectory(FcConfig* config) : config_(config) {}

@@ -7,7 +7,7 @@
 #include <map>
 #include <vector>
 
-#include "platform/sdl/pad_keys.h"
+#include "platform/pad_table.h"
 
 namespace talvessa {
 

@@ -1,9 +1,5 @@
 #include "platform/sdl/window_keys.h"
 
-#include <algorithm>
-
-#include "platform/audio.h"
-
 namespace talvessa {
 
 bool WindowKeys::Pressed(Key key, bool altHeld, bool repeat) {
@@ -23,31 +19,6 @@ bool WindowKeys::GameSeesEnter(bool returnDown, bool keypadEnterDown, bool altHe
   // While Alt is held an Enter is the window's, even before its press has been read from the queue.
   if (altHeld) return false;
   return (returnDown && !returnHidden_) || (keypadEnterDown && !keypadEnterHidden_);
-}
-
-void SoundKeys::Pressed(Key key, bool repeat) {
-  if (key == Key::Mute) {
-    if (!repeat) muted_ = !muted_;
-    return;
-  }
-  muted_ = false;
-  volume_ = std::clamp(volume_ + (key == Key::Up ? 1 : -1), 0, kFullVolume);
-}
-
-void FocusPause::Pumped(bool lostKeyboard, std::uint64_t nowMs) {
-  const bool resting = waitedMs_ && nowMs - *waitedMs_ < kRestingMs;
-  if (enabled_ && lostKeyboard && !resting) {
-    pressedMs_ = nowMs;
-    read_ = false;
-  } else if (pressedMs_ && (read_ || nowMs - *pressedMs_ >= kHeldMs)) {
-    pressedMs_.reset();
-  }
-}
-
-bool FocusPause::ReadEnter() {
-  if (!pressedMs_) return false;
-  read_ = true;
-  return true;
 }
 
 }  // namespace talvessa

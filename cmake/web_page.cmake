@@ -1,0 +1,91 @@
+# The web edition's page (included by the web build only): the browser backend's layer, the program
+# talvessa.js + talvessa.wasm, and the page's files beside it in TALVESSA_WEB_OUTPUT (build/web/ by
+# default): index.html, its script and style, the icon, the effects, the tune rendered for the page and
+# the faces. That folder is the whole site: any static web host serves it as it is.
+#
+# Before this file: the core layers, and TALVESSA_WEB_FACES (the face files the page writes into the
+# program's /fonts) and the target TALVESSA_WEB_FONTS_LIBRARY (the glyph rasteriser over those files).
+
+if(NOT DEFINED TALVESSA_WEB_OUTPUT)
+  set(TALVESSA_WEB_OUTPUT ${PROJECT_SOURCE_DIR}/build/web)
+endif()
+
+# The browser backend of the four services.
+talvessa_layer(web FOLDER platform/web USES platform
+  SOURCES page_bridge.cpp web_audio.cpp web_input.cpp web_platform.cpp web_screen.cpp)
+
+add_executable(talvessa_page src/web_main.cpp)
+set_target_properties(talvessa_page PROPERTIES OUTPUT_NAME talvessa SUFFIX .js
+  RUNTIME_OUTPUT_DIRECTORY ${TALVESSA_WEB_OUTPUT})
+target_link_libraries(talvessa_page PRIVATE talvessa_replay talvessa_web ${TALVESSA_WEB_FONTS_LIBRARY})
+# The game's loops block as on the desktop; ASYNCIFY lets their waits give the page's thread back to the
+# browser. Indirect calls must stay instrumented: the game waits inside virtual calls. The page's script
+# writes the faces into the program's files before it starts.
+# The text libraries (FreeType, HarfBuzz, SDL_ttf and SDL) never call back into the game, so never wait:
+# their functions, by their names in the program, are left as they are, which keeps the program smaller
+# and faster.
+set(never_wait "FT_*" "ft_*" "FTC_*" "ftc_*" "tt_*" "TT_*" "cff_*" "cf2_*" "ps_*" "psh_*" "af_*" "sfnt_*" "t1_*"
+  "T1_*" "T42_*" "cid_*" "gray_*" "pfr_*" "pcf_*" "bdf_*" "hb_*" "_hb_*" "OT::*" "bool OT::*" "AAT::*" "CFF::*"
+  "TTF_*" "Render_Line*" "Load_Glyph" "Find_Glyph*" "Create_Surface*" "SDL_*" "Blit*" "RLE*")
+list(JOIN never_wait "," never_wait)
+file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/never_wait.txt CONTENT "${never_wait}")
+set_property(TARGET talvessa_page APPEND PROPERTY LINK_DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/never_wait.txt)
+target_link_options(talvessa_page PRIVATE -fexceptions -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
+  -sASYNCIFY_REMOVE=@${CMAKE_CURRENT_BINARY_DIR}/never_wait.txt
+  -sALLOW_MEMORY_GROWTH -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency)
+
+# The tune, rendered by the fluidsynth command line with the desktop's bank and level. The desktop's
+# mixer gives FluidSynth a gain of 1.2 at full volume and plays the tune at round(0.56 * 128) / 128 of
+# it (kTuneShare in the SDL backend): 1.2 * 72 / 128.
+set(TALVESSA_SOUND_FONT /usr/share/sounds/sf2/TimGM6mb.sf2 CACHE FILEPATH "The General MIDI bank of the tune")
+set(TALVESSA_TUNE_GAIN 0.675)
+set(tune_rendering ${TALVESSA_WEB_OUTPUT}/da/bg1.ogg)
+add_custom_command(OUTPUT ${tune_rendering}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${TALVESSA_WEB_OUTPUT}/da
+  COMMAND python3 ${PROJECT_SOURCE_DIR}/web/render_tune.py ${PROJECT_SOURCE_DIR}/assets/da/bg1.mid
+          ${TALVESSA_SOUND_FONT} ${TALVESSA_TUNE_GAIN} ${tune_rendering}
+  DEPENDS ${PROJECT_SOURCE_DIR}/assets/da/bg1.mid ${PROJECT_SOURCE_DIR}/web/render_tune.py
+  COMMENT "Rendering the tune for the page"
+  VERBATIM)
+
+# The page's files, and how index.html names its data: the sounds as a list, the faces as links.
+file(GLOB effects CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/assets/da/*.wav)
+set(page_sources index.html.in page.js page.css)
+list(TRANSFORM page_sources PREPEND ${PROJECT_SOURCE_DIR}/web/)
+set(page_files ${TALVESSA_WEB_OUTPUT}/page.js ${TALVESSA_WEB_OUTPUT}/page.css ${TALVESSA_WEB_OUTPUT}/icon.png)
+set(sounds "")
+foreach(effect ${effects})
+  get_filename_component(name ${effect} NAME)
+  list(APPEND page_files ${TALVESSA_WEB_OUTPUT}/da/${name})
+  list(APPEND sounds "\"da/${name}\"")
+endforeach()
+list(APPEND sounds "\"da/bg1.ogg\"")
+list(JOIN sounds ", " sounds)
+set(TALVESSA_PAGE_SOUNDS "[${sounds}]")
+set(face_links "")
+foreach(face ${TALVESSA_WEB_FACES})
+  get_filename_component(name ${face} NAME)
+  list(APPEND page_files ${TALVESSA_WEB_OUTPUT}/fonts/${name})
+  string(APPEND face_links
+    "<link rel=\"preload\" href=\"fonts/${name}\" as=\"fetch\" crossorigin data-file=\"/fonts/${name}\">\n")
+endforeach()
+string(STRIP "${face_links}" TALVESSA_PAGE_FACES)
+configure_file(web/index.html.in ${TALVESSA_WEB_OUTPUT}/index.html @ONLY)
+
+set(copy_faces "")
+if(TALVESSA_WEB_FACES)
+  set(copy_faces COMMAND ${CMAKE_COMMAND} -E copy_if_different ${TALVESSA_WEB_FACES} ${TALVESSA_WEB_OUTPUT}/fonts)
+endif()
+add_custom_command(OUTPUT ${page_files}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${TALVESSA_WEB_OUTPUT}/da ${TALVESSA_WEB_OUTPUT}/fonts
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/web/page.js ${PROJECT_SOURCE_DIR}/web/page.css
+          ${TALVESSA_WEB_OUTPUT}
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/assets/icons/talvessa-128.png
+          ${TALVESSA_WEB_OUTPUT}/icon.png
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${effects} ${TALVESSA_WEB_OUTPUT}/da
+  ${copy_faces}
+  DEPENDS ${page_sources} ${effects} ${TALVESSA_WEB_FACES} ${PROJECT_SOURCE_DIR}/assets/icons/talvessa-128.png
+  COMMENT "Copying the page's files"
+  VERBATIM)
+add_custom_target(page_files ALL DEPENDS ${page_files} ${tune_rendering})
+add_dependencies(talvessa_page page_files)

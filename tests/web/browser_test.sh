@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# The browser tests of the web edition (browser_test.mjs) over a built site, e.g. build/web/.
+# playwright-core comes from web/package-lock.json through `npm ci`, into a folder of the build kept
+# while the lock stays the same; it downloads no browser: the tests drive Debian's /usr/bin/chromium.
+# Usage: tests/web/browser_test.sh SITE [--screenshot FILE]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+site=${1:?usage: browser_test.sh SITE [--screenshot FILE]}
+shift
+[ -f "$site/index.html" ] || { echo "browser_test: no page in $site (build it with scripts/web)" >&2; exit 1; }
+[ -x /usr/bin/chromium ] || { echo "browser_test: /usr/bin/chromium is missing (scripts/setup test)" >&2; exit 1; }
+
+modules=${TALVESSA_WEB_TEST_MODULES:-$root/build/web-test}
+if ! cmp -s "$root/web/package-lock.json" "$modules/package-lock.json" || [ ! -d "$modules/node_modules" ]; then
+  rm -rf "$modules"
+  mkdir -p "$modules"
+  cp "$root/web/package.json" "$root/web/package-lock.json" "$modules/"
+  (cd "$modules" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --ignore-scripts --no-audit --no-fund --loglevel=error)
+fi
+exec node "$here/browser_test.mjs" "$modules/node_modules/playwright-core" "$site" "$@"

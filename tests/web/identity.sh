@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# The web build plays exactly as the desktop: the game runs with the native headless tool (the desktop's
+# faces, found by fontconfig) and with the WebAssembly one under node (the faces cut down for the page):
+# two minutes of the attract sequence, then ten minutes of the autopilot's play. Every picture is hashed
+# and every loop pass traced, and both must match line for line, so the pictures and the world are equal
+# from the first pass to the last; a character the cut-down faces lack shows as a picture that differs.
+# Usage: tests/web/identity.sh NATIVE_TOOL WASM_TOOL.js FACES_DIR [UNTIL_MS]
+set -euo pipefail
+native=${1:?usage: identity.sh NATIVE_TOOL WASM_TOOL.js FACES_DIR [UNTIL_MS]}
+wasm=${2:?usage: identity.sh NATIVE_TOOL WASM_TOOL.js FACES_DIR [UNTIL_MS]}
+faces=${3:?usage: identity.sh NATIVE_TOOL WASM_TOOL.js FACES_DIR [UNTIL_MS]}
+until_ms=${4:-600000}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# One leg: the same run on both tools, compared. The attract sequence shows the screens' faces, which the
+# autopilot, starting play at once, never lets appear; play shows the play face.
+leg() {
+  local name=$1 ms=$2
+  shift 2
+  local run=(--seed 7 --until-ms "$ms" "$@") out=$work/$name
+  "$native" "${run[@]}" --hashes "$out.native.hashes" --trace "$out.native.trace"
+  NODE_PATH=/usr/share/nodejs node --no-experimental-fetch "$wasm" "${run[@]}" --fonts "$faces" \
+    --hashes "$out.wasm.hashes" --trace "$out.wasm.trace"
+  local pictures
+  pictures=$(wc -l <"$out.native.hashes")
+  # A run shows a picture every 33 or 67 ms; one that showed few did not play.
+  if [ "$pictures" -lt $((ms / 100)) ]; then
+    echo "identity ($name): only $pictures pictures in $ms ms" >&2
+    exit 1
+  fi
+  if ! cmp -s "$out.native.hashes" "$out.wasm.hashes"; then
+    echo "identity ($name): the pictures differ from $(first_difference "$out.native.hashes" "$out.wasm.hashes")" \
+         "of the hash lists ($pictures native, $(wc -l <"$out.wasm.hashes") wasm)" >&2
+    exit 1
+  fi
+  if ! cmp -s "$out.native.trace" "$out.wasm.trace"; then
+    echo "identity ($name): the world differs from $(first_difference "$out.native.trace" "$out.wasm.trace")" \
+         "of the traces" >&2
+    exit 1
+  fi
+  echo "identity ($name): $pictures pictures and $(wc -l <"$out.native.trace") loop passes identical, native and wasm"
+}
+
+# The first line that differs, from cmp's "... differ: byte B, line L" (or "EOF on F after byte B, line L").
+first_difference() { cmp "$1" "$2" 2>&1 | sed -n 's/.* line \([0-9]*\)$/line \1/p'; }
+
+leg attract 120000
+leg autopilot "$until_ms" --autopilot
