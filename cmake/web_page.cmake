@@ -22,9 +22,9 @@ target_link_libraries(talvessa_page PRIVATE talvessa_replay talvessa_web ${TALVE
 # browser. Indirect calls stay instrumented: the game waits inside virtual calls. The text libraries
 # (FreeType, HarfBuzz, SDL_ttf and SDL) never call back into the game, so never wait: their functions, by
 # their names in the program, are left as they are, which keeps the program smaller and faster.
-set(never_wait "FT_*" "ft_*" "FTC_*" "tt_*" "TT_*" "cff_*" "cf2_*" "ps_*" "psh_*" "af_*" "sfnt_*" "t1_*"
+set(never_wait "FT_*" "ft_*" "tt_*" "TT_*" "cff_*" "cf2_*" "ps_*" "psh_*" "af_*" "sfnt_*" "t1_*"
   "T1_*" "T42_*" "cid_*" "gray_*" "pfr_*" "pcf_*" "bdf_*" "hb_*" "_hb_*" "OT::*" "bool OT::*" "AAT::*"
-  "CFF::*" "TTF_*" "Load_Glyph" "Find_Glyph*" "Create_Surface*" "SDL_*" "Blit*")
+  "CFF::*" "TTF_*" "Load_Glyph" "Find_Glyph*" "SDL_*")
 list(JOIN never_wait "," never_wait)
 file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/never_wait.txt CONTENT "${never_wait}")
 set_property(TARGET talvessa_page APPEND PROPERTY LINK_DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/never_wait.txt)
