@@ -11,6 +11,9 @@ shift
 fail() { echo "browser_test: $*" >&2; exit 1; }
 [ -f "$site/index.html" ] || fail "no page in $site (build it with scripts/web)"
 [ -x /usr/bin/chromium ] || fail "/usr/bin/chromium is missing (scripts/setup test)"
+command -v npm >/dev/null || fail "npm is missing"
+node -e 'process.exit(Number(process.versions.node.split(".")[0]) >= 20 ? 0 : 1)' ||
+  fail "the pinned playwright-core needs Node.js 20 or newer, not $(node --version)"
 
 modules=${TALVESSA_WEB_TEST_MODULES:-$root/build/web-test}
 lock=$root/web/package-lock.json
