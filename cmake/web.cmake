@@ -8,8 +8,9 @@ set(pictures ${PROJECT_SOURCE_DIR}/assets/sheet.bmp ${PROJECT_SOURCE_DIR}/assets
              ${PROJECT_SOURCE_DIR}/assets/icons/talvessa-128.png)
 add_custom_command(
   OUTPUT ${TALVESSA_EMBEDDED_PICTURES}
-  COMMAND ${CMAKE_COMMAND} -DOUTPUT=${TALVESSA_EMBEDDED_PICTURES} -DSHEET=${PROJECT_SOURCE_DIR}/assets/sheet.bmp
-          -DLOGO=${PROJECT_SOURCE_DIR}/assets/logo.bmp -DICON=${PROJECT_SOURCE_DIR}/assets/icons/talvessa-128.png
+  COMMAND ${CMAKE_COMMAND} -DOUTPUT=${TALVESSA_EMBEDDED_PICTURES}
+          -DSHEET=${PROJECT_SOURCE_DIR}/assets/sheet.bmp -DLOGO=${PROJECT_SOURCE_DIR}/assets/logo.bmp
+          -DICON=${PROJECT_SOURCE_DIR}/assets/icons/talvessa-128.png
           -P ${PROJECT_SOURCE_DIR}/cmake/assets.cmake
   DEPENDS ${pictures} ${PROJECT_SOURCE_DIR}/cmake/assets.cmake
   COMMENT "Embedding the sprite sheet, the logo and the window icon"

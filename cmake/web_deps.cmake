@@ -21,7 +21,8 @@ message(STATUS "Web text libraries: ${TALVESSA_WEB_DEPS}")
 add_library(talvessa_text_libraries INTERFACE)
 target_include_directories(talvessa_text_libraries SYSTEM INTERFACE ${TALVESSA_WEB_DEPS}/include/SDL2)
 target_link_libraries(talvessa_text_libraries INTERFACE ${TALVESSA_WEB_DEPS}/lib/libSDL2_ttf.a
-  ${TALVESSA_WEB_DEPS}/lib/libharfbuzz.a ${TALVESSA_WEB_DEPS}/lib/libfreetype.a ${TALVESSA_WEB_DEPS}/lib/libSDL2.a)
+  ${TALVESSA_WEB_DEPS}/lib/libharfbuzz.a ${TALVESSA_WEB_DEPS}/lib/libfreetype.a
+  ${TALVESSA_WEB_DEPS}/lib/libSDL2.a)
 
 # The game throws through its loops (a closed window, the end of a run): exceptions on, everywhere.
 add_compile_options(-fexceptions)

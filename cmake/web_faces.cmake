@@ -2,7 +2,8 @@
 # TALVESSA_WEB_FACES, one file "<family>.ttf" per alias target of src/platform/fonts/face_aliases.cpp, made
 # again whenever a source of the game changes. The desktop test build makes them too, for the check that
 # they draw every line the game prints.
-file(GLOB_RECURSE game_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/*.cpp ${PROJECT_SOURCE_DIR}/src/*.h)
+file(GLOB_RECURSE game_sources CONFIGURE_DEPENDS
+  ${PROJECT_SOURCE_DIR}/src/*.cpp ${PROJECT_SOURCE_DIR}/src/*.h)
 set(aliases ${PROJECT_SOURCE_DIR}/src/platform/fonts/face_aliases.cpp)
 file(STRINGS ${aliases} alias_lines REGEX "\\{\"[A-Za-z0-9 ]+\", *[0-9]+\\}")
 set(TALVESSA_WEB_FACES_DIR ${CMAKE_BINARY_DIR}/faces)
@@ -19,8 +20,8 @@ find_program(TALVESSA_DEBIAN_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUI
 find_program(PYFTSUBSET pyftsubset REQUIRED)
 add_custom_command(
   OUTPUT ${TALVESSA_WEB_FACES} ${TALVESSA_WEB_FACES_DIR}/characters.txt
-  COMMAND ${TALVESSA_DEBIAN_PYTHON} ${PROJECT_SOURCE_DIR}/tools/web_faces/subset_faces.py ${PROJECT_SOURCE_DIR}/src ${aliases}
-          ${TALVESSA_WEB_FACES_DIR}
+  COMMAND ${TALVESSA_DEBIAN_PYTHON} ${PROJECT_SOURCE_DIR}/tools/web_faces/subset_faces.py
+          ${PROJECT_SOURCE_DIR}/src ${aliases} ${TALVESSA_WEB_FACES_DIR}
   DEPENDS ${PROJECT_SOURCE_DIR}/tools/web_faces/subset_faces.py ${game_sources}
   COMMENT "Cutting the faces down to the characters the game prints"
   VERBATIM)

@@ -19,18 +19,17 @@ set_target_properties(talvessa_page PROPERTIES OUTPUT_NAME talvessa SUFFIX .js
   RUNTIME_OUTPUT_DIRECTORY ${TALVESSA_WEB_OUTPUT})
 target_link_libraries(talvessa_page PRIVATE talvessa_replay talvessa_web ${TALVESSA_WEB_FONTS_LIBRARY})
 # The game's loops block as on the desktop; ASYNCIFY lets their waits give the page's thread back to the
-# browser. Indirect calls must stay instrumented: the game waits inside virtual calls. The page's script
-# writes the faces into the program's files before it starts.
-# The text libraries (FreeType, HarfBuzz, SDL_ttf and SDL) never call back into the game, so never wait:
-# their functions, by their names in the program, are left as they are, which keeps the program smaller
-# and faster.
-set(never_wait "FT_*" "ft_*" "FTC_*" "ftc_*" "tt_*" "TT_*" "cff_*" "cf2_*" "ps_*" "psh_*" "af_*" "sfnt_*" "t1_*"
-  "T1_*" "T42_*" "cid_*" "gray_*" "pfr_*" "pcf_*" "bdf_*" "hb_*" "_hb_*" "OT::*" "bool OT::*" "AAT::*" "CFF::*"
-  "TTF_*" "Render_Line*" "Load_Glyph" "Find_Glyph*" "Create_Surface*" "SDL_*" "Blit*" "RLE*")
+# browser. Indirect calls stay instrumented: the game waits inside virtual calls. The text libraries
+# (FreeType, HarfBuzz, SDL_ttf and SDL) never call back into the game, so never wait: their functions, by
+# their names in the program, are left as they are, which keeps the program smaller and faster.
+set(never_wait "FT_*" "ft_*" "tt_*" "TT_*" "cff_*" "cf2_*" "ps_*" "psh_*" "af_*" "sfnt_*" "t1_*"
+  "T1_*" "T42_*" "cid_*" "gray_*" "pfr_*" "pcf_*" "bdf_*" "hb_*" "_hb_*" "OT::*" "bool OT::*" "AAT::*"
+  "CFF::*" "TTF_*" "Load_Glyph" "Find_Glyph*" "SDL_*")
 list(JOIN never_wait "," never_wait)
 file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/never_wait.txt CONTENT "${never_wait}")
 set_property(TARGET talvessa_page APPEND PROPERTY LINK_DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/never_wait.txt)
-target_link_options(talvessa_page PRIVATE -fexceptions -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
+# The page's script writes the faces into the program's files before it starts.
+target_link_options(talvessa_page PRIVATE -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
   -sASYNCIFY_REMOVE=@${CMAKE_CURRENT_BINARY_DIR}/never_wait.txt
   -sALLOW_MEMORY_GROWTH -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency)
 
@@ -74,12 +73,13 @@ configure_file(web/index.html.in ${TALVESSA_WEB_OUTPUT}/index.html @ONLY)
 
 set(copy_faces "")
 if(TALVESSA_WEB_FACES)
-  set(copy_faces COMMAND ${CMAKE_COMMAND} -E copy_if_different ${TALVESSA_WEB_FACES} ${TALVESSA_WEB_OUTPUT}/fonts)
+  set(copy_faces
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${TALVESSA_WEB_FACES} ${TALVESSA_WEB_OUTPUT}/fonts)
 endif()
 add_custom_command(OUTPUT ${page_files}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${TALVESSA_WEB_OUTPUT}/da ${TALVESSA_WEB_OUTPUT}/fonts
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/web/page.js ${PROJECT_SOURCE_DIR}/web/page.css
-          ${TALVESSA_WEB_OUTPUT}
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/web/page.js
+          ${PROJECT_SOURCE_DIR}/web/page.css ${TALVESSA_WEB_OUTPUT}
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/assets/icons/talvessa-128.png
           ${TALVESSA_WEB_OUTPUT}/icon.png
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${effects} ${TALVESSA_WEB_OUTPUT}/da

@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <numeric>
 #include <string>
 #include <vector>
 
 #include "present/text.h"
+#include "support/scratch_folder.h"
 
 namespace talvessa {
 namespace {
@@ -49,7 +51,7 @@ std::string FamilyOf(const Use& use) {
   return use.points >= 20 ? "KouzanBrushFont" : "IPAPMincho";
 }
 
-class Fonts : public testing::Test {
+class Fonts : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     std::string error;
@@ -222,6 +224,57 @@ TEST(TextCompositing, PixelsMoveTowardsTheColourAsFarAsCoveredAndASecondPrintCha
         }
       }
     }
+  }
+}
+
+// The page's faces, cut down to the characters the game prints, draw every text of the game in every use
+// exactly as the desktop's full faces found by fontconfig: same family, same pixels. A character the cut
+// lacks makes its line fall to another family or be refused.
+TEST_F(Fonts, TheFacesCutForThePageDrawEveryGameTextAsTheDesktopDoes) {
+  std::string error;
+  std::unique_ptr<FontRasterizer> cut = OpenFontRasterizerFromFiles(TALVESSA_WEB_FACES_DIR, error);
+  ASSERT_NE(cut, nullptr) << error;
+  for (const Use& use : kUses) {
+    for (const std::string& text : kGameTexts) {
+      SCOPED_TRACE(*use.face + " " + std::to_string(use.points) + " " + text);
+      EXPECT_EQ(cut->FamilyFor(*use.face, use.points, use.bold, text), FamilyOf(use));
+      TextImage fromCut;
+      ASSERT_TRUE(cut->Rasterize(*use.face, use.points, use.bold, text, fromCut));
+      const TextImage desktop = Line(*use.face, use.points, use.bold, text);
+      EXPECT_EQ(fromCut.width, desktop.width);
+      EXPECT_EQ(fromCut.height, desktop.height);
+      EXPECT_TRUE(fromCut.coverage == desktop.coverage);
+    }
+  }
+}
+
+// A folder of faces with some missing or damaged: what is there draws, the rest is left out as fontconfig
+// leaves out a face that is not installed, and a folder with none refuses every line.
+TEST(FontsFromFiles, MissingAndDamagedFacesAreLeftOut) {
+  const std::filesystem::path faces = TALVESSA_WEB_FACES_DIR;
+  testing::ScratchFolder folder("fonts-from-files");
+  std::filesystem::copy_file(faces / "IPAPMincho.ttf", folder / "IPAPMincho.ttf");
+  folder.WriteText("IPAPGothic.ttf", "not a font");
+  struct Case {
+    std::filesystem::path folder;
+    const std::string* face;
+    int points;
+    std::string family;  // empty: refused
+  };
+  const std::vector<Case> cases = {
+      {folder.path(), &kGothic, 12, ""},          {folder.path(), &kBrush, 12, "IPAPMincho"},
+      {folder.path(), &kBrush, 22, "IPAPMincho"}, {folder / "none", &kGothic, 12, ""},
+      {folder / "none", &kBrush, 22, ""},         {faces, &kBrush, 22, "KouzanBrushFont"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder.string() + " " + *c.face + " " + std::to_string(c.points));
+    std::string error;
+    std::unique_ptr<FontRasterizer> fonts = OpenFontRasterizerFromFiles(c.folder.string(), error);
+    ASSERT_NE(fonts, nullptr) << error;
+    EXPECT_EQ(fonts->FamilyFor(*c.face, c.points, false, "GAME"), c.family);
+    TextImage image;
+    EXPECT_EQ(fonts->Rasterize(*c.face, c.points, false, "GAME", image), !c.family.empty());
+    EXPECT_EQ(image.coverage.empty(), c.family.empty());
   }
 }
 

@@ -62,15 +62,16 @@ const talvessaPage = (() => {
     if (eventCame) return Promise.resolve(1);
     return new Promise((resolve) => {
       let timer = 0;
-      wake = () => {
+      const waiting = () => {
         clearTimeout(timer);
         wake = null;
         resolve(1);
       };
+      wake = waiting;
       nextTurn(() => {
-        if (wake === null) return;
+        if (wake !== waiting) return;
         timer = setTimeout(() => {
-          wake = null;
+          if (wake === waiting) wake = null;
           resolve(0);
         }, ms);
       });

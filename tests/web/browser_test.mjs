@@ -41,7 +41,9 @@ function makeSites(root) {
   for (const entry of fs.readdirSync(path.join(site, 'da'))) {
     const bytes = fs.readFileSync(path.join(site, 'da', entry));
     // Effects lose their second half; the tune keeps its length but not its contents.
-    const broken = entry.endsWith('.wav') ? bytes.subarray(0, bytes.length >> 1) : Buffer.alloc(bytes.length, 0x5a);
+    const broken = entry.endsWith('.wav')
+      ? bytes.subarray(0, bytes.length >> 1)
+      : Buffer.alloc(bytes.length, 0x5a);
     fs.writeFileSync(path.join(damaged, entry), broken);
   }
 }
@@ -117,7 +119,8 @@ function noSoundSupport() {
 // and the event.
 async function setHidden(page, hidden) {
   await page.evaluate((hidden) => {
-    Object.defineProperty(document, 'visibilityState', { configurable: true, get: () => (hidden ? 'hidden' : 'visible') });
+    const state = hidden ? 'hidden' : 'visible';
+    Object.defineProperty(document, 'visibilityState', { configurable: true, get: () => state });
     Object.defineProperty(document, 'hidden', { configurable: true, get: () => hidden });
     document.dispatchEvent(new Event('visibilitychange'));
   }, hidden);
@@ -178,6 +181,9 @@ class Game {
   peak() {
     return this.page.evaluate(() => window.__tap.peak);
   }
+  async peakText() {
+    return (await this.peak()).toFixed(3);
+  }
   resetPeak() {
     return this.page.evaluate(() => {
       window.__tap.peak = 0;
@@ -207,7 +213,7 @@ class Game {
       let notes = 0;
       for (let y = 150; y <= 380; ++y) {
         for (let x = 32; x + 28 <= 544; ++x) {
-          if (!rowWhite(x, y) || !rowWhite(x, y + 1) || !rowWhite(x, y + 10) || !rowWhite(x, y + 11)) continue;
+          if (![0, 1, 10, 11].every((dy) => rowWhite(x, y + dy))) continue;
           if (!white(x, y + 5) || !white(x + 27, y + 5) || white(x + 5, y + 5)) continue;
           ++notes;
           x += 27;
@@ -267,7 +273,8 @@ const figures = [];
 async function measurePlay(game, context) {
   const cdp = await context.newCDPSession(game.page);
   await cdp.send('Performance.enable');
-  const task = async () => (await cdp.send('Performance.getMetrics')).metrics.find((m) => m.name === 'TaskDuration').value;
+  const task = async () =>
+    (await cdp.send('Performance.getMetrics')).metrics.find((m) => m.name === 'TaskDuration').value;
   const first = await game.page.evaluate(() => window.__pictures.length);
   const [busy0, wall0] = [await task(), Date.now()];
   await game.page.waitForTimeout(5000);
@@ -278,7 +285,8 @@ async function measurePlay(game, context) {
   figures.push(`play frame ${frame.toFixed(2)} ms (median of ${steps.length} steps of two frames; ` +
     `tenth to ninetieth percentile ${(steps[Math.floor(steps.length / 10)] / 2).toFixed(2)}` +
     `–${(steps[Math.floor((steps.length * 9) / 10)] / 2).toFixed(2)} ms)`);
-  figures.push(`main thread busy in play ${((100 * (busy1 - busy0)) / ((wall1 - wall0) / 1000)).toFixed(1)} %`);
+  const busy = (100 * (busy1 - busy0)) / ((wall1 - wall0) / 1000);
+  figures.push(`main thread busy in play ${busy.toFixed(1)} %`);
   check(steps.length >= 20, `pictures keep coming in play (${steps.length} steps in 5 s)`);
   check(frame >= 31 && frame <= 37, `play frames are about 33-34 ms apart (${frame.toFixed(2)} ms)`);
 }
@@ -301,20 +309,21 @@ async function tuneLoopsWhole(game) {
   figures.push(`tune loop ${(samples / 44100).toFixed(3)} s`);
 }
 
-// logo → title → play → throws → van → pause → resume → Esc, with sound, figures and the screenshot.
+// logo → title → play → throws → van → pause → resume → Esc, with sound, figures and the
+// screenshot.
 async function wholePath(game, context) {
   await tuneLoopsWhole(game);
   await game.toPlay();
   const firstPicture = await game.page.evaluate(() => talvessaPage.firstPictureMs);
   figures.push(`first picture ${firstPicture.toFixed(0)} ms after the page's start`);
   await game.page.waitForTimeout(1500);
-  check((await game.peak()) > 0.02, `the tune reaches the page's output (peak ${(await game.peak()).toFixed(3)})`);
+  check((await game.peak()) > 0.02, `the tune reaches the page's output (peak ${await game.peakText()})`);
   await measurePlay(game, context);
   await game.throws();
   await game.throws();
   await game.resetPeak();
   await game.sendsVan();
-  check((await game.peak()) > 0.1, `the effects reach the page's output (peak ${(await game.peak()).toFixed(3)})`);
+  check((await game.peak()) > 0.1, `the effects reach the page's output (peak ${await game.peakText()})`);
   if (screenshotAt) await game.page.screenshot({ path: screenshotAt });
   await game.pauses();
   await game.resumes();
@@ -350,7 +359,7 @@ async function soundAfterKey(game) {
   await game.toPlay();
   check(!(await game.noticeShown()), 'the first key starts the sound');
   await game.page.waitForTimeout(1500);
-  check((await game.peak()) > 0.02, `the tune is heard after the first key (peak ${(await game.peak()).toFixed(3)})`);
+  check((await game.peak()) > 0.02, `the tune is heard after the first key (peak ${await game.peakText()})`);
 }
 
 const cases = [

@@ -8,14 +8,20 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 site=${1:?usage: browser_test.sh SITE [--screenshot FILE]}
 shift
-[ -f "$site/index.html" ] || { echo "browser_test: no page in $site (build it with scripts/web)" >&2; exit 1; }
-[ -x /usr/bin/chromium ] || { echo "browser_test: /usr/bin/chromium is missing (scripts/setup test)" >&2; exit 1; }
+fail() { echo "browser_test: $*" >&2; exit 1; }
+[ -f "$site/index.html" ] || fail "no page in $site (build it with scripts/web)"
+[ -x /usr/bin/chromium ] || fail "/usr/bin/chromium is missing (scripts/setup test)"
+command -v npm >/dev/null || fail "npm is missing"
+node -e 'process.exit(Number(process.versions.node.split(".")[0]) >= 20 ? 0 : 1)' ||
+  fail "the pinned playwright-core needs Node.js 20 or newer, not $(node --version)"
 
 modules=${TALVESSA_WEB_TEST_MODULES:-$root/build/web-test}
-if ! cmp -s "$root/web/package-lock.json" "$modules/package-lock.json" || [ ! -d "$modules/node_modules" ]; then
+lock=$root/web/package-lock.json
+if ! cmp -s "$lock" "$modules/package-lock.json" || [ ! -d "$modules/node_modules" ]; then
   rm -rf "$modules"
   mkdir -p "$modules"
-  cp "$root/web/package.json" "$root/web/package-lock.json" "$modules/"
-  (cd "$modules" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --ignore-scripts --no-audit --no-fund --loglevel=error)
+  cp "$root/web/package.json" "$lock" "$modules/"
+  (cd "$modules" &&
+    PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --ignore-scripts --no-audit --no-fund --loglevel=error)
 fi
 exec node "$here/browser_test.mjs" "$modules/node_modules/playwright-core" "$site" "$@"

@@ -30,16 +30,19 @@ leg() {
     exit 1
   fi
   if ! cmp -s "$out.native.hashes" "$out.wasm.hashes"; then
-    echo "identity ($name): the pictures differ from $(first_difference "$out.native.hashes" "$out.wasm.hashes")" \
+    echo "identity ($name): the pictures differ from" \
+         "$(first_difference "$out.native.hashes" "$out.wasm.hashes")" \
          "of the hash lists ($pictures native, $(wc -l <"$out.wasm.hashes") wasm)" >&2
     exit 1
   fi
   if ! cmp -s "$out.native.trace" "$out.wasm.trace"; then
-    echo "identity ($name): the world differs from $(first_difference "$out.native.trace" "$out.wasm.trace")" \
+    echo "identity ($name): the world differs from" \
+         "$(first_difference "$out.native.trace" "$out.wasm.trace")" \
          "of the traces" >&2
     exit 1
   fi
-  echo "identity ($name): $pictures pictures and $(wc -l <"$out.native.trace") loop passes identical, native and wasm"
+  echo "identity ($name): $pictures pictures and $(wc -l <"$out.native.trace") loop passes identical," \
+       "native and wasm"
 }
 
 # The first line that differs, from cmp's "... differ: byte B, line L" (or "EOF on F after byte B, line L").

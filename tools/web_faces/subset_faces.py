@@ -4,11 +4,11 @@ r"""Cuts the game's faces down to the characters it prints, for the web page.
     subset_faces.py <src folder> <aliases source> <output folder>
 
 The characters are those of every string and character literal in the game's sources (comments left out,
-\u escapes read), and all printable ASCII (numbers, and lines put together from parts). The families are the alias targets
-of <aliases source>; each is found among the installed fonts by fontconfig's fc-list, cut by pyftsubset
-with every layout feature and the hinting kept (so that it draws the same pixels), and written as
-<output folder>/<family>.ttf, with the character list as characters.txt. It fails when the last stand-in
-of a face (the one that draws it at every size) lacks a character of the list.
+\u escapes read), and all printable ASCII (numbers, and lines put together from parts). The families are
+the alias targets of <aliases source>; each is found among the installed fonts by fontconfig's fc-list,
+cut by pyftsubset with every layout feature and the hinting kept (so that it draws the same pixels), and
+written as <output folder>/<family>.ttf, with the character list as characters.txt. It fails when the
+last stand-in of a face (the one that draws it at every size) lacks a character of the list.
 """
 import pathlib
 import re

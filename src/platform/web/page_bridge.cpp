@@ -10,12 +10,16 @@ EM_JS(double, talvessa_now_ms, (), { return performance.now(); });
 EM_JS(double, talvessa_date_ms, (), { return Date.now(); });
 EM_ASYNC_JS(void, talvessa_sleep, (double us), { await talvessaPage.sleep(us); });
 EM_ASYNC_JS(int, talvessa_wait_for_events, (int ms), { return await talvessaPage.waitForEvents(ms); });
-EM_JS(int, talvessa_pump, (std::uint8_t* keys), { return talvessaPage.pump(HEAPU8.subarray(keys, keys + 256)); });
+EM_JS(int, talvessa_pump, (std::uint8_t* keys), {
+  return talvessaPage.pump(HEAPU8.subarray(keys, keys + 256));
+});
 EM_JS(int, talvessa_next_sound_key, (), { return talvessaPage.nextSoundKey(); });
 EM_JS(int, talvessa_read_pads, (int* out, int most), {
   return talvessaPage.readPads(HEAP32.subarray(out >> 2, (out >> 2) + 7 * most), most);
 });
-EM_JS(void, talvessa_show, (const std::uint8_t* rgba), { talvessaPage.show(HEAPU8.subarray(rgba, rgba + 576 * 448 * 4)); });
+EM_JS(void, talvessa_show, (const std::uint8_t* rgba), {
+  talvessaPage.show(HEAPU8.subarray(rgba, rgba + 576 * 448 * 4));
+});
 EM_JS(int, talvessa_has_sound, (), { return talvessaPage.sound.available() ? 1 : 0; });
 EM_JS(void, talvessa_play_effect, (const char* url), { talvessaPage.sound.playEffect(UTF8ToString(url)); });
 EM_JS(void, talvessa_silence_effects, (), { talvessaPage.sound.silenceEffects(); });
