@@ -147,11 +147,14 @@ class SdlSound::Mixer {
     if (device_) LoadMusic();
   }
 
-  // Starts rendering a tune the game will open later, so that opening it costs nothing then.
+  // Starts rendering a tune the game will open later, so that opening it costs nothing then. The
+  // synthesiser reads its bank of sounds on a thread of its own meanwhile, not holding up the mixer's
+  // calls of the first frames.
   void Prepare(std::vector<std::uint8_t> bytes) {
-    if (!device_ || (render_ != nullptr && render_->Renders(bytes, rate_))) return;
-    render_.reset();
-    render_ = RenderedTune::Start(std::move(bytes), soundFont_, rate_, RenderGain());
+    if (!device_) return;
+    prepared_ = std::async(std::launch::async, [bytes = std::move(bytes), font = soundFont_, rate = rate_] {
+      return RenderedTune::Start(bytes, font, rate, RenderGain());
+    });
   }
 
   void Play(std::uint64_t play) {
@@ -186,6 +189,10 @@ class SdlSound::Mixer {
   // Takes the kept tune's render, or starts one; forgets the tune, and tells the game, when the
   // synthesiser refuses it. Without its bank of sounds FluidSynth refuses the tune and it stays closed.
   void LoadMusic() {
+    if (prepared_.valid()) {
+      render_.reset();
+      render_ = prepared_.get();
+    }
     if (render_ == nullptr || !render_->Renders(*tuneBytes_, rate_)) {
       render_.reset();
       render_ = RenderedTune::Start(*tuneBytes_, soundFont_, rate_, RenderGain());
@@ -226,6 +233,8 @@ class SdlSound::Mixer {
   std::unique_ptr<TunePlayback> playback_;
   // The last tune rendered, kept when the tune closes: the next game opens the same tune.
   std::shared_ptr<RenderedTune> render_;
+  // The render of a tune prepared and not yet opened.
+  std::future<std::unique_ptr<RenderedTune>> prepared_;
   // The open tune is loaded on this device: its render is `render_`.
   bool loaded_ = false;
   // The tune's number and file, which the mixer may read from for as long as the tune is open; null when
@@ -267,6 +276,8 @@ SdlSound::~SdlSound() {
 
 void SdlSound::DeviceEvent(bool added, std::uint32_t which) {
   if (added) {
+    // With a device open (SDL announces the ones there are at start) the mixer has nothing to do.
+    if (mixer_->deviceOpen) return;
     worker_.Post([mixer = mixer_] { mixer->TakeNewDevice(); });
     AwaitMixer();
     return;

@@ -89,7 +89,11 @@ void SdlWindow::Present(const WindowPicture& picture) {
     std::memcpy(to, from, WindowPicture::kWidth * 3);
     changed = true;
   }
-  if (changed) Redraw();
+  // A window surface made anew since (the window was resized) is drawn whatever the picture.
+  const SDL_Surface* shown = SDL_GetWindowSurface(window_);
+  if (changed || shown != drawn_ || shown == nullptr || shown->w != drawnWidth_ || shown->h != drawnHeight_) {
+    Redraw();
+  }
 }
 
 void SdlWindow::Redraw() {
@@ -100,6 +104,9 @@ void SdlWindow::Redraw() {
   for (const SDL_Rect& band : Bands(at, shown->w, shown->h)) {
     if (band.w > 0 && band.h > 0) SDL_FillRect(shown, &band, SDL_MapRGB(shown->format, 0, 0, 0));
   }
+  drawn_ = shown;
+  drawnWidth_ = shown->w;
+  drawnHeight_ = shown->h;
   SDL_Rect place{at.x, at.y, at.width, at.height};
   if (at.factor == 1) {
     SDL_BlitSurface(frame_, nullptr, shown, &place);

@@ -37,6 +37,10 @@ class SdlWindow final : public Screen {
   SDL_Window* window_;
   SDL_Surface* frame_;              // the last picture, 576 x 448 RGB
   SDL_Surface* matched_ = nullptr;  // the same in the window's pixel format, for the enlarging blit
+  // The window surface last drawn on, and its size: a picture already shown there is not drawn again.
+  const SDL_Surface* drawn_ = nullptr;
+  int drawnWidth_ = 0;
+  int drawnHeight_ = 0;
 };
 
 }  // namespace talvessa
