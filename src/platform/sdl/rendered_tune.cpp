@@ -26,8 +26,6 @@ constexpr std::size_t kHeadSeconds = 3;
 // Passes differ a little (the notes of each fall differently on the grid of requests): a later pass goes
 // over from the second pass's start to the first pass's rest in a 10 ms cross-fade.
 constexpr std::size_t kFadeFrames = 441;
-// The render runs below the game's frames, which it has a whole pass's time to keep ahead of.
-constexpr int kRenderNice = 10;
 
 }  // namespace
 
@@ -86,8 +84,10 @@ std::int16_t* RenderedTune::Frame(std::size_t at) const {
   return blocks_[at / kBlockFrames].get() + 2 * (at % kBlockFrames);
 }
 
+void RenderedTune::LowerThisThread() { setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kRenderNice); }
+
 void RenderedTune::Render() {
-  setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kRenderNice);
+  LowerThisThread();
   const std::size_t longest = static_cast<std::size_t>(rate_) * kLongestPassSeconds;
   std::size_t at = 0;
   std::size_t pass = 0;

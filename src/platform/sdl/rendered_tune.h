@@ -40,8 +40,13 @@ class RenderedTune {
   // samples into `out`; gives how many it copied, fewer when the render has not got that far yet.
   std::size_t Read(bool firstPass, std::size_t at, std::size_t count, std::int16_t* out) const;
 
+  // Puts the calling thread below the game's frames, as the render runs: it has a whole pass's time to
+  // keep ahead of the play.
+  static void LowerThisThread();
+
   // The longest pass kept in memory (30 MB); a longer tune loops its first three minutes, cut there.
   static constexpr int kLongestPassSeconds = 180;
+  static constexpr int kRenderNice = 10;
 
  private:
   struct Synth;

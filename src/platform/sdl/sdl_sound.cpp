@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <future>
 #include <map>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -42,6 +43,9 @@ constexpr std::size_t kMostWaitingCalls = 32;
 // played, an effect loaded the first time it is played, and the mixer closed at the end.
 constexpr std::chrono::milliseconds kMixerWait{2000};
 constexpr std::chrono::milliseconds kLastCloseWait{1500};
+// How long after start-up a tune prepared then begins rendering: past the logo's first pictures, long
+// before the first play.
+constexpr std::chrono::milliseconds kPrepareDelay{500};
 
 // Plays are numbered across the process; the mixer tells its music has ended through a hook without a
 // context, and there is one mixer.
@@ -153,6 +157,10 @@ class SdlSound::Mixer {
   void Prepare(std::vector<std::uint8_t> bytes) {
     if (!device_) return;
     prepared_ = std::async(std::launch::async, [bytes = std::move(bytes), font = soundFont_, rate = rate_] {
+      // After the first pictures, and below the frames after them: on a busy machine, reading the bank at
+      // once delayed the first picture by tens of milliseconds.
+      std::this_thread::sleep_for(kPrepareDelay);
+      RenderedTune::LowerThisThread();
       return RenderedTune::Start(bytes, font, rate, RenderGain());
     });
   }
