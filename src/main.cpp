@@ -7,6 +7,7 @@
 #include "platform/sdl/fonts_on_thread.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform_options.h"
+#include "present/sound.h"
 #include "process/standard_descriptors.h"
 #include "replay/play_game.h"
 
@@ -40,7 +41,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   // The tune of play is synthesised while the logo and the attract sequence run.
-  platform->PrepareTune(platform->Services().programFolder + "da/bg1.mid");
+  platform->PrepareTune(talvessa::Sound::TuneFile(platform->Services().programFolder, talvessa::Tune::Play));
   // The sound device opens meanwhile too; whether it did is said once it is known.
   std::jthread soundCheck([&platform] {
     if (!platform->HasSoundDevice())

@@ -21,6 +21,10 @@ const char* NameAt(const std::array<const char*, N>& table, int n) {
 
 std::string Sound::DataPath(const char* name) const { return appFolder_ + "da/" + name; }
 
+std::string Sound::TuneFile(const std::string& appFolder, Tune tune) {
+  return appFolder + "da/" + NameAt(kTunes, static_cast<int>(tune));
+}
+
 void Sound::PlayEffect(Effect effect) {
   const char* name = NameAt(kEffects, static_cast<int>(effect));
   if (*name != '\0') audio_.PlayEffect(DataPath(name));
@@ -29,7 +33,7 @@ void Sound::PlayEffect(Effect effect) {
 void Sound::SilenceEffects() { audio_.SilenceEffects(); }
 
 void Sound::OpenMusic(Tune tune) {
-  musicPath_ = DataPath(NameAt(kTunes, static_cast<int>(tune)));
+  musicPath_ = TuneFile(appFolder_, tune);
   holdOffUs_ = kFirstHoldOffUs;
   audio_.OpenMusic(musicPath_);
 }

@@ -35,6 +35,8 @@ class Sound final : public EffectPlayer {
   // after it starts (a damaged file plays for a moment and stops) is tried again after 1 s, then
   // 2 s, 4 s … up to a minute, not reloaded on every frame.
   void KeepMusicLooping();
+  // The file of a tune of the music table under the program's folder, for a backend to prepare ahead.
+  static std::string TuneFile(const std::string& appFolder, Tune tune);
   // The full path of the tune last opened.
   const std::string& MusicPath() const { return musicPath_; }
 
