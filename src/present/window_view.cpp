@@ -6,17 +6,26 @@
 namespace talvessa {
 
 void ComposeWindow(const Surface& visible, WindowPicture& picture) {
-  std::fill(picture.rgb.begin(), picture.rgb.end(), std::uint8_t{0});
-  const int x0 = std::max(visible.Left, 0);
-  const int y0 = std::max(visible.Top, 0);
-  const int x1 = std::min(visible.Left + visible.Width, WindowPicture::kWidth);
-  const int y1 = std::min(visible.Top + visible.Height, WindowPicture::kHeight);
-  if (x1 <= x0 || y1 <= y0) return;
-  for (int y = y0; y < y1; ++y) {
+  const int x0 = std::clamp(visible.Left, 0, WindowPicture::kWidth);
+  const int y0 = std::clamp(visible.Top, 0, WindowPicture::kHeight);
+  const int x1 = std::clamp(visible.Left + visible.Width, x0, WindowPicture::kWidth);
+  const int y1 = std::clamp(visible.Top + visible.Height, y0, WindowPicture::kHeight);
+  // Each row is written once: black where the surface does not reach, the surface's pixels where it does
+  // (the pause shows a picture a hundred times a second, so clearing the whole window first costs).
+  constexpr std::size_t kRow = static_cast<std::size_t>(WindowPicture::kWidth) * 3;
+  std::uint8_t* row = picture.rgb.data();
+  for (int y = 0; y < WindowPicture::kHeight; ++y, row += kRow) {
+    if (y < y0 || y >= y1 || x1 == x0) {
+      std::memset(row, 0, kRow);
+      continue;
+    }
+    const std::size_t left = static_cast<std::size_t>(x0) * 3;
+    const std::size_t width = static_cast<std::size_t>(x1 - x0) * 3;
     const std::size_t from =
         (static_cast<std::size_t>(y - visible.Top) * visible.Width + (x0 - visible.Left)) * 3;
-    const std::size_t to = (static_cast<std::size_t>(y) * WindowPicture::kWidth + x0) * 3;
-    std::memcpy(picture.rgb.data() + to, visible.pixels.data() + from, static_cast<std::size_t>(x1 - x0) * 3);
+    std::memset(row, 0, left);
+    std::memcpy(row + left, visible.pixels.data() + from, width);
+    std::memset(row + left + width, 0, kRow - left - width);
   }
 }
 
