@@ -18,7 +18,7 @@ constexpr std::size_t kBlockFrames = std::size_t{1} << 16;
 // due within one request together: rendered in requests of that size, on the same grid, the tune is the
 // samples it was. Near the end of a pass the render goes in FluidSynth's own step instead, to find the
 // frame where the player goes back to the start.
-constexpr std::size_t kRequestFrames = 1024;
+constexpr std::size_t kRequestFrames = RenderedTune::kDeviceBufferFrames;
 constexpr std::size_t kStepFrames = 64;
 // How long the first pass's last notes and echoes ring into the second pass: under a second and a half
 // for the game's tune, to the last audible sample.

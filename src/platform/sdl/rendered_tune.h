@@ -44,6 +44,9 @@ class RenderedTune {
   // keep ahead of the play.
   static void LowerThisThread();
 
+  // The device's buffer, in frames: the mixer opens the device with it, and the render asks FluidSynth
+  // for sound in pieces of this size, as SDL_mixer's own player did.
+  static constexpr int kDeviceBufferFrames = 1024;
   // The longest pass kept in memory (30 MB); a longer tune loops its first three minutes, cut there.
   static constexpr int kLongestPassSeconds = 180;
   static constexpr int kRenderNice = 10;

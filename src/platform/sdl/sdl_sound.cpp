@@ -88,7 +88,7 @@ class SdlSound::Mixer {
   std::atomic<std::uint64_t> refusedTune{0};
 
   void OpenDevice() {
-    if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) != 0) return;
+    if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, RenderedTune::kDeviceBufferFrames) != 0) return;
     Mix_AllocateChannels(1);
     // The rate and channels are the device's; the samples stay 16-bit.
     Uint16 format = 0;
