@@ -1,28 +1,47 @@
-# `cmake --install <build> [--prefix <prefix>]`: the game keeps its sound folder da/ beside the program,
-# so both go into <prefix>/libexec/talvessa/, and <prefix>/bin/talvessa links to the program there (the
-# game finds its folder through the link). A desktop entry, its AppStream metadata and the flag icon make
-# it a menu item and a software-centre entry; the manual page and the licence go with it.
+# `cmake --install <build> [--prefix <prefix>]` lays the game out as Debian's games policy and the FHS
+# want: the program in <prefix>/games, its data folder da/ in <prefix>/share/games/talvessa, the manual
+# page, the licence in share/doc/talvessa, a desktop entry, its AppStream metadata and the flag icon at
+# every size desktops ask for. The program finds its data through the path from its own folder to the data
+# folder, fixed here, so a prefix moved or packaged as a whole keeps working.
+# `cmake --build <build> --target uninstall` removes what the last install put in place.
+set(CMAKE_INSTALL_BINDIR games CACHE PATH "Where the game's program goes (games)")
+set(CMAKE_INSTALL_DOCDIR share/doc/talvessa CACHE PATH "Where the game's documents go (share/doc/talvessa)")
 include(GNUInstallDirs)
+set(TALVESSA_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/games/talvessa CACHE PATH
+    "Where the game's data folder da/ goes (share/games/talvessa)")
 
-set(TALVESSA_PROGRAM_DIR ${CMAKE_INSTALL_LIBEXECDIR}/talvessa)
-install(TARGETS talvessa RUNTIME DESTINATION ${TALVESSA_PROGRAM_DIR})
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/assets/da DESTINATION ${TALVESSA_PROGRAM_DIR})
+file(RELATIVE_PATH TALVESSA_DATA_FROM_PROGRAM "${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}"
+     "${CMAKE_INSTALL_PREFIX}/${TALVESSA_INSTALL_DATADIR}")
+if(IS_ABSOLUTE "${CMAKE_INSTALL_BINDIR}" OR IS_ABSOLUTE "${TALVESSA_INSTALL_DATADIR}")
+  file(RELATIVE_PATH TALVESSA_DATA_FROM_PROGRAM "${CMAKE_INSTALL_FULL_BINDIR}"
+       "${CMAKE_INSTALL_PREFIX}/${TALVESSA_INSTALL_DATADIR}")
+endif()
+target_compile_definitions(talvessa_sdl PRIVATE TALVESSA_DATA_FROM_PROGRAM="${TALVESSA_DATA_FROM_PROGRAM}")
+
+install(TARGETS talvessa RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/assets/da DESTINATION ${TALVESSA_INSTALL_DATADIR})
 install(FILES ${PROJECT_SOURCE_DIR}/assets/talvessa.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/assets/io.github.talvessa.Talvessa.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/talvessa.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/assets/icons/talvessa-32.png
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps RENAME talvessa.png)
-install(FILES ${PROJECT_SOURCE_DIR}/assets/icons/talvessa-128.png
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps RENAME talvessa.png)
+option(TALVESSA_INSTALL_LICENSE "Install LICENSE among the documents (a package carries its own copyright file)" ON)
+if(TALVESSA_INSTALL_LICENSE)
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
+endif()
+file(GLOB TALVESSA_ICONS ${PROJECT_SOURCE_DIR}/assets/icons/talvessa-*.png)
+foreach(icon ${TALVESSA_ICONS})
+  string(REGEX REPLACE ".*talvessa-([0-9]+)\\.png$" "\\1" size "${icon}")
+  install(FILES ${icon} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+          RENAME talvessa.png)
+endforeach()
+if(EXISTS ${PROJECT_SOURCE_DIR}/assets/icons/talvessa.svg)
+  install(FILES ${PROJECT_SOURCE_DIR}/assets/icons/talvessa.svg
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+endif()
 
-# The link is relative, so the installed tree may be moved or packaged as a whole.
-string(CONFIGURE [[
-  set(bin "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/@CMAKE_INSTALL_BINDIR@")
-  file(RELATIVE_PATH target "${bin}" "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/@TALVESSA_PROGRAM_DIR@/talvessa")
-  file(MAKE_DIRECTORY "${bin}")
-  file(CREATE_LINK "${target}" "${bin}/talvessa" SYMBOLIC)
-  message(STATUS "Linking: ${bin}/talvessa -> ${target}")
-]] TALVESSA_LINK_CODE @ONLY)
-install(CODE "${TALVESSA_LINK_CODE}")
+add_custom_target(uninstall
+  COMMAND ${CMAKE_COMMAND} -DMANIFEST=${PROJECT_BINARY_DIR}/install_manifest.txt
+          -DFOLDERS=${TALVESSA_INSTALL_DATADIR}/da\;${TALVESSA_INSTALL_DATADIR}\;${CMAKE_INSTALL_DOCDIR}
+          -P ${PROJECT_SOURCE_DIR}/cmake/uninstall.cmake
+  COMMENT "Removing what the last install put in place"
+  VERBATIM)

@@ -10,6 +10,7 @@ SdlPlatformOptions PlatformOptionsFor(const GameOptions& options) {
   platform.volume = options.volume.value_or(kFullVolume);
   platform.muted = options.mute;
   platform.pauseWhenUnfocused = options.pauseWhenUnfocused;
+  platform.dataFolder = options.dataFolder;
   return platform;
 }
 

@@ -24,6 +24,17 @@ TEST(GameCommandLine, OptionsSetWhatTheyName) {
   EXPECT_EQ(ParseGameArguments({"--replay", "r"}).replayFile, "r");
   EXPECT_TRUE(ParseGameArguments({"-h"}).help);
   EXPECT_TRUE(ParseGameArguments({"--version"}).version);
+  EXPECT_EQ(ParseGameArguments({"--data", "/opt/talvessa"}).dataFolder, "/opt/talvessa");
+}
+
+TEST(GameCommandLine, TakesEveryValueAfterAnEqualsSignToo) {
+  const GameOptions all = ParseGameArguments(
+      {"--scale=3", "--volume=0", "--record=a=b.replay", "--data=/opt/my data"});
+  EXPECT_EQ(all.scale, 3);
+  EXPECT_EQ(all.volume, 0);
+  EXPECT_EQ(all.recordFile, "a=b.replay");
+  EXPECT_EQ(all.dataFolder, "/opt/my data");
+  EXPECT_EQ(ParseGameArguments({"--replay=r"}).replayFile, "r");
 }
 
 TEST(GameCommandLine, RefusesWithOneLineNamingTheFault) {
@@ -41,6 +52,13 @@ TEST(GameCommandLine, RefusesWithOneLineNamingTheFault) {
       {{"--record", ""}, "--record expects a file name"},
       {{"--fullscreen", "--window"}, "--fullscreen and --window cannot be combined"},
       {{"--record", "a", "--replay", "b"}, "--record and --replay cannot be combined"},
+      {{"--scale="}, "--scale expects a whole number from 1 to 8, not \"\""},
+      {{"--scale=9"}, "--scale expects a whole number from 1 to 8, not \"9\""},
+      {{"--record="}, "--record expects a file name"},
+      {{"--mute=yes"}, "--mute takes no value"},
+      {{"--help=1"}, "--help takes no value"},
+      {{"--fly=3"}, "unknown option: --fly"},
+      {{"-h=1"}, "unknown option: -h=1"},
   };
   for (const auto& [args, message] : cases) {
     try {
@@ -54,7 +72,7 @@ TEST(GameCommandLine, RefusesWithOneLineNamingTheFault) {
 
 TEST(GameCommandLine, HelpNamesEveryOptionAndTheVersionItsNumber) {
   for (const char* option : {"--fullscreen", "--window", "--scale", "--mute", "--volume",
-                             "--pause-when-unfocused", "--record", "--replay", "--help", "--version"}) {
+                             "--pause-when-unfocused", "--record", "--replay", "--data", "--help", "--version"}) {
     EXPECT_NE(GameUsage().find(option), std::string::npos) << option;
   }
   EXPECT_EQ(GameVersion().rfind("talvessa ", 0), 0u);

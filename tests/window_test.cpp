@@ -76,6 +76,22 @@ TEST(WindowLayout, OpensAtTheLargestFactorWithinMostOfTheDesktopHeight) {
   }
 }
 
+TEST(WindowLayout, AnAskedScaleIsLoweredToTheLargestWholeWindowThatFits) {
+  struct Asked {
+    int scale, width, height, factor;
+  };
+  const Asked cases[] = {
+      {3, 1920, 1080, 2},  // 1728 x 1344 would run off the top of a full-HD screen
+      {3, 2560, 1400, 3},  // 1344 fits whole, though above the 85 % the window opens at by default
+      {1, 1920, 1080, 1},  // a smaller window than the default is kept
+      {8, 640, 480, 1},    // never below 1x
+      {2, 0, 0, 1},        // nothing known of the desktop
+  };
+  for (const Asked& a : cases) {
+    EXPECT_EQ(FittingStartFactor(a.scale, a.width, a.height), a.factor) << a.scale << " on " << a.width;
+  }
+}
+
 using Key = WindowKeys::Key;
 
 TEST(WindowKeys, AltEnterAndF11SwitchFullscreenButNotOnRepeats) {

@@ -23,21 +23,32 @@ int WholeNumberIn(const std::string& flag, const std::string& word, int lowest, 
 GameOptions ParseGameArguments(const std::vector<std::string>& args) {
   GameOptions options;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& flag = args[i];
-    auto value = [&]() -> const std::string& {
+    // --name=value gives the value in the same argument.
+    const std::size_t equals = args[i].rfind("--", 0) == 0 ? args[i].find('=') : std::string::npos;
+    const std::string flag = args[i].substr(0, equals);
+    const std::optional<std::string> attached =
+        equals == std::string::npos ? std::nullopt : std::optional(args[i].substr(equals + 1));
+    auto value = [&]() -> std::string {
+      if (attached) return *attached;
       if (i + 1 >= args.size()) throw BadCommandLine(flag + " expects a value");
       return args[++i];
     };
     auto file = [&]() -> std::string {
-      const std::string& name = value();
+      const std::string name = value();
       if (name.empty()) throw BadCommandLine(flag + " expects a file name");
       return name;
     };
+    auto noValue = [&] {
+      if (attached) throw BadCommandLine(flag + " takes no value");
+    };
     if (flag == "--help" || flag == "-h") {
+      noValue();
       options.help = true;
     } else if (flag == "--version") {
+      noValue();
       options.version = true;
     } else if (flag == "--fullscreen" || flag == "--window") {
+      noValue();
       const bool wanted = flag == "--fullscreen";
       if (options.fullscreen && *options.fullscreen != wanted) {
         throw BadCommandLine("--fullscreen and --window cannot be combined");
@@ -46,15 +57,19 @@ GameOptions ParseGameArguments(const std::vector<std::string>& args) {
     } else if (flag == "--scale") {
       options.scale = WholeNumberIn(flag, value(), 1, kLargestScale);
     } else if (flag == "--mute") {
+      noValue();
       options.mute = true;
     } else if (flag == "--volume") {
       options.volume = WholeNumberIn(flag, value(), 0, kFullVolume);
     } else if (flag == "--pause-when-unfocused") {
+      noValue();
       options.pauseWhenUnfocused = true;
     } else if (flag == "--record") {
       options.recordFile = file();
     } else if (flag == "--replay") {
       options.replayFile = file();
+    } else if (flag == "--data") {
+      options.dataFolder = file();
     } else {
       const std::string shown = flag.size() > 40 ? flag.substr(0, 40) + "..." : flag;
       throw BadCommandLine("unknown option: " + shown);
@@ -79,8 +94,10 @@ std::string GameUsage() {
          "  --pause-when-unfocused  pause, as Enter does, when the window loses the keyboard\n"
          "  --record FILE           record the game to FILE as a replay\n"
          "  --replay FILE           show the replay in FILE (Esc ends it)\n"
+         "  --data DIR              take the sounds and the tune from DIR/da instead of the game's own\n"
          "  -h, --help              show this help and exit\n"
          "  --version               show the version and exit\n"
+         "An option's value may also follow an equals sign: --scale=3.\n"
          "\n"
          "Keys:\n"
          "  Space                   start; throw banknotes (also B and .)\n"
@@ -88,12 +105,17 @@ std::string GameUsage() {
          "  N                       send the van with a bundle (also V, comma and /)\n"
          "  Enter                   pause and resume\n"
          "  M                       mute and unmute all sound\n"
-         "  -, =                    volume down, up (also keypad - and +)\n"
+         "  -, =                    volume down, up in steps of 3 dB (also keypad - and +)\n"
          "  F11, Alt+Enter          fullscreen or window\n"
-         "  Esc                     end the game\n"
+         "  Esc                     quit the program, from any screen\n"
          "\n"
          "A game controller works too: d-pad or left stick walk, A throws, B or X sends the van, Start\n"
-         "pauses, the shoulder buttons set the volume.\n";
+         "pauses, the shoulder buttons set the volume.\n"
+         "\n"
+         "Exit status: 0 when the player quits; 1 when no window can be opened, the data folder given\n"
+         "has no da/, or the recording cannot be written; 2 for a command line the game cannot follow or\n"
+         "a replay file it cannot read; 3 for a replay that no longer plays back as recorded; 4 for a\n"
+         "replay cut short.\n";
 }
 
 std::string GameVersion() { return "talvessa " TALVESSA_VERSION "\n"; }

@@ -28,6 +28,8 @@ struct GameOptions {
   // --record FILE / --replay FILE (at most one of the two).
   std::string recordFile;
   std::string replayFile;
+  // --data DIR: the folder whose da/ holds the sounds and the tune; empty, the game finds its own.
+  std::string dataFolder;
 };
 
 // A command line the game cannot follow; what() is one line for the player, without the program's name.
@@ -35,8 +37,9 @@ struct BadCommandLine : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The options of `args` (argv without the program's name). Throws BadCommandLine for an unknown
-// option, a missing or malformed value, or options that contradict each other.
+// The options of `args` (argv without the program's name); an option's value follows it as the next
+// argument or after '=' (--scale=3). Throws BadCommandLine for an unknown option, a missing or malformed
+// value, a value given to an option that takes none, or options that contradict each other.
 GameOptions ParseGameArguments(const std::vector<std::string>& args);
 
 // The text of --help.

@@ -6,6 +6,8 @@
 
 #include <utility>
 
+#include "platform/sdl/data_folder.h"
+
 namespace talvessa {
 
 namespace {
@@ -33,7 +35,7 @@ void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
 std::string NoWindow(bool displaySet, const std::string& why) {
   if (!displaySet) {
     return "no display to show the game on (neither DISPLAY nor WAYLAND_DISPLAY is set); run it under a "
-           "virtual one, e.g. xvfb-run talvessa";
+           "virtual one: xvfb-run -a followed by the command you ran";
   }
   const char* display =
       SDL_getenv("WAYLAND_DISPLAY") != nullptr ? SDL_getenv("WAYLAND_DISPLAY") : SDL_getenv("DISPLAY");
@@ -43,6 +45,11 @@ std::string NoWindow(bool displaySet, const std::string& why) {
 }  // namespace
 
 std::unique_ptr<SdlPlatform> SdlPlatform::Open(const SdlPlatformOptions& options, std::string& error) {
+  const std::optional<std::string> data = DataFolder(BasePath(), options.dataFolder);
+  if (!data) {
+    error = "no folder da in " + options.dataFolder + " (the data folder given by --data)";
+    return nullptr;
+  }
   // Without a desktop session only the console driver can show the game; trying the others would
   // fail noisily. With only DISPLAY set the desktop is X11: asked for by name, SDL says why a display
   // that cannot be used failed, and tries no Wayland, whose library would complain on stderr.
@@ -81,7 +88,7 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Open(const SdlPlatformOptions& options
   prctl(PR_SET_TIMERSLACK, 1000UL);
   snd_lib_error_set_handler(QuietAlsa);
   return std::unique_ptr<SdlPlatform>(
-      new SdlPlatform(std::move(window), SdlSound::Open(options.soundFont), BasePath(), options));
+      new SdlPlatform(std::move(window), SdlSound::Open(options.soundFont), *data, options));
 }
 
 SdlPlatform::SdlPlatform(std::unique_ptr<SdlWindow> window, std::unique_ptr<SdlSound> sound,

@@ -12,12 +12,15 @@
 #include "platform/sdl/sdl_pads.h"
 #include "platform/sdl/sdl_sound.h"
 #include "platform/sdl/sdl_window.h"
+#include "platform/sdl/soundfont_path.h"
 
 namespace talvessa {
 
 struct SdlPlatformOptions {
   // The General MIDI bank the tune is played with.
-  std::string soundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+  std::string soundFont = SoundFontPath();
+  // The folder holding the data folder da/ that the player asked for; empty, the game's own.
+  std::string dataFolder;
   // The window's enlargement at start; unset, the largest that fits the desktop comfortably.
   std::optional<int> scale = std::nullopt;
   bool fullscreen = false;
@@ -32,8 +35,8 @@ struct SdlPlatformOptions {
 class SdlPlatform {
  public:
   // Gives null and fills `error` with one line for the player when no window can be opened (no display,
-  // a display that cannot be used, or a driver that shows nothing); a missing audio device only leaves
-  // the game silent.
+  // a display that cannot be used, or a driver that shows nothing) or the data folder asked for has no
+  // da/; a missing audio device only leaves the game silent.
   static std::unique_ptr<SdlPlatform> Open(const SdlPlatformOptions& options, std::string& error);
   ~SdlPlatform();
   SdlPlatform(const SdlPlatform&) = delete;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <span>
 
@@ -45,7 +46,15 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error, std::optional<int
   // that, and the picture is laid out on the drawable.
   SDL_Rect desktop{0, 0, WindowPicture::kWidth, WindowPicture::kHeight};
   SDL_GetDisplayUsableBounds(0, &desktop);
-  const int factor = scale.value_or(StartingFactor(desktop.w, desktop.h));
+  int factor = StartingFactor(desktop.w, desktop.h);
+  if (scale) {
+    factor = FittingStartFactor(*scale, desktop.w, desktop.h);
+    // The player learns why the window is smaller than asked for, in one line.
+    if (factor != *scale) {
+      std::fprintf(stderr, "talvessa: --scale %d does not fit the screen (%d x %d); the window opens at %d\n",
+                   *scale, desktop.w, desktop.h, factor);
+    }
+  }
   SDL_Window* window = SDL_CreateWindow(kCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                         WindowPicture::kWidth * factor, WindowPicture::kHeight * factor,
                                         SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);

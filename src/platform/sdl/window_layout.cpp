@@ -27,4 +27,8 @@ int StartingFactor(int desktopWidth, int desktopHeight) {
   return FittingFactor(desktopWidth, static_cast<int>(static_cast<long long>(desktopHeight) * 85 / 100));
 }
 
+int FittingStartFactor(int asked, int desktopWidth, int desktopHeight) {
+  return std::max(1, std::min(asked, FittingFactor(desktopWidth, desktopHeight)));
+}
+
 }  // namespace talvessa

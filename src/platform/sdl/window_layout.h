@@ -19,4 +19,8 @@ PictureLayout LayOutPicture(int drawableWidth, int drawableHeight);
 // no more than 85 % of the desktop's, so that title bar and panels keep their room. At least 1.
 int StartingFactor(int desktopWidth, int desktopHeight);
 
+// The factor a window asked for at `asked` opens at: no larger than the largest whose window fits the
+// usable desktop area whole. At least 1.
+int FittingStartFactor(int asked, int desktopWidth, int desktopHeight);
+
 }  // namespace talvessa
