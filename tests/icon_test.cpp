@@ -62,8 +62,11 @@ struct IconFile {
   int gridSize;
   int scale;  // pixels of the PNG for one character of the grid
 };
+// The sizes drawn as sharp blocks; 16, 24 and 48 are averaged (checked for their size and chunks below).
 constexpr IconFile kIcons[] = {{"talvessa-32.png", "icon32.txt", 32, 1},
-                               {"talvessa-128.png", "icon64.txt", 64, 2}};
+                               {"talvessa-64.png", "icon64.txt", 64, 1},
+                               {"talvessa-128.png", "icon64.txt", 64, 2},
+                               {"talvessa-256.png", "icon64.txt", 64, 4}};
 
 const art::Palette& GamePalette() {
   static const art::Palette palette = art::Palette::Read(kAssets / "art" / "palette.txt");
@@ -72,8 +75,17 @@ const art::Palette& GamePalette() {
 
 TEST(IconGenerator, ReproducesTheCommittedFilesByteForByte) {
   const art::Pictures built = art::BuildPictures(kAssets / "art");
-  EXPECT_TRUE(built.icons.small == ReadFile(kAssets / "icons" / "talvessa-32.png")) << "rebuild the assets";
-  EXPECT_TRUE(built.icons.large == ReadFile(kAssets / "icons" / "talvessa-128.png")) << "rebuild the assets";
+  ASSERT_EQ(built.icons.pngs.size(), std::size(art::kIconSizes));
+  for (const art::IconPng& icon : built.icons.pngs) {
+    const std::string name = "talvessa-" + std::to_string(icon.size) + ".png";
+    EXPECT_TRUE(icon.png == ReadFile(kAssets / "icons" / name)) << "rebuild the assets: " << name;
+    const Rgba decoded = DecodePng(icon.png);
+    EXPECT_EQ(decoded.width, icon.size);
+    EXPECT_EQ(decoded.height, icon.size);
+  }
+  const std::vector<std::uint8_t> svg = ReadFile(kAssets / "icons" / "talvessa.svg");
+  EXPECT_EQ(std::string(svg.begin(), svg.end()), built.icons.svg) << "rebuild the assets: talvessa.svg";
+  EXPECT_NE(built.icons.svg.find("viewBox=\"0 0 64 64\""), std::string::npos);
 }
 
 TEST(IconGenerator, WritesTheIconsIntoTheirOwnFolder) {
@@ -81,8 +93,11 @@ TEST(IconGenerator, WritesTheIconsIntoTheirOwnFolder) {
   const std::filesystem::path& out = scratch.path();
   const art::Pictures built = art::BuildPictures(kAssets / "art");
   art::WritePictures(built, out);
-  EXPECT_TRUE(ReadFile(out / "icons" / "talvessa-32.png") == built.icons.small);
-  EXPECT_TRUE(ReadFile(out / "icons" / "talvessa-128.png") == built.icons.large);
+  for (const art::IconPng& icon : built.icons.pngs) {
+    EXPECT_TRUE(ReadFile(out / "icons" / ("talvessa-" + std::to_string(icon.size) + ".png")) == icon.png);
+  }
+  const std::vector<std::uint8_t> svg = ReadFile(out / "icons" / "talvessa.svg");
+  EXPECT_EQ(std::string(svg.begin(), svg.end()), built.icons.svg);
 }
 
 TEST(IconFiles, AreRgbaWithOnlyTheChunksThatKeepThemReproducible) {

@@ -5,7 +5,8 @@
 #   broken: every media file missing, empty, cut off or garbage, or no da/ folder at all; the game must
 #           play on, and the mix must be pure silence.
 #   installed: `cmake --install` of GAME's build into such a folder as a prefix, then the game started
-#           through its link in bin/ from a folder holding a broken da/ of its own; it must be heard.
+#           from games/ in a folder holding a broken da/ of its own; it must be heard, its data found in
+#           share/games/talvessa.
 # Usage: media_window_test.sh GAME MEDIA_DIR OUTPUT_DIR good|broken|no-folder|installed
 set -euo pipefail
 game=$1 media=$2 out=$3 mode=$4
@@ -20,13 +21,13 @@ case $mode in
   good) cp -r "$media" "$folder/da" ;;
   installed)
     cmake --install "$(dirname "$game")" --prefix "$folder" >"$out/install.log"
-    program="$folder/bin/talvessa"
-    for file in libexec/talvessa/talvessa libexec/talvessa/da/se0.wav libexec/talvessa/da/bg1.mid \
+    program="$folder/games/talvessa"
+    for file in games/talvessa share/games/talvessa/da/se0.wav share/games/talvessa/da/bg1.mid \
                 share/applications/talvessa.desktop; do
       [ -s "$folder/$file" ] || { echo "media_window_test: $file was not installed" >&2; exit 1; }
     done
     desktop-file-validate "$folder/share/applications/talvessa.desktop"
-    for size in 32 128; do
+    for size in 16 24 32 48 64 128 256; do
       [ "$(identify -format %wx%h "$folder/share/icons/hicolor/${size}x${size}/apps/talvessa.png")" = "${size}x${size}" ] ||
         { echo "media_window_test: no ${size}x${size} icon" >&2; exit 1; }
     done

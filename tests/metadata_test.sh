@@ -25,6 +25,11 @@ for key in M Enter Esc F11; do
 done
 
 metainfo=$source/assets/io.github.talvessa.Talvessa.metainfo.xml
+# One version: the project's, named by the newest release of the metadata, the changelogs and the package.
+grep -q "<release version=\"$version\"" "$metainfo" || fail "the metadata's releases do not name $version"
+grep -q "^## \[$version\] - " "$source/CHANGELOG.md" || fail "CHANGELOG.md does not name $version"
+[ "$(head -n 1 "$source/debian/changelog")" = "talvessa ($version) unstable; urgency=medium" ] ||
+  fail "debian/changelog does not start with $version"
 appstreamcli validate --no-net "$metainfo" >"$out/appstream.txt" 2>&1 || fail "$(cat "$out/appstream.txt")"
 grep -q '<launchable type="desktop-id">talvessa.desktop</launchable>' "$metainfo" ||
   fail "the metadata does not launch talvessa.desktop"
@@ -35,7 +40,7 @@ grep -q '^MIT License$' "$source/LICENSE" && grep -q 'Copyright (c) 2026 the Tal
 
 cmake --install "$build" --prefix "$out/prefix" >/dev/null
 for file in share/man/man6/talvessa.6 share/metainfo/io.github.talvessa.Talvessa.metainfo.xml \
-            share/applications/talvessa.desktop share/doc/Talvessa/LICENSE; do
+            share/applications/talvessa.desktop share/doc/talvessa/LICENSE; do
   cmp -s "$out/prefix/$file" "$(find "$source/docs" "$source/assets" "$source" -maxdepth 1 -name "$(basename "$file")" | head -n 1)" ||
     fail "cmake --install did not put $file in place"
 done

@@ -166,8 +166,11 @@ void WritePictures(const Pictures& pictures, const std::filesystem::path& outDir
   std::filesystem::create_directories(outDir / "icons");
   WriteFile(outDir / "sheet.bmp", pictures.sheetBmp);
   WriteFile(outDir / "logo.bmp", pictures.logoBmp);
-  WriteFile(outDir / "icons/talvessa-32.png", pictures.icons.small);
-  WriteFile(outDir / "icons/talvessa-128.png", pictures.icons.large);
+  for (const IconPng& icon : pictures.icons.pngs) {
+    WriteFile(outDir / "icons" / ("talvessa-" + std::to_string(icon.size) + ".png"), icon.png);
+  }
+  WriteFile(outDir / "icons/talvessa.svg",
+            std::vector<std::uint8_t>(pictures.icons.svg.begin(), pictures.icons.svg.end()));
 }
 
 }  // namespace talvessa::art

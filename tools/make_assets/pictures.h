@@ -14,14 +14,14 @@ namespace talvessa::art {
 struct Pictures {
   std::vector<std::uint8_t> sheetBmp;
   std::vector<std::uint8_t> logoBmp;
-  IconPngs icons;
+  IconFiles icons;
 };
 
 // Reads palette.txt and the grids in `artDir`. Throws SourceError (file:line) for a faulty source, so
 // nothing half-made is ever written.
 Pictures BuildPictures(const std::filesystem::path& artDir);
 
-// Writes sheet.bmp, logo.bmp, icons/talvessa-32.png and icons/talvessa-128.png into `outDir`.
+// Writes sheet.bmp, logo.bmp, icons/talvessa-<size>.png and icons/talvessa.svg into `outDir`.
 void WritePictures(const Pictures& pictures, const std::filesystem::path& outDir);
 
 // A 24-bit uncompressed bottom-up BMP with a 54-byte header; `rgb` holds rows top to bottom.
