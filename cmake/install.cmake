@@ -28,7 +28,7 @@ option(TALVESSA_INSTALL_LICENSE "Install LICENSE among the documents (a package 
 if(TALVESSA_INSTALL_LICENSE)
   install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
 endif()
-file(GLOB TALVESSA_ICONS ${PROJECT_SOURCE_DIR}/assets/icons/talvessa-*.png)
+file(GLOB TALVESSA_ICONS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/assets/icons/talvessa-*.png)
 foreach(icon ${TALVESSA_ICONS})
   string(REGEX REPLACE ".*talvessa-([0-9]+)\\.png$" "\\1" size "${icon}")
   install(FILES ${icon} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The game's command line through the real program (run under Xvfb on a 1920x1080 screen): --help and
 # --version answer and exit, a command line the game cannot follow gets one line and status 2, and each
-# option that shapes the game does so in its window: --scale, --fullscreen, --mute (M brings the sound
+# option that shapes the game does so in its window: --scale (lowered to what fits), --fullscreen, --mute (M brings the sound
 # back), --volume 0 (= raises it), --pause-when-unfocused (and without it play goes on). Without a sound
 # device the game says so in one line, whatever ALSA thinks of it.
 # Usage: options_test.sh GAME OUTPUT_DIR
@@ -70,6 +70,13 @@ trap 'kill "$pid" "$wm" 2>/dev/null || true' EXIT
 within 5 size_is 576x448 || fail "--scale 1 opened $(window_size)"
 await 300 200 255,255,255  # the logo: the game runs
 quit_game
+# --scale=3 would run off a full-HD screen: it opens at 2x, and says so in one line.
+start_game "$game" --scale=3 2>"$out/scale.txt"
+trap 'kill "$pid" "$wm" 2>/dev/null || true' EXIT
+within 5 size_is 1152x896 || fail "--scale=3 opened $(window_size)"
+quit_game
+[ "$(grep -c 'talvessa: --scale 3 does not fit the screen .*; the window opens at 2$' "$out/scale.txt")" = 1 ] ||
+  fail "no one-line notice of the lowered scale: $(cat "$out/scale.txt")"
 
 me="options_test: --fullscreen"
 # --fullscreen; F11 leaves it for the window of the usual size.
