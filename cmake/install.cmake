@@ -18,6 +18,31 @@ if(IS_ABSOLUTE "${CMAKE_INSTALL_BINDIR}" OR IS_ABSOLUTE "${TALVESSA_INSTALL_DATA
 endif()
 target_compile_definitions(talvessa_sdl PRIVATE TALVESSA_DATA_FROM_PROGRAM="${TALVESSA_DATA_FROM_PROGRAM}")
 
+# The folders of the install that do not exist yet, recorded before anything is put in place, so that the
+# uninstall removes the folders the install made and no other.
+set(TALVESSA_INSTALL_FOLDERS ${CMAKE_INSTALL_BINDIR} ${TALVESSA_INSTALL_DATADIR}/da
+    ${CMAKE_INSTALL_DATADIR}/applications ${CMAKE_INSTALL_DATADIR}/metainfo ${CMAKE_INSTALL_MANDIR}/man6
+    ${CMAKE_INSTALL_DOCDIR} ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+foreach(size 16 24 32 48 64 128 256)
+  list(APPEND TALVESSA_INSTALL_FOLDERS ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+string(CONFIGURE [[
+  set(made "")
+  foreach(folder @TALVESSA_INSTALL_FOLDERS@)
+    set(path "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${folder}")
+    while(NOT EXISTS "${path}")
+      list(APPEND made "${path}")
+      get_filename_component(path "${path}" DIRECTORY)
+    endwhile()
+  endforeach()
+  file(APPEND "@PROJECT_BINARY_DIR@/install_folders.txt" "")
+  foreach(path ${made})
+    file(APPEND "@PROJECT_BINARY_DIR@/install_folders.txt" "${path}
+")
+  endforeach()
+]] TALVESSA_RECORD_FOLDERS @ONLY)
+install(CODE "${TALVESSA_RECORD_FOLDERS}")
+
 install(TARGETS talvessa RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/assets/da DESTINATION ${TALVESSA_INSTALL_DATADIR})
 install(FILES ${PROJECT_SOURCE_DIR}/assets/talvessa.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -41,7 +66,6 @@ endif()
 
 add_custom_target(uninstall
   COMMAND ${CMAKE_COMMAND} -DMANIFEST=${PROJECT_BINARY_DIR}/install_manifest.txt
-          -DFOLDERS=${TALVESSA_INSTALL_DATADIR}/da\;${TALVESSA_INSTALL_DATADIR}\;${CMAKE_INSTALL_DOCDIR}
-          -P ${PROJECT_SOURCE_DIR}/cmake/uninstall.cmake
+          -DFOLDERS=${PROJECT_BINARY_DIR}/install_folders.txt -P ${PROJECT_SOURCE_DIR}/cmake/uninstall.cmake
   COMMENT "Removing what the last install put in place"
   VERBATIM)

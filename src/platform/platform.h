@@ -19,7 +19,7 @@ struct Platform {
   Input& input;
   Screen& screen;
   Audio& audio;
-  // The program's own folder, where the data folder "da/" sits.
+  // The folder holding the data folder "da/": the program's own, or the installed one found from it.
   std::string programFolder;
 };
 
