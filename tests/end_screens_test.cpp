@@ -36,7 +36,7 @@ std::vector<EndFrame> RunEndScreen(Harness& h, GameState state, int frames) {
         {g.run.EndCounter, g.screens.TypedText, h.platform.audio.TakeEffects(), h.platform.screen.PresentCount()});
     return static_cast<int>(seen.size()) < frames;
   });
-  RunScreen(h.game, state == GameState::GameOver ? RunGameOverScreen : RunEndingScreen, watch);
+  RunScreen(h.game, state, watch);
   return seen;
 }
 

@@ -1,7 +1,6 @@
 #include "shell/frames.h"
 
 #include "platform/keys.h"
-#include "shell/commands.h"
 
 namespace talvessa {
 
@@ -38,7 +37,7 @@ void BeginPass(Game& game, Pacing pacing) {
 }
 
 bool QuitOnEsc(Game& game) {
-  if (!KeyHeld(game, vk::Escape)) return false;
+  if (!game.input.KeyDown(vk::Escape)) return false;
   game.world.GameState = GameState::Quit;
   return true;
 }
@@ -57,11 +56,6 @@ bool RunPass(Game& game, const LoopShape& shape) {
   }
   NotePass(game, shape.loop);
   return goOn && game.world.GameState == shape.state;
-}
-
-void RunFrames(Game& game, const LoopShape& shape) {
-  while (RunPass(game, shape)) {
-  }
 }
 
 }  // namespace talvessa
