@@ -7,7 +7,7 @@
 #include "platform/sdl/fonts_on_thread.h"
 #include "platform/sdl/sdl_platform.h"
 #include "present/sound.h"
-#include "process/standard_descriptors.h"
+#include "platform/standard_descriptors.h"
 #include "replay/play_game.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include "harness.h"
 #include "screen_watch.h"
 #include "screens/screens.h"
+#include "pixel_at.h"
 
 namespace talvessa {
 namespace {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "harness.h"
+#include "pixel_at.h"
 
 namespace talvessa {
 namespace {

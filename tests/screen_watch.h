@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "harness.h"
+#include "pixel_at.h"
 
 namespace talvessa::testing {
 

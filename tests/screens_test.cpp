@@ -10,6 +10,7 @@
 #include "harness.h"
 #include "screen_watch.h"
 #include "present/sheet.h"
+#include "pixel_at.h"
 
 namespace talvessa {
 namespace {

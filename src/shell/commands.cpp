@@ -17,7 +17,7 @@ struct KeyBinding {
   bool oncePerPress;
 };
 
-// Tested in this order; the first key held decides.
+// Tested in this order; the first key held decides. Steps repeat while held (docs/fidelity.md).
 constexpr std::array<KeyBinding, 12> kKeyTable = {{
     {vk::Enter, command::Pause, true},
     {vk::Right, command::StepRight, false},
@@ -110,7 +110,7 @@ void HandleCommand(Stage& stage) {
       break;
     case command::StepLeft:
     case command::StepRight:
-      // Steps act only on the frames between world steps; until then the command waits.
+      // Steps act only on the frames between world steps; until then the command waits (docs/fidelity.md).
       if ((run.FrameCount & 1) == 0) return;
       StepFlag(w, run.Command == command::StepLeft);
       break;

@@ -8,7 +8,8 @@ namespace {
 
 // A pause pass rests until a window event comes, at most this long, so a pause does not spin a core.
 // Once an event has come, the passes run on without rest until the keyboard is read again (the round of
-// passes that KeyLatch counts starts over), so a key pressed during a pause is seen at once.
+// passes that KeyLatch counts starts over), so a key pressed during a pause is seen at once
+// (docs/fidelity.md).
 constexpr std::uint32_t kPauseRestMs = 10;
 
 }  // namespace

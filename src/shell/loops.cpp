@@ -1,5 +1,5 @@
 // Every loop of the game in one table: the body each pass runs, the GameState it runs in, how it is paced
-// and where it tests Esc. The frame skeleton (shell/frames.h) runs them all.
+// and where it tests Esc (each screen keeps its own order: docs/fidelity.md). The frame skeleton (shell/frames.h) runs them all.
 #include "screens/screens.h"
 #include "shell/frames.h"
 
