@@ -10,12 +10,25 @@
 
 #include "platform/sdl/sdl_platform.h"
 #include "render/render.h"
+#include "shell/frames.h"
 #include "shell/game.h"
 
 namespace talvessa {
 namespace {
 
 struct Enough {};
+
+// The machine's clock with sleeps that return at once: the game's waits become a pure busy-wait.
+class SpinningClock final : public Clock {
+ public:
+  explicit SpinningClock(Clock& clock) : clock_(clock) {}
+  std::uint64_t ClockUs() override { return clock_.ClockUs(); }
+  void Sleep(std::uint32_t) override {}
+  std::uint64_t TimerSeed() override { return clock_.TimerSeed(); }
+
+ private:
+  Clock& clock_;
+};
 
 // Notes the clock at the end of every pass; stops the loop after `passes`.
 class Stamps final : public PassObserver {
@@ -61,15 +74,15 @@ void StartPlay(Game& game) {
   game.run.FramePeriod = kPlayFramePeriod;
 }
 
-void MeasurePlay(Game& game, WaitMode mode, const char* name, std::size_t frames) {
+void MeasurePlay(Game& game, const char* name, std::size_t frames) {
   StartPlay(game);
-  game.waitMode = mode;
   Stamps stamps(frames + 1);
   game.observer = &stamps;
   const double cpu0 = CpuSeconds();
   const double wall0 = WallSeconds();
   try {
-    FrameLoop(game);
+    while (RunPass(game, LoopOf(GameState::Playing))) {
+    }
   } catch (const Enough&) {
   }
   const double cpu = (CpuSeconds() - cpu0) / (WallSeconds() - wall0);
@@ -95,7 +108,7 @@ void MeasurePause(Game& game, double seconds) {
   const double wall0 = WallSeconds();
   std::size_t passes = 0;
   while (WallSeconds() - wall0 < seconds) {
-    PausePass(game);
+    RunPass(game, LoopOf(GameState::Paused));
     ++passes;
   }
   const double wall = WallSeconds() - wall0;
@@ -115,14 +128,18 @@ int main() {
     std::fprintf(stderr, "pacing: cannot open a window (%s); run bench/pacing.sh\n", error.c_str());
     return 1;
   }
-  Game game(platform->Services());
+  const Platform& machine = platform->Services();
+  Game game(machine);
   SetUpForm(game);
+  SpinningClock spinning(machine.clock);
+  Game spinningGame({spinning, machine.input, machine.screen, machine.audio, machine.programFolder});
+  SetUpForm(spinningGame);
   constexpr std::size_t kFrames = 300;  // ten seconds of play at 33 ms
   std::printf("%zu frames of play at a period of 33 ms each\n", kFrames);
   std::printf("%-22s %11s %9s %9s %12s %10s\n", "wait", "median", "jitter50", "jitter99", "jitter max",
               "CPU");
-  MeasurePlay(game, WaitMode::Busy, "busy-wait", kFrames);
-  MeasurePlay(game, WaitMode::Sliced, "sliced sleep (game)", kFrames);
+  MeasurePlay(spinningGame, "busy-wait", kFrames);
+  MeasurePlay(game, "sliced sleep (game)", kFrames);
   MeasurePause(game, 10.0);
   return 0;
 }

@@ -26,14 +26,14 @@ set(TALVESSA_WEB_FONTS_LIBRARY talvessa_fonts)
 # pictures as hashes (--hashes): this build has no libpng.
 add_library(talvessa_tool_io STATIC tools/tool_io/tool_io.cpp tools/tool_io/whole_file.cpp)
 target_include_directories(talvessa_tool_io PUBLIC tools)
-target_link_libraries(talvessa_tool_io PRIVATE talvessa_process)
+target_link_libraries(talvessa_tool_io PRIVATE talvessa_platform)
 add_library(talvessa_headless STATIC ${TALVESSA_HEADLESS_SOURCES} tools/headless/web_fonts.cpp
   tools/png/no_png.cpp)
 target_include_directories(talvessa_headless PUBLIC tools/headless tools)
 target_link_libraries(talvessa_headless PUBLIC talvessa_shell talvessa_replay talvessa_headless_platform
   talvessa_fonts talvessa_tool_io talvessa_formats)
 add_executable(talvessa-headless tools/headless/main.cpp)
-target_link_libraries(talvessa-headless PRIVATE talvessa_headless talvessa_process)
+target_link_libraries(talvessa-headless PRIVATE talvessa_headless talvessa_platform)
 target_link_options(talvessa-headless PRIVATE -sNODERAWFS=1 -sENVIRONMENT=node -sALLOW_MEMORY_GROWTH=1
   -sEXIT_RUNTIME=1)
 

@@ -6,10 +6,26 @@
 #include "cli/command_line.h"
 #include "platform/sdl/fonts_on_thread.h"
 #include "platform/sdl/sdl_platform.h"
-#include "platform_options.h"
 #include "present/sound.h"
-#include "process/standard_descriptors.h"
+#include "platform/standard_descriptors.h"
 #include "replay/play_game.h"
+
+namespace {
+
+// What the player's command line asks of the real backend: the window, the sound and the pause.
+talvessa::SdlPlatformOptions PlatformOptionsFor(const talvessa::GameOptions& options) {
+  talvessa::SdlPlatformOptions platform;
+  platform.scale = options.scale;
+  // --window, like no option, opens the window the game opens by default.
+  platform.fullscreen = options.fullscreen.value_or(false);
+  platform.volume = options.volume.value_or(talvessa::kFullVolume);
+  platform.muted = options.mute;
+  platform.pauseWhenUnfocused = options.pauseWhenUnfocused;
+  platform.dataFolder = options.dataFolder;
+  return platform;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   talvessa::KeepStandardDescriptorsOpen();
@@ -35,7 +51,7 @@ int main(int argc, char** argv) {
   });
   std::string error;
   std::unique_ptr<talvessa::SdlPlatform> platform =
-      talvessa::SdlPlatform::Open(talvessa::PlatformOptionsFor(options), error);
+      talvessa::SdlPlatform::Open(PlatformOptionsFor(options), error);
   if (platform == nullptr) {
     std::fprintf(stderr, "talvessa: %s\n", error.c_str());
     return 1;

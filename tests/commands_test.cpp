@@ -2,6 +2,7 @@
 
 #include "block_glyphs.h"
 #include "harness.h"
+#include "pixel_at.h"
 
 namespace talvessa {
 namespace {

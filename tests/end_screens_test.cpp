@@ -7,6 +7,7 @@
 #include "harness.h"
 #include "screen_watch.h"
 #include "screens/screens.h"
+#include "pixel_at.h"
 
 namespace talvessa {
 namespace {
@@ -36,7 +37,7 @@ std::vector<EndFrame> RunEndScreen(Harness& h, GameState state, int frames) {
         {g.run.EndCounter, g.screens.TypedText, h.platform.audio.TakeEffects(), h.platform.screen.PresentCount()});
     return static_cast<int>(seen.size()) < frames;
   });
-  RunScreen(h.game, state == GameState::GameOver ? RunGameOverScreen : RunEndingScreen, watch);
+  RunScreen(h.game, state, watch);
   return seen;
 }
 

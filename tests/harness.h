@@ -28,6 +28,13 @@ struct Harness {
   Game game;
 };
 
+// The frame loop of play, until it changes GameState; one pass of the pause display.
+inline void FrameLoop(Game& game) {
+  while (RunPass(game, LoopOf(GameState::Playing))) {
+  }
+}
+inline void PausePass(Game& game) { RunPass(game, LoopOf(GameState::Paused)); }
+
 // Stops a loop from inside an observer once it has seen enough passes.
 struct EnoughPasses {};
 

@@ -13,6 +13,7 @@
 #include "block_glyphs.h"
 #include "present/sheet.h"
 #include "render/render.h"
+#include "pixel_at.h"
 
 namespace talvessa::testing {
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "render_fixture.h"
+#include "pixel_at.h"
 
 namespace talvessa::testing {
 namespace {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "harness.h"
+#include "pixel_at.h"
 
 namespace talvessa::testing {
 
@@ -23,10 +24,11 @@ class Watch final : public PassObserver {
 };
 
 // Runs one screen procedure with the watch attached until it returns or the watch has seen enough.
-inline void RunScreen(Game& game, void (*screen)(Game&), Watch& watch) {
+inline void RunScreen(Game& game, GameState loop, Watch& watch) {
   game.observer = &watch;
   try {
-    screen(game);
+    while (RunPass(game, LoopOf(loop))) {
+    }
   } catch (const Watch::Enough&) {
   }
   game.observer = nullptr;

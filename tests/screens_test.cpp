@@ -10,6 +10,7 @@
 #include "harness.h"
 #include "screen_watch.h"
 #include "present/sheet.h"
+#include "pixel_at.h"
 
 namespace talvessa {
 namespace {
@@ -38,7 +39,7 @@ TEST(LogoScreen, RevealsEightNewRowsAFrameAndEveryRowOnce) {
     }
     return true;
   });
-  RunScreen(h.game, RunLogoScreen, watch);
+  RunScreen(h.game, GameState::Logo, watch);
   ASSERT_EQ(counts.size(), 50u);
   for (std::size_t frame = 1; frame <= 50; ++frame) {
     EXPECT_EQ(counts[frame - 1], std::min<std::size_t>(8 * frame, 128)) << frame;
@@ -53,7 +54,7 @@ TEST(LogoScreen, SpaceFromTheFirstFrameStillShowsItsEightRows) {
   h.Hold(vk::Space);
   int passes = 0;
   Watch watch([&](const Game&, Loop) { return ++passes < 100; });
-  RunScreen(h.game, RunLogoScreen, watch);
+  RunScreen(h.game, GameState::Logo, watch);
   EXPECT_EQ(passes, 1);
   EXPECT_EQ(h.game.screens.LogoRowCount, 8);
   EXPECT_EQ(h.world().GameState, GameState::Attract);
@@ -79,7 +80,7 @@ std::vector<AttractSeen> RunAttract(Harness& h, int frames) {
                     Shows(s, 480, 352, g.Chip, sheet::kBurstOpen), !AllBlack(s, 32, 352, 440, 32)});
     return static_cast<int>(seen.size()) < frames;
   });
-  RunScreen(h.game, RunAttractSequence, watch);
+  RunScreen(h.game, GameState::Attract, watch);
   return seen;
 }
 
@@ -189,7 +190,9 @@ TEST(ShatterScreen, TilesFlyApartAndTheLastStepsAreBlack) {
     return true;
   });
   const std::uint64_t start = h.platform.clock.ElapsedUs();
-  RunScreen(h.game, ShatterScreen, watch);
+  h.game.observer = &watch;
+  ShatterScreen(h.game);
+  h.game.observer = nullptr;
   ASSERT_EQ(steps.size(), 28u);
   EXPECT_GT(h.platform.clock.ElapsedUs() - start, 28u * 25000u);
   // Two draws a tile.

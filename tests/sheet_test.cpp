@@ -16,6 +16,7 @@
 #include "make_assets/pictures.h"
 #include "present/surface.h"
 #include "asset_files.h"
+#include "pixel_at.h"
 
 namespace talvessa {
 namespace {

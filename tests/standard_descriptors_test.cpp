@@ -1,5 +1,5 @@
 // A program started with its standard descriptors closed finds them open on /dev/null.
-#include "process/standard_descriptors.h"
+#include "platform/standard_descriptors.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

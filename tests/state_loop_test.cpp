@@ -2,6 +2,7 @@
 
 #include "block_glyphs.h"
 #include "harness.h"
+#include "pixel_at.h"
 
 namespace talvessa {
 namespace {
@@ -35,7 +36,8 @@ struct GameRun {
   // The whole program: start-up, reset and the game-state loop. Returns how it ended.
   const char* Start() {
     try {
-      StateLoop(*game);
+      SetUpForm(*game);
+      RunGameStates(*game);
       return "quit";
     } catch (const WindowClosed&) {
       return "closed";
@@ -181,7 +183,7 @@ TEST(Pause, TheWordShowsWhiteWithItsShadowAndReprintingChangesNothing) {
     Clear(display);
   }
   h.world().GameState = GameState::Paused;
-  PausePass(h.game);
+  testing::PausePass(h.game);
   const Surface& shown = h.game.Display[0];
   EXPECT_EQ(PixelAt(shown, 230, 184), kWhite);
   EXPECT_EQ(PixelAt(shown, 229, 183), kBlack);
@@ -190,7 +192,7 @@ TEST(Pause, TheWordShowsWhiteWithItsShadowAndReprintingChangesNothing) {
   EXPECT_TRUE(glyphs.requests.at(0).bold);
   const std::vector<std::uint8_t> once = shown.pixels;
   const std::uint64_t presents = h.platform.screen.PresentCount();
-  for (int n = 0; n < 5; ++n) PausePass(h.game);
+  for (int n = 0; n < 5; ++n) testing::PausePass(h.game);
   EXPECT_EQ(shown.pixels, once);
   EXPECT_EQ(h.platform.screen.PresentCount(), presents);
 }
@@ -222,11 +224,11 @@ TEST(Pause, TheKeyboardIsReadEveryTwelfthPass) {
   h.Hold(vk::Enter);
   h.game.LastKey = 0;
   for (int pass = 1; pass <= 11; ++pass) {
-    PausePass(h.game);
+    testing::PausePass(h.game);
     ASSERT_EQ(h.world().GameState, GameState::Paused) << pass;
     ASSERT_EQ(h.world().KeyLatch, pass);
   }
-  PausePass(h.game);
+  testing::PausePass(h.game);
   EXPECT_EQ(h.world().KeyLatch, 0);
   EXPECT_EQ(h.world().GameState, GameState::Playing);
 }

@@ -5,6 +5,7 @@
 #include "block_glyphs.h"
 #include "present/text.h"
 #include "present/window_view.h"
+#include "pixel_at.h"
 
 namespace talvessa {
 namespace {

@@ -72,14 +72,6 @@ void NotifyWatcher(const Surface& surface) {
   if (surface.watcher != nullptr) surface.watcher->SurfaceChanged(surface);
 }
 
-Colour PixelAt(const Surface& surface, int x, int y) {
-  if (x < 0 || y < 0 || x >= surface.Width || y >= surface.Height) {
-    throw std::out_of_range("pixel outside the surface");
-  }
-  const std::uint8_t* p = PixelPtr(surface, x, y);
-  return Rgb(p[0], p[1], p[2]);
-}
-
 void SetPoint(Surface& surface, int x, int y, Colour colour) { FillRect(surface, x, y, 1, 1, colour); }
 
 void FillRect(Surface& surface, int x, int y, int w, int h, Colour colour) {

@@ -54,7 +54,6 @@ Surface MakeSurface(int width, int height, Colour backColor);
 void SetGeometry(Surface& surface, int width, int height, int left, int top);
 // Fills the surface with its background colour.
 void Clear(Surface& surface);
-Colour PixelAt(const Surface& surface, int x, int y);
 // Sets one pixel; points off the surface are ignored.
 void SetPoint(Surface& surface, int x, int y, Colour colour);
 // Fills the w x h rectangle at (x, y), cut at the surface's edges.

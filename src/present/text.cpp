@@ -25,7 +25,6 @@ const TextImage* Text::Render(const std::string& face, int points, bool bold, co
   }
   entries_.push_front(Entry{key, {}, false});
   Entry& entry = entries_.front();
-  ++rasterisations_;
   entry.drawable = rasterizer_->Rasterize(face, points, bold, utf8, entry.image) && entry.image.width > 0 &&
                    entry.image.height > 0 &&
                    entry.image.coverage.size() == static_cast<std::size_t>(entry.image.width) *

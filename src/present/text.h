@@ -19,7 +19,6 @@ class Text {
   explicit Text(GlyphRasterizer* rasterizer = nullptr, std::size_t capacity = 256);
   // The line as it prints, or nullptr when it cannot be drawn.
   const TextImage* Render(const std::string& face, int points, bool bold, const std::string& utf8);
-  std::size_t Rasterisations() const { return rasterisations_; }
 
  private:
   struct Entry {
@@ -29,7 +28,6 @@ class Text {
   };
   GlyphRasterizer* rasterizer_;
   std::size_t capacity_;
-  std::size_t rasterisations_ = 0;
   std::list<Entry> entries_;  // most recently used first
   std::unordered_map<std::string, std::list<Entry>::iterator> index_;
 };

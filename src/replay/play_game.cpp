@@ -1,27 +1,13 @@
 #include "replay/play_game.h"
 
+#include <optional>
+
 #include "replay/playback.h"
 #include "replay/recording.h"
 
 namespace talvessa {
 
 namespace {
-
-int Record(const Platform& machine, GlyphRasterizer* glyphs, const std::string& file, std::ostream& err) {
-  const std::uint64_t seed = machine.clock.TimerSeed();
-  SeededClock clock(machine.clock, seed);
-  ReplayRecorder recorder(machine.input, machine.clock, nullptr, err, "talvessa");
-  if (!recorder.Start(file, ReplayGameVersion(), seed)) return 1;
-  Game game({clock, recorder, machine.screen, machine.audio, machine.programFolder}, glyphs);
-  game.observer = &recorder;
-  ReplayEndReason reason = ReplayEndReason::Quit;
-  try {
-    StateLoop(game);
-  } catch (const WindowClosed&) {
-    reason = ReplayEndReason::Closed;
-  }
-  return recorder.Finish(game, reason) ? 0 : 1;
-}
 
 int PlayBack(const Platform& machine, GlyphRasterizer* glyphs, const std::string& file, std::ostream& err) {
   Replay replay;
@@ -40,7 +26,8 @@ int PlayBack(const Platform& machine, GlyphRasterizer* glyphs, const std::string
   Game game({clock, player, machine.screen, machine.audio, machine.programFolder}, glyphs);
   game.observer = &player;
   try {
-    StateLoop(game);
+    SetUpForm(game);
+    RunGameStates(game);
     player.RunEnded(game, ReplayEndReason::Quit);
   } catch (const WindowClosed&) {
     if (!player.EndedByViewer()) player.RunEnded(game, ReplayEndReason::Closed);
@@ -64,14 +51,27 @@ const char* ReplayGameVersion() { return TALVESSA_VERSION; }
 int PlayGame(const Platform& machine, GlyphRasterizer* glyphs, const std::string& recordFile,
              const std::string& replayFile, std::ostream& err) {
   if (!replayFile.empty()) return PlayBack(machine, glyphs, replayFile, err);
-  if (!recordFile.empty()) return Record(machine, glyphs, recordFile, err);
-  Game game(machine, glyphs);
+  // A recording sits between the game and the machine's keys, with the seed it notes.
+  const std::uint64_t seed = machine.clock.TimerSeed();
+  SeededClock clock(machine.clock, seed);
+  std::optional<ReplayRecorder> recorder;
+  if (!recordFile.empty()) {
+    recorder.emplace(machine.input, machine.clock, nullptr, err, "talvessa");
+    if (!recorder->Start(recordFile, ReplayGameVersion(), seed)) return 1;
+  }
+  Game game({clock, recorder ? static_cast<Input&>(*recorder) : machine.input, machine.screen, machine.audio,
+             machine.programFolder},
+            glyphs);
+  if (recorder) game.observer = &*recorder;
+  ReplayEndReason reason = ReplayEndReason::Quit;
   try {
-    StateLoop(game);
+    SetUpForm(game);
+    RunGameStates(game);
   } catch (const WindowClosed&) {
     // The window was closed: the music is already stopped and the effects silenced.
+    reason = ReplayEndReason::Closed;
   }
-  return 0;
+  return !recorder || recorder->Finish(game, reason) ? 0 : 1;
 }
 
 }  // namespace talvessa

@@ -44,8 +44,8 @@ PassEnd AttractFrame(Stage& stage) {
   // The world's hit test runs here too; with the world just reset it finds nothing to hit.
   ResolveHits(stage.world, stage.sound);
   CopyRegion(stage.Display, kComposition, kVisible, 0, 0, region::kFieldRight, region::kFieldBottom);
-  stage.controls.PollKeys();
-  stage.controls.HandleCommand();
+  stage.commands.pollKeys(stage);
+  stage.commands.handleCommand(stage);
   return PassEnd::Continue;
 }
 

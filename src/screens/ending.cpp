@@ -14,7 +14,7 @@ PassEnd EndingFrame(Stage& stage) {
   ScreenMemory& s = stage.screens;
   // Commands are handled on every frame; Space counts only when the counter reads exactly 100.
   const std::int16_t frame = CountEndFrame(stage);
-  stage.controls.HandleCommand();
+  stage.commands.handleCommand(stage);
   if (stage.world.GameState != GameState::TerroristsLeft) return PassEnd::Leave;
   stage.Display[kComposition].FontName = kScreenFace;
   if (frame == 1) {

@@ -24,7 +24,7 @@ PassEnd GameOverFrame(Stage& stage) {
   std::int16_t frame = CountEndFrame(stage);
   if (frame >= kReadyFrame) {
     frame = stage.run.EndCounter = kReadyFrame;
-    stage.controls.HandleCommand();
+    stage.commands.handleCommand(stage);
     if (stage.world.GameState != GameState::GameOver) return PassEnd::Leave;
   }
   stage.Display[kComposition].FontName = kScreenFace;

@@ -49,12 +49,12 @@ PassEnd LogoFrame(Stage& stage) {
   RunState& run = stage.run;
   run.TitleCounter = static_cast<std::int16_t>(run.TitleCounter + 1);
   if (run.TitleCounter <= kRevealFrames) RevealRows(stage);
-  if (stage.controls.KeyHeld(vk::Escape)) {
+  if (stage.input.KeyDown(vk::Escape)) {
     // Esc, tested next by the loop, ends the program from here: the surfaces keep their size.
     run.TitleCounter = 0;
     return PassEnd::Continue;
   }
-  if (stage.controls.KeyHeld(vk::Space)) {
+  if (stage.input.KeyDown(vk::Space)) {
     run.TitleCounter = kLogoFrames;
     stage.LastKey = command::Throw;  // the same press must not also start play on the next screen
   }

@@ -1,6 +1,6 @@
 // What every loop of the game draws with and counts in (the world, the run's values, the surfaces, the
-// stored pictures, the texts, the sound, the random generator), and the shell's keys as a frame asks for
-// them. The shell's Game is a Stage; the screens see only this.
+// stored pictures, the texts, the sound, the random generator), the keys, and the shell's two calls a
+// frame makes. The shell's Game is a Stage; the screens see only this.
 #pragma once
 
 #include <array>
@@ -10,6 +10,7 @@
 #include "platform/audio.h"
 #include "platform/clock.h"
 #include "platform/glyphs.h"
+#include "platform/input.h"
 #include "present/sound.h"
 #include "present/surface.h"
 #include "present/text.h"
@@ -22,16 +23,14 @@ namespace talvessa {
 // without them, having changed GameState.
 enum class PassEnd { Continue, Leave };
 
-// What a frame asks of the shell: the keys, read through the one key poll and command table of the game.
-class Controls {
- public:
-  virtual ~Controls() = default;
-  // Whether the key is held now (the screens read Esc and Space directly).
-  virtual bool KeyHeld(int virtualKey) = 0;
+struct Stage;
+
+// The shell's key poll and command table (shell/commands.cpp), as the screens call them.
+struct ShellCommands {
   // Command and LastKey from the keys held now.
-  virtual void PollKeys() = 0;
+  void (*pollKeys)(Stage& stage);
   // Does what Command asks in the current GameState; Space on the title screen starts play.
-  virtual void HandleCommand() = 0;
+  void (*handleCommand)(Stage& stage);
 };
 
 // What the screens keep from one frame to the next.
@@ -47,8 +46,8 @@ struct ScreenMemory {
 
 struct Stage {
   // Without a glyph rasteriser the game runs drawing no text.
-  Stage(Audio& audio, Clock& clock, GlyphRasterizer* glyphs, Controls& controls)
-      : text(glyphs), sound(audio, clock, AppFolder), controls(controls) {}
+  Stage(Audio& audio, Clock& clock, Input& input, GlyphRasterizer* glyphs, ShellCommands commands)
+      : text(glyphs), sound(audio, clock, AppFolder), input(input), commands(commands) {}
   Stage(const Stage&) = delete;
   Stage& operator=(const Stage&) = delete;
 
@@ -64,7 +63,9 @@ struct Stage {
   ScreenMemory screens;
   // The command of the key found at the previous poll: makes some keys act once per press.
   std::int16_t LastKey = command::None;
-  Controls& controls;
+  // The keys held (the screens read Esc and Space directly), and the shell's calls.
+  Input& input;
+  ShellCommands commands;
 };
 
 // The body of one pass of a loop; the shell's frame skeleton runs it between the pass's start and its

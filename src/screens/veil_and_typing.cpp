@@ -8,7 +8,7 @@ namespace talvessa {
 
 std::int16_t CountEndFrame(Stage& stage) {
   stage.run.EndCounter = static_cast<std::int16_t>(stage.run.EndCounter + 1);
-  stage.controls.PollKeys();
+  stage.commands.pollKeys(stage);
   return stage.run.EndCounter;
 }
 

@@ -17,7 +17,7 @@ struct KeyBinding {
   bool oncePerPress;
 };
 
-// Tested in this order; the first key held decides.
+// Tested in this order; the first key held decides. Steps repeat while held (docs/fidelity.md).
 constexpr std::array<KeyBinding, 12> kKeyTable = {{
     {vk::Enter, command::Pause, true},
     {vk::Right, command::StepRight, false},
@@ -80,23 +80,23 @@ void Throw(Game& game) {
 
 }  // namespace
 
-bool KeyHeld(Game& game, int virtualKey) { return game.platform.input.KeyDown(virtualKey); }
-
-void PollKeys(Game& game) {
-  RunState& run = game.run;
+void PollKeys(Stage& stage) {
+  RunState& run = stage.run;
   for (const KeyBinding& key : kKeyTable) {
-    if (!KeyHeld(game, key.virtualKey)) continue;
+    if (!stage.input.KeyDown(key.virtualKey)) continue;
     // A key that acts once per press is ignored while the last poll already saw its command.
-    if (key.oncePerPress && game.LastKey == key.command) return;
+    if (key.oncePerPress && stage.LastKey == key.command) return;
     run.Command = key.command;
-    game.LastKey = key.command;
+    stage.LastKey = key.command;
     return;
   }
   run.Command = command::None;
-  game.LastKey = command::None;
+  stage.LastKey = command::None;
 }
 
-void HandleCommand(Game& game) {
+void HandleCommand(Stage& stage) {
+  // Every stage the shell runs is its Game.
+  Game& game = static_cast<Game&>(stage);
   World& w = game.world;
   RunState& run = game.run;
   switch (run.Command) {
@@ -110,7 +110,7 @@ void HandleCommand(Game& game) {
       break;
     case command::StepLeft:
     case command::StepRight:
-      // Steps act only on the frames between world steps; until then the command waits.
+      // Steps act only on the frames between world steps; until then the command waits (docs/fidelity.md).
       if ((run.FrameCount & 1) == 0) return;
       StepFlag(w, run.Command == command::StepLeft);
       break;

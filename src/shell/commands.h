@@ -6,11 +6,10 @@
 
 namespace talvessa {
 
-// Whether the key is held down now.
-bool KeyHeld(Game& game, int virtualKey);
 // Command and LastKey from the keys held now.
-void PollKeys(Game& game);
-// Does what Command asks in the current GameState, then clears it (a step waits for its frame).
-void HandleCommand(Game& game);
+void PollKeys(Stage& stage);
+// Does what Command asks in the current GameState, then clears it (a step waits for its frame). The stage
+// is the shell's Game: Space on the title screen starts play through the shatter.
+void HandleCommand(Stage& stage);
 
 }  // namespace talvessa

@@ -3,7 +3,7 @@
 
 #include "platform/keys.h"
 #include "render/render.h"
-#include "shell/game.h"
+#include "shell/commands.h"
 #include "world/rules.h"
 
 namespace talvessa {
@@ -13,8 +13,8 @@ PassEnd PlayFrame(Stage& stage) {
   RunState& run = stage.run;
   stage.sound.KeepMusicLooping();
   // Commands see FrameCount as it stood before this frame: steps act on the frames between steps.
-  stage.controls.PollKeys();
-  stage.controls.HandleCommand();
+  PollKeys(stage);
+  HandleCommand(stage);
   run.FrameCount = static_cast<std::int32_t>(static_cast<std::uint32_t>(run.FrameCount) + 1u);
   if ((run.FrameCount & 1) != 0) {
     SpawnPhase1(w, stage.random);
@@ -26,7 +26,7 @@ PassEnd PlayFrame(Stage& stage) {
     if (w.GameState == GameState::GameOver || w.GameState == GameState::TerroristsLeft) return PassEnd::Leave;
   }
   // A pause asked for begins at once, unless Esc (tested next) ends the game first.
-  if (w.PauseRequest == kPauseAsked && !stage.controls.KeyHeld(vk::Escape)) {
+  if (w.PauseRequest == kPauseAsked && !stage.input.KeyDown(vk::Escape)) {
     w.KeyLatch = 0;
     w.GameState = GameState::Paused;
     return PassEnd::Leave;

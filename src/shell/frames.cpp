@@ -1,7 +1,6 @@
 #include "shell/frames.h"
 
 #include "platform/keys.h"
-#include "shell/commands.h"
 
 namespace talvessa {
 
@@ -9,7 +8,8 @@ namespace {
 
 // A pause pass rests until a window event comes, at most this long, so a pause does not spin a core.
 // Once an event has come, the passes run on without rest until the keyboard is read again (the round of
-// passes that KeyLatch counts starts over), so a key pressed during a pause is seen at once.
+// passes that KeyLatch counts starts over), so a key pressed during a pause is seen at once
+// (docs/fidelity.md).
 constexpr std::uint32_t kPauseRestMs = 10;
 
 }  // namespace
@@ -38,7 +38,7 @@ void BeginPass(Game& game, Pacing pacing) {
 }
 
 bool QuitOnEsc(Game& game) {
-  if (!KeyHeld(game, vk::Escape)) return false;
+  if (!game.input.KeyDown(vk::Escape)) return false;
   game.world.GameState = GameState::Quit;
   return true;
 }
@@ -57,11 +57,6 @@ bool RunPass(Game& game, const LoopShape& shape) {
   }
   NotePass(game, shape.loop);
   return goOn && game.world.GameState == shape.state;
-}
-
-void RunFrames(Game& game, const LoopShape& shape) {
-  while (RunPass(game, shape)) {
-  }
 }
 
 }  // namespace talvessa

@@ -26,10 +26,10 @@ struct LoopShape {
   PassBody body;
 };
 
+// The loop that runs in `state` (not Quit), from the table in shell/loops.cpp.
+const LoopShape& LoopOf(GameState state);
 // One pass of the loop; whether the loop goes on.
 bool RunPass(Game& game, const LoopShape& shape);
-// Passes of the loop until it ends.
-void RunFrames(Game& game, const LoopShape& shape);
 
 // Handles pending window events; a close stops the sound and throws WindowClosed.
 void PumpEvents(Game& game);

@@ -1,5 +1,5 @@
 // Every loop of the game in one table: the body each pass runs, the GameState it runs in, how it is paced
-// and where it tests Esc. The frame skeleton (shell/frames.h) runs them all.
+// and where it tests Esc (each screen keeps its own order: docs/fidelity.md). The frame skeleton (shell/frames.h) runs them all.
 #include "screens/screens.h"
 #include "shell/frames.h"
 
@@ -20,12 +20,16 @@ constexpr LoopShape kEnding{Loop::Ending, GameState::TerroristsLeft, Pacing::Fra
 
 }  // namespace
 
-void RunLogoScreen(Game& game) { RunFrames(game, kLogo); }
-void RunAttractSequence(Game& game) { RunFrames(game, kAttract); }
-void FrameLoop(Game& game) { RunFrames(game, kPlay); }
-void PausePass(Game& game) { RunPass(game, kPause); }
-void RunGameOverScreen(Game& game) { RunFrames(game, kGameOver); }
-void RunEndingScreen(Game& game) { RunFrames(game, kEnding); }
+const LoopShape& LoopOf(GameState state) {
+  switch (state) {
+    case GameState::Logo: return kLogo;
+    case GameState::Attract: return kAttract;
+    case GameState::Paused: return kPause;
+    case GameState::GameOver: return kGameOver;
+    case GameState::TerroristsLeft: return kEnding;
+    default: return kPlay;
+  }
+}
 
 // No pass of its own: the steps handle no events, and are told to the observer one by one.
 void ShatterScreen(Game& game) {

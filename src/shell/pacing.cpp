@@ -55,7 +55,6 @@ void WaitMs(Game& game, std::int32_t ms) {
     PumpEvents(game);
     const std::uint64_t nowUs = game.platform.clock.ClockUs();
     if (deadline.Passed(nowUs)) return;
-    if (game.waitMode == WaitMode::Busy) continue;
     const std::int64_t left = deadline.LeftUs(nowUs);
     if (left > kNapUs) {
       game.platform.clock.Sleep(static_cast<std::uint32_t>(std::min(left - kNapUs, kSliceUs)));

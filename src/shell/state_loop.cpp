@@ -18,11 +18,9 @@ std::string WithOneTrailingSeparator(std::string folder) {
 }  // namespace
 
 Game::Game(const Platform& services, GlyphRasterizer* glyphs)
-    : Stage(services.audio, services.clock, glyphs, *this), platform(services), window(services.screen) {}
-
-bool Game::KeyHeld(int virtualKey) { return talvessa::KeyHeld(*this, virtualKey); }
-void Game::PollKeys() { talvessa::PollKeys(*this); }
-void Game::HandleCommand() { talvessa::HandleCommand(*this); }
+    : Stage(services.audio, services.clock, services.input, glyphs, {PollKeys, HandleCommand}),
+      platform(services),
+      window(services.screen) {}
 
 void SetUpForm(Game& game) {
   game.random.Seed(game.platform.clock.TimerSeed());
@@ -34,35 +32,25 @@ void SetUpForm(Game& game) {
   }
   game.Chip = LoadSheet();
   game.LogoChip = LoadLogo();
-}
-
-void StateLoop(Game& game) {
-  SetUpForm(game);
   ResetWorld(game.world, game.run);
-  RunGameStates(game);
 }
 
 void RunGameStates(Game& game) {
   World& w = game.world;
   while (w.GameState != GameState::Quit) {
     PumpEvents(game);
-    switch (w.GameState) {
-      case GameState::Playing: FrameLoop(game); break;
-      case GameState::Logo: RunLogoScreen(game); break;
-      case GameState::Attract: RunAttractSequence(game); break;
-      case GameState::GameOver:
-      case GameState::TerroristsLeft:
-        game.run.FramePeriod = kScreenFramePeriod;
-        game.sound.StopMusic();
-        game.sound.CloseMusic();
-        if (w.GameState == GameState::GameOver) {
-          RunGameOverScreen(game);
-        } else {
-          RunEndingScreen(game);
-        }
-        break;
-      case GameState::Paused: PausePass(game); break;
-      case GameState::Quit: break;
+    if (w.GameState == GameState::GameOver || w.GameState == GameState::TerroristsLeft) {
+      game.run.FramePeriod = kScreenFramePeriod;
+      game.sound.StopMusic();
+      game.sound.CloseMusic();
+    }
+    const LoopShape& loop = LoopOf(w.GameState);
+    // The pause runs one pass a turn, each after the pump above; the other loops run until they leave.
+    if (loop.pacing == Pacing::RestUntilEvent) {
+      RunPass(game, loop);
+    } else {
+      while (RunPass(game, loop)) {
+      }
     }
   }
   game.sound.StopMusic();
@@ -79,8 +67,8 @@ PassEnd PauseFrame(Stage& stage) {
   CopyRegion(stage.Display, kComposition, kVisible, 0, 0, region::kWindowRight, region::kFieldBottom);
   if (w.KeyLatch == kPassesPerKeyRead) {
     w.KeyLatch = 0;
-    stage.controls.PollKeys();
-    stage.controls.HandleCommand();
+    PollKeys(stage);
+    HandleCommand(stage);
   }
   return PassEnd::Continue;
 }

@@ -127,7 +127,7 @@ struct World {
   // kPauseAsked from the Enter that pauses until the Enter that resumes; the commands do nothing then.
   std::uint8_t PauseRequest = kNoPause;
   // 1 after a step in this world step, so the flag moves one column a step; counts the passes while
-  // paused.
+  // paused (one value, two uses: docs/fidelity.md).
   std::int16_t KeyLatch = 0;
 };
 
@@ -145,7 +145,7 @@ struct RunState {
 
 // Puts the world and the run's values back to the start of a game and leaves GameState at Logo.
 // KeyLatch, the units' Tick and every popup keep their values: a popup still rising finishes in the
-// next game.
+// next game (docs/fidelity.md).
 void ResetWorld(World& world, RunState& run);
 
 // The tables ClearTables can empty, to be combined with |.
@@ -155,6 +155,7 @@ enum Tables : unsigned { kUnitTable = 1, kHostageTable = 2, kShotTable = 4, kBur
 void ClearTables(World& world, unsigned tables);
 
 // Adds to a tally that only grows (people, yen): it stops at the top of its width instead of wrapping.
+// The values keep their 16- and 32-bit widths on purpose (docs/fidelity.md).
 void AddToTally(std::int16_t& tally, int amount);
 void AddToTally(std::int32_t& tally, std::int32_t amount);
 

@@ -1,7 +1,7 @@
 #include <iostream>
 
 #include "headless.h"
-#include "process/standard_descriptors.h"
+#include "platform/standard_descriptors.h"
 
 int main(int argc, char** argv) {
   talvessa::KeepStandardDescriptorsOpen();

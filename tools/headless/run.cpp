@@ -227,7 +227,8 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& err) {
   const char* reason = "quit";
   try {
     try {
-      StateLoop(game);
+      SetUpForm(game);
+      RunGameStates(game);
     } catch (const WindowClosed&) {
       reason = "closed";
     } catch (const HeadlessTimeUp&) {

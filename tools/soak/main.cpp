@@ -8,7 +8,7 @@
 #include "platform/sdl/fonts.h"
 #include "present/sheet.h"
 #include "present/text.h"
-#include "process/standard_descriptors.h"
+#include "platform/standard_descriptors.h"
 #include "render/render.h"
 #include "soak.h"
 

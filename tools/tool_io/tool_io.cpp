@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <exception>
 
-#include "process/standard_descriptors.h"
+#include "platform/standard_descriptors.h"
 #include "tool_io/whole_file.h"
 
 namespace talvessa {

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/keys.h"
+#include "platform/sdl/session_end.h"
 
 namespace talvessa {
 
@@ -106,6 +107,8 @@ PumpResult SdlInput::PumpEvents() {
   pads_.ReadControls();
   focusPause_.Pumped(lostKeyboard, SDL_GetTicks64());
   if (sound_ != nullptr) sound_->SeekLostDevice();
+  // A hang-up, an interrupt or the display gone end the game as closing its window does.
+  if (SessionEnded()) close = true;
   return close ? PumpResult::CloseRequested : PumpResult::Running;
 }
 

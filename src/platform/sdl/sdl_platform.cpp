@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/sdl/data_folder.h"
+#include "platform/sdl/session_end.h"
 
 namespace talvessa {
 
@@ -83,6 +84,7 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Open(const SdlPlatformOptions& options
     SDL_Quit();
     return nullptr;
   }
+  WatchForSessionEnd(window->handle());
   // Sleeps end within a few microseconds of their time instead of the default 50 us of slack: the
   // frame waits sleep close to their deadline.
   prctl(PR_SET_TIMERSLACK, 1000UL);
@@ -108,6 +110,12 @@ SdlPlatform::~SdlPlatform() {
   input_.reset();
   sound_.reset();
   pads_.reset();
+  // A window on a display that is gone cannot be taken down: SDL would wait for the server's answer for
+  // ever. The process is about to end; it leaves the window and SDL as they are.
+  if (DisplayLost()) {
+    static_cast<void>(window_.release());
+    return;
+  }
   window_.reset();
   SDL_Quit();
 }
