@@ -20,7 +20,7 @@ struct SdlPlatformOptions {
   // The General MIDI bank the tune is played with.
   std::string soundFont = SoundFontPath();
   // The folder holding the data folder da/ that the player asked for; empty, the game's own.
-  std::string dataFolder;
+  std::string dataFolder = {};
   // The window's enlargement at start; unset, the largest that fits the desktop comfortably.
   std::optional<int> scale = std::nullopt;
   bool fullscreen = false;
