@@ -105,7 +105,7 @@ PumpResult SdlInput::PumpEvents() {
   }
   pads_.ReadControls();
   focusPause_.Pumped(lostKeyboard, SDL_GetTicks64());
-  if (sound_ != nullptr) sound_->SeekLostDevice();
+  if (sound_ != nullptr) sound_->Pump();
   return close ? PumpResult::CloseRequested : PumpResult::Running;
 }
 

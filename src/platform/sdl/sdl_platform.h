@@ -1,4 +1,4 @@
-// The real backend: SDL started for one window, the keyboard and controllers, and SDL_mixer sound. It owns
+// The real backend: SDL started for one window, the keyboard and controllers, and sound. It owns
 // the services it hands to the game, and SDL itself, until it is destroyed.
 #pragma once
 
@@ -16,7 +16,7 @@
 namespace talvessa {
 
 struct SdlPlatformOptions {
-  // The General MIDI bank the tune is played with.
+  // The General MIDI bank the tune is played with; the sound backend is handed it once, at its opening.
   std::string soundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
   // The window's enlargement at start; unset, the largest that fits the desktop comfortably.
   std::optional<int> scale = std::nullopt;
