@@ -1,8 +1,6 @@
 #include "platform/sdl/sdl_sound.h"
 
 #include <SDL.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -23,10 +21,9 @@ constexpr std::uint64_t kLastSeekGapMs = 32000;
 // render when the tune opens (a few hundred milliseconds for the game's tune; a longer one plays once
 // it is there).
 constexpr std::chrono::milliseconds kWait{2000};
-// How long after start-up a tune prepared then begins rendering: past the logo's first pictures, long
-// before the first play. The render runs below the game's frames.
-constexpr std::chrono::milliseconds kPrepareDelay{500};
-constexpr int kRenderNice = 10;
+// How long after start-up a tune prepared then begins rendering: past the logo's first pictures (reading
+// the bank at once delayed them on a busy machine), and soon enough to be done before the first play.
+constexpr std::chrono::milliseconds kPrepareDelay{200};
 
 // The tune plays 5 dB below the effects' full scale, and FluidSynth at a gain of 1.2 makes a General MIDI
 // tune sound at the level of the mix in platform/audio.h at that share.
@@ -201,7 +198,6 @@ void SdlSound::Render(std::vector<std::uint8_t> midi, std::chrono::milliseconds 
   renderingMidi_ = midi;
   rendering_ = std::async(std::launch::async, [midi = std::move(midi), font = soundFont_, stop = stopRender_,
                                                delay]() mutable {
-    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kRenderNice);
     for (auto waited = std::chrono::milliseconds(0); waited < delay && !*stop; waited += delay / 50) {
       std::this_thread::sleep_for(delay / 50);
     }
