@@ -7,7 +7,7 @@
 
 #include "listening.h"
 #include "platform/sdl/rendered_tune.h"
-#include "platform/sdl/sdl_sound_media.h"
+#include "formats/media_checks.h"
 
 namespace talvessa {
 namespace {

@@ -9,7 +9,7 @@
 #include <thread>
 #include <utility>
 
-#include "platform/sdl/sdl_sound_media.h"
+#include "formats/media_checks.h"
 
 namespace talvessa {
 

@@ -1,4 +1,4 @@
-#include "platform/sdl/sdl_sound_media.h"
+#include "formats/media_checks.h"
 
 #include <algorithm>
 #include <bitset>
