@@ -12,11 +12,14 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "media_files.h"
 #include "platform/sdl/sdl_platform.h"
@@ -87,6 +90,20 @@ class SdlSoundListening : public ::testing::Test {
            << file << " stopped at " << RecordedFrames(file) << " frames, short of " << until;
   }
   ::testing::AssertionResult Record(double seconds) { return Record(seconds, output()); }
+  // Pumps events until the last tenth of a second recorded holds sound: the tune is heard once its
+  // render is done, later than its play on a machine too busy.
+  ::testing::AssertionResult AwaitSound() {
+    const auto heard = [&] {
+      std::ifstream in(output(), std::ios::binary | std::ios::ate);
+      const auto size = static_cast<std::streamoff>(in.tellg());
+      std::vector<char> tail(static_cast<std::size_t>(std::min<std::streamoff>(size, Frames(0.1) * 4)));
+      in.seekg(size - static_cast<std::streamoff>(tail.size()));
+      in.read(tail.data(), static_cast<std::streamsize>(tail.size()));
+      return std::ranges::any_of(tail, [](char byte) { return byte != 0; });
+    };
+    if (PumpUntil(heard)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "nothing was heard in " << kPatience.count() << " s";
+  }
 
   // Closes the platform, which closes the file, and reads what was played.
   Recording Finish() {

@@ -60,6 +60,12 @@ class GameMix : public SdlSoundListening {
     }
     return ::testing::AssertionSuccess();
   }
+  // The game's tune, played as soon as its render is heard: the game renders it at start-up.
+  void PlayGameTune() {
+    audio().OpenMusic(GameMedia("bg1.mid"));
+    audio().PlayMusic();
+    ASSERT_TRUE(AwaitSound());
+  }
   ::testing::AssertionResult RecordLong(double seconds) {
     return PlayFrames(seconds, [](std::size_t) {});
   }
@@ -67,8 +73,7 @@ class GameMix : public SdlSoundListening {
 
 TEST_F(GameMix, TheBusiestMinuteOfPlayNeverReachesFullScale) {
   ASSERT_NO_FATAL_FAILURE(Open());
-  audio().OpenMusic(GameMedia("bg1.mid"));
-  audio().PlayMusic();
+  ASSERT_NO_FATAL_FAILURE(PlayGameTune());
   // Every three seconds: a banknote thrown on each of 45 frames, then one of the other effects of play
   // sounding to its end, so that each meets the tune at several places.
   std::size_t cycle = 0;
@@ -88,8 +93,7 @@ TEST_F(GameMix, TheBusiestMinuteOfPlayNeverReachesFullScale) {
 
 TEST_F(GameMix, EveryEffectOfPlaySoundsAtLeastSixDecibelsAboveTheTune) {
   ASSERT_NO_FATAL_FAILURE(Open());
-  audio().OpenMusic(GameMedia("bg1.mid"));
-  audio().PlayMusic();
+  ASSERT_NO_FATAL_FAILURE(PlayGameTune());
   ASSERT_TRUE(RecordLong(kTuneSeconds));
   audio().StopMusic();
   // The driver may have run past the tune's length before the tune was stopped.

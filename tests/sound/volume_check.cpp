@@ -91,6 +91,7 @@ TEST_F(SdlSoundListening, ATuneOfAThousandNotesATickPlaysNoLouderThanTheTuneMayI
   ASSERT_NO_FATAL_FAILURE(Open());
   audio().OpenMusic(Media("bg1.mid"));
   audio().PlayMusic();
+  ASSERT_TRUE(AwaitSound());
   ASSERT_TRUE(Record(2.5));
   const Recording heard = Finish();
 

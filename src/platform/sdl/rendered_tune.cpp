@@ -4,6 +4,7 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <mutex>
@@ -107,26 +108,33 @@ struct Synth {
   fluid_player_t* player = nullptr;
 };
 
-// The scale that brings `frames` (interleaved stereo) under the mix's ceiling for the tune.
-double LevellingScale(const std::vector<float>& frames) {
-  double peak = 0;
-  double sum = 0;
-  double loudest = 0;
-  const std::size_t second = 2 * RenderedTune::kRate;
-  for (std::size_t i = 0; i < frames.size(); ++i) {
-    peak = std::max(peak, static_cast<double>(std::abs(frames[i])));
-    sum += static_cast<double>(frames[i]) * frames[i];
-    if (i >= second) sum -= static_cast<double>(frames[i - second]) * frames[i - second];
-    loudest = std::max(loudest, sum);
+// How loud a render is, sample by sample: its highest peak and its loudest second.
+class Loudness {
+ public:
+  void Add(double sample) {
+    peak_ = std::max(peak_, std::abs(sample));
+    double& kept = squares_[at_++ % squares_.size()];
+    sum_ += sample * sample - kept;
+    kept = sample * sample;
+    loudest_ = std::max(loudest_, sum_);
   }
-  const double loudestRms = std::sqrt(loudest / static_cast<double>(std::min(second, frames.size())));
-  const auto limit = [](double dbfs) { return std::pow(10.0, dbfs / 20.0); };
-  double scale = 1.0;
-  if (peak > limit(RenderedTune::kPeakDbfs)) scale = limit(RenderedTune::kPeakDbfs) / peak;
-  if (loudestRms * scale > limit(RenderedTune::kLoudestSecondDbfs)) {
-    scale = limit(RenderedTune::kLoudestSecondDbfs) / loudestRms;
+  // The scale that brings the render under the mix's ceiling for the tune.
+  double Levelling() const {
+    const auto share = [](double dbfs) { return std::pow(10.0, dbfs / 20.0); };
+    const double loudest = std::sqrt(loudest_ / static_cast<double>(std::min(squares_.size(), at_)));
+    return std::min({1.0, share(RenderedTune::kPeakDbfs) / peak_, share(RenderedTune::kLoudestSecondDbfs) / loudest});
   }
-  return scale;
+
+ private:
+  std::vector<double> squares_ = std::vector<double>(2 * RenderedTune::kRate);
+  std::size_t at_ = 0;
+  double sum_ = 0;
+  double peak_ = 0;
+  double loudest_ = 0;
+};
+
+std::int16_t Sample(double sample) {
+  return static_cast<std::int16_t>(std::clamp(std::lround(sample * 32768.0), -32768L, 32767L));
 }
 
 }  // namespace
@@ -143,36 +151,43 @@ std::shared_ptr<const RenderedTune> RenderTune(std::vector<std::uint8_t> midi, c
   constexpr int kStep = 64;
   const std::size_t longest = std::size_t{2} * RenderedTune::kRate * RenderedTune::kLongestSeconds;
   const int totalTicks = fluid.fluid_player_get_total_ticks(synth.player);
-  std::vector<float> frames;
+  auto tune = std::make_shared<RenderedTune>();
+  std::vector<std::int16_t>& samples = tune->samples;
+  std::array<float, 2 * kPiece> piece;
   std::size_t pass = 0;  // the first pass's length, once it has ended
+  // The second pass is kept at the first's levelling: the same notes, and the first's tails.
+  double scale = 1.0;
+  Loudness loudness;
   int lastTick = 0;
   int ticksPerPiece = 0;
-  while (!stop && frames.size() < (pass != 0 ? 2 * pass : longest) &&
+  while (!stop && samples.size() < (pass != 0 ? 2 * pass : longest) &&
          fluid.fluid_player_get_status(synth.player) == FLUID_PLAYER_PLAYING) {
-    const std::size_t at = frames.size();
     const bool nearEnd = pass == 0 && (ticksPerPiece == 0 || lastTick + 2 * ticksPerPiece + 1 >= totalTicks);
-    const int piece = nearEnd ? kStep : kPiece;
-    frames.resize(at + 2 * piece);
-    fluid.fluid_synth_write_float(synth.synth, piece, frames.data() + at, 0, 2, frames.data() + at, 1, 2);
+    const int length = nearEnd ? kStep : kPiece;
+    fluid.fluid_synth_write_float(synth.synth, length, piece.data(), 0, 2, piece.data(), 1, 2);
     const int tick = fluid.fluid_player_get_current_tick(synth.player);
     if (pass == 0 && tick < lastTick) {
-      // The rest of the first pass goes: the second is kept.
-      pass = at / 2;
-      frames.erase(frames.begin(), frames.begin() + static_cast<std::ptrdiff_t>(at));
+      pass = samples.size() / 2;
+      scale = loudness.Levelling();
+      loudness = Loudness();
+      samples = std::vector<std::int16_t>();
+      samples.reserve(2 * pass + piece.size());
     }
-    ticksPerPiece = std::max(ticksPerPiece, (tick - lastTick) * (kPiece / piece));
+    for (int i = 0; i < 2 * length; ++i) {
+      loudness.Add(piece[i] * scale);
+      samples.push_back(Sample(piece[i] * scale));
+    }
+    ticksPerPiece = std::max(ticksPerPiece, (tick - lastTick) * (kPiece / length));
     lastTick = tick;
   }
   // The second pass is as long as the first; the player may ring on beyond it.
-  if (pass != 0) frames.resize(std::min(frames.size(), 2 * pass));
-  if (stop || frames.empty()) return nullptr;
-  auto tune = std::make_shared<RenderedTune>();
+  if (pass != 0) samples.resize(std::min(samples.size(), 2 * pass));
+  if (stop || samples.empty()) return nullptr;
+  // Louder than the first pass, or a first pass cut short, the render is levelled here.
+  if (const double more = loudness.Levelling(); more < 1.0) {
+    for (std::int16_t& sample : samples) sample = Sample(sample * more / 32768.0);
+  }
   tune->midi = std::move(midi);
-  const double scale = LevellingScale(frames) * 32768.0;
-  tune->samples.resize(frames.size());
-  std::ranges::transform(frames, tune->samples.begin(), [scale](float sample) {
-    return static_cast<std::int16_t>(std::clamp(std::lround(sample * scale), -32768L, 32767L));
-  });
   return tune;
 }
 
