@@ -1,4 +1,4 @@
-// Any bytes through the tune check the sound backend runs before the mixer may see a tune.
+// Any bytes through the tune check the sound backend runs before the synthesiser may see a tune.
 #include <cstddef>
 #include <cstdint>
 #include <span>

@@ -24,7 +24,7 @@ std::optional<std::vector<std::uint8_t>> ReadMediaFile(const std::string& path,
                                                        std::uintmax_t largest = kLargestMedia);
 
 // A RIFF WAVE file whose format chunk comes before a non-empty sound-data chunk, both complete, of at
-// most five seconds of sound: the mixer converts an effect whole to its own format when it loads it.
+// most five seconds of sound: an effect is converted whole to the device's format when it loads.
 bool IsWholeWave(std::span<const std::uint8_t> bytes);
 
 // A standard MIDI file of format 0 or 1, timed in ticks per quarter note, whose tracks are all there and
