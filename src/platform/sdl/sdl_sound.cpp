@@ -18,8 +18,8 @@ namespace {
 constexpr std::uint64_t kFirstSeekGapMs = 1000;
 constexpr std::uint64_t kLastSeekGapMs = 32000;
 // How long the game waits where what follows counts on it: the device tried at start, and the tune's
-// render when the tune opens (a few hundred milliseconds for the game's tune; a longer one plays once
-// it is there).
+// render when the tune opens (the game's, some 2 s of a core, is rendered during the logo and the title;
+// a render not done in time is played once it is there).
 constexpr std::chrono::milliseconds kWait{2000};
 // How long after start-up a tune prepared then begins rendering: past the logo's first pictures (reading
 // the bank at once delayed them on a busy machine), and soon enough to be done before the first play.
