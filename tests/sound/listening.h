@@ -57,11 +57,21 @@ class SdlSoundListening : public ::testing::Test {
 
   std::filesystem::path output() const { return scratch_.path() / "out.raw"; }
 
-  // Tests call it under ASSERT_NO_FATAL_FAILURE: without a platform there is nothing to go on with.
-  void Open(const SdlPlatformOptions& options = {}) {
+  // Tests call it under ASSERT_NO_FATAL_FAILURE: without a platform there is nothing to go on with. The
+  // effects are prepared as the game prepares its own: `effects` (by default "se0" … "se8" of "game"),
+  // the control effect and the marker, read from their files as they are now.
+  void Open(const SdlPlatformOptions& options = {}, std::vector<std::string> effects = {}) {
     std::string error;
     platform_ = SdlPlatform::Open(options, error);
     ASSERT_NE(platform_, nullptr) << error;
+    if (effects.empty()) {
+      for (int n = 0; n <= 8; ++n) effects.push_back(Media("se" + std::to_string(n)));
+    }
+    WriteMedia("se1.wav", ToneWave(0.1, 0.5), "control");
+    WriteMedia("se7.wav", ToneWave(0.05, kMarkerAmplitude), "marker");
+    effects.push_back(Media("se1", "control"));
+    effects.push_back(Media("se7", "marker"));
+    platform_->PrepareEffects(std::move(effects));
   }
   // The services of the open platform, as the game is given them.
   Audio& audio() { return platform_->Services().audio; }
@@ -122,10 +132,7 @@ class SdlSoundListening : public ::testing::Test {
 
   // A tenth of a second at half scale from a folder of its own, played after a broken medium to show
   // that the device was listening; it must then be all that was heard.
-  void PlayControlEffect() {
-    if (control_.empty()) control_ = WriteMedia("se1.wav", ToneWave(0.1, 0.5), "control");
-    audio().PlayEffect(Media("se1", "control"));
-  }
+  void PlayControlEffect() { audio().PlayEffect(Media("se1", "control")); }
   static void ExpectOnlyTheControlEffect(const Recording& heard) {
     const std::size_t start = heard.SoundStart();
     const std::size_t end = heard.SoundEnd();
@@ -136,10 +143,7 @@ class SdlSoundListening : public ::testing::Test {
 
   // A twentieth of a second, louder than the rest (Recording::Loud finds it); an effect, so it cuts any
   // other effect playing.
-  void PlayMarker() {
-    if (marker_.empty()) marker_ = WriteMedia("se7.wav", ToneWave(0.05, kMarkerAmplitude), "marker");
-    audio().PlayEffect(Media("se7", "marker"));
-  }
+  void PlayMarker() { audio().PlayEffect(Media("se7", "marker")); }
 
   // A device that comes (back) while the tune plays starts the tune from its beginning at once: with a
   // marker played as the device opened, the tune's first note (0.3 s) sounds on after the marker.
@@ -154,8 +158,6 @@ class SdlSoundListening : public ::testing::Test {
 
   ScratchFolder scratch_{"sound"};
   std::unique_ptr<SdlPlatform> platform_;
-  std::string control_;
-  std::string marker_;
 };
 
 }  // namespace talvessa::testing

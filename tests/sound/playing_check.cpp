@@ -1,6 +1,7 @@
 // Effects and the tune played through the real sound backend: their lengths, levels, cuts and loops.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "listening.h"
@@ -33,6 +34,21 @@ TEST_F(SdlSoundListening, AnEffectSoundsForItsLengthAtItsLevelThenFallsSilent) {
   EXPECT_NEAR(end - start, Frames(0.3), kEdgeFrames);
   EXPECT_NEAR(heard.Rms(start, end), 0.5 * kSineRms, kLevelTolerance);
   EXPECT_GT(heard.frames(), end + kEdgeFrames) << "the recording ended before the effect did";
+}
+
+TEST_F(SdlSoundListening, EffectsAreReadOnceTheDeviceOpensNotAtTheirFirstPlay) {
+  WriteMedia("se0.wav", ToneWave(0.3, 0.5));
+  ASSERT_NO_FATAL_FAILURE(Open());
+  ASSERT_TRUE(Record(0.5));
+  // Gone before its first play: a play that read the file would be silent.
+  std::filesystem::remove(Media("se0.wav"));
+  audio().PlayEffect(Media("se0"));
+  ASSERT_TRUE(Record(0.5));
+  const Recording heard = Finish();
+
+  const std::size_t start = heard.SoundStart();
+  ASSERT_LT(start, heard.SoundEnd()) << "the effect was read at its first play";
+  EXPECT_NEAR(heard.SoundEnd() - start, Frames(0.3), kEdgeFrames);
 }
 
 TEST_F(SdlSoundListening, ANewEffectCutsTheOnePlaying) {
@@ -122,7 +138,7 @@ TEST_F(SdlSoundListening, AFolderNamedWithBlanksAndOtherLettersPlays) {
   const std::string folder = "dir with blanks/日本語 フォルダ";
   WriteMedia("se0.wav", ToneWave(0.2, 0.5), folder);
   WriteMedia("bg1.mid", OneNoteTune(1.0, 1.0), folder);
-  ASSERT_NO_FATAL_FAILURE(Open());
+  ASSERT_NO_FATAL_FAILURE(Open({}, {Media("se0", folder)}));
   audio().PlayEffect(Media("se0", folder));
   ASSERT_TRUE(Record(0.3));
   audio().OpenMusic(Media("bg1.mid", folder));

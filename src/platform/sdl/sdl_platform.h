@@ -5,6 +5,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/sdl/sdl_clock.h"
@@ -43,6 +45,10 @@ class SdlPlatform {
   // Starts synthesising the tune at `path` ahead of its first play (see SdlSound::PrepareTune).
   void PrepareTune(const std::string& path) {
     if (sound_ != nullptr) sound_->PrepareTune(path);
+  }
+  // Makes the effects at `paths` ready to play (see SdlSound::PrepareEffects).
+  void PrepareEffects(std::vector<std::string> paths) {
+    if (sound_ != nullptr) sound_->PrepareEffects(std::move(paths));
   }
   // Whether a sound device opened at start (one that comes later is still taken); waits, a bounded time,
   // for the device to have been tried. Safe on any thread.

@@ -42,8 +42,10 @@ int Gain(int volume, double share) {
 // The tune is rendered at the player's full volume and scaled down from there.
 float RenderGain() { return kFullSynthGain * static_cast<float>(Gain(kFullVolume, kTuneShare)) / kFullGain; }
 
+using Samples = std::shared_ptr<const std::vector<std::int16_t>>;
+
 // `size` bytes of sound in the format `from`, in the format `to`; null when SDL cannot convert them.
-std::shared_ptr<const std::vector<std::int16_t>> Converted(const SDL_AudioSpec& from, const Uint8* data,
+Samples Converted(const SDL_AudioSpec& from, const Uint8* data,
                                                            std::size_t size, const SDL_AudioSpec& to) {
   SDL_AudioCVT cvt;
   const int built =
@@ -56,6 +58,22 @@ std::shared_ptr<const std::vector<std::int16_t>> Converted(const SDL_AudioSpec& 
   if (built == 1 && SDL_ConvertAudio(&cvt) != 0) return nullptr;
   auto samples = std::make_shared<std::vector<std::int16_t>>((built == 1 ? cvt.len_cvt : cvt.len) / 2);
   std::memcpy(samples->data(), buffer.data(), samples->size() * 2);
+  return samples;
+}
+
+// The effect in `file`, in the format `device`; null when it is missing or broken.
+Samples LoadEffect(const std::string& file, const SDL_AudioSpec& device) {
+  const auto bytes = ReadMediaFile(file);
+  if (!bytes || !IsWholeWave(*bytes)) return nullptr;
+  SDL_AudioSpec spec;
+  Uint8* data = nullptr;
+  Uint32 size = 0;
+  if (SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size())), 1, &spec, &data,
+                     &size) == nullptr) {
+    return nullptr;
+  }
+  auto samples = Converted(spec, data, size, device);
+  SDL_FreeWAV(data);
   return samples;
 }
 
@@ -101,6 +119,7 @@ SdlSound::Device SdlSound::OpenDevice(SdlSound* self) {
 void SdlSound::UseDevice(Device device) {
   if (device.id == 0) return;
   device_ = device;
+  LoadEffects();
   LoadTune();
   SDL_PauseAudioDevice(device_.id, 0);
 }
@@ -110,6 +129,7 @@ void SdlSound::CloseDevice() {
   SDL_CloseAudioDevice(device_.id);
   device_ = {};
   // Effects were made for this device; the tune's render is kept.
+  loadingEffects_ = {};
   effects_.clear();
   effect_.reset();
   tuneSamples_.reset();
@@ -141,6 +161,8 @@ void SdlSound::DeviceEvent(bool added, std::uint32_t which) {
 }
 
 void SdlSound::Pump() {
+  TakeFirstDevice(std::chrono::milliseconds(0));
+  TakeEffects(std::chrono::milliseconds(0));
   TakeRender(std::chrono::milliseconds(0));
   if (!lost_) return;
   if (device_.id != 0) {
@@ -160,27 +182,32 @@ void SdlSound::Locked(Change change) {
   if (device_.id != 0) SDL_UnlockAudioDevice(device_.id);
 }
 
-SdlSound::Samples SdlSound::LoadEffect(const std::string& file) const {
-  const auto bytes = ReadMediaFile(file);
-  if (!bytes || !IsWholeWave(*bytes)) return nullptr;
-  SDL_AudioSpec spec;
-  Uint8* data = nullptr;
-  Uint32 size = 0;
-  if (SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size())), 1, &spec, &data,
-                     &size) == nullptr) {
-    return nullptr;
-  }
-  Samples samples = Converted(spec, data, size, device_.spec);
-  SDL_FreeWAV(data);
-  return samples;
+void SdlSound::PrepareEffects(std::vector<std::string> paths) {
+  effectFiles_ = std::move(paths);
+  LoadEffects();
+}
+
+void SdlSound::LoadEffects() {
+  loadingEffects_ = {};
+  effects_.clear();
+  if (device_.id == 0) return;
+  loadingEffects_ = std::async(std::launch::async, [files = effectFiles_, spec = device_.spec] {
+    std::map<std::string, Samples> effects;
+    for (const std::string& file : files) effects[file] = LoadEffect(file + ".wav", spec);
+    return effects;
+  });
+}
+
+void SdlSound::TakeEffects(std::chrono::milliseconds bound) {
+  if (loadingEffects_.valid() && loadingEffects_.wait_for(bound) == std::future_status::ready)
+    effects_ = loadingEffects_.get();
 }
 
 void SdlSound::PlayEffect(const std::string& path) {
   TakeFirstDevice(kWait);
-  if (device_.id == 0) return;
-  auto [found, added] = effects_.try_emplace(path);
-  if (added) found->second = LoadEffect(path + ".wav");
-  if (found->second == nullptr) return;
+  TakeEffects(kWait);
+  const auto found = effects_.find(path);
+  if (found == effects_.end() || found->second == nullptr) return;
   Locked([&] {
     effect_ = found->second;
     effectAt_ = 0;

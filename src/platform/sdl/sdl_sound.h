@@ -29,7 +29,10 @@ class SdlSound final : public Audio {
   SdlSound(const SdlSound&) = delete;
   SdlSound& operator=(const SdlSound&) = delete;
 
-  // `path` has no extension: the effect is `path` + ".wav", read once. A new effect cuts the one playing.
+  // The effects the game plays, each a path without extension (the file is `path` + ".wav"): they are read
+  // and made ready for the device on a thread of their own, now and whenever a device opens.
+  void PrepareEffects(std::vector<std::string> paths);
+  // Plays a prepared effect, waiting a bounded time for it to be ready; a new effect cuts the one playing.
   void PlayEffect(const std::string& path) override;
   void SilenceEffects() override;
   // Opens the tune unless one is open, waiting a bounded time for its render; a tune not worth playing
@@ -51,9 +54,9 @@ class SdlSound final : public Audio {
   // gives it). Losing ours closes it before this returns; a device coming while we have none is opened,
   // and the tune, if one was playing, starts again from its beginning.
   void DeviceEvent(bool added, std::uint32_t which);
-  // Called on every event pump: takes the tune's render once it is finished, and after a loss looks for
-  // a device now and then by itself (after 1 s, then 2, 4, … up to 32 s apart): a sound server that
-  // comes back announces no new device.
+  // Called on every event pump: takes the device, the effects and the tune's render once each is ready,
+  // and after a loss looks for a device now and then by itself (after 1 s, then 2, 4, … up to 32 s
+  // apart): a sound server that comes back announces no new device.
   void Pump();
 
  private:
@@ -73,7 +76,10 @@ class SdlSound final : public Audio {
   void TakeRender(std::chrono::milliseconds bound);
   // The tune's render, in the device's format, from its beginning if it is playing.
   void LoadTune();
-  Samples LoadEffect(const std::string& file) const;
+  // Starts reading the effects for the device, if there is one.
+  void LoadEffects();
+  // Takes the effects once they are ready, waiting for them at most `bound`.
+  void TakeEffects(std::chrono::milliseconds bound);
   // Runs `change` on what SDL's audio thread shares, holding it off meanwhile.
   template <typename Change>
   void Locked(Change change);
@@ -87,8 +93,10 @@ class SdlSound final : public Audio {
   bool lost_ = false;
   std::uint64_t nextSeekMs_ = 0;
   std::uint64_t seekGapMs_ = 0;
-  // Every effect asked for on this device, by path, in its format; null for one that would not load.
+  // The prepared effects, by path, in the device's format; null for one that would not load.
+  std::vector<std::string> effectFiles_;
   std::map<std::string, Samples> effects_;
+  std::future<std::map<std::string, Samples>> loadingEffects_;
   // The open tune's file, empty when none is open; the last render, kept for the next game.
   std::vector<std::uint8_t> tune_;
   std::shared_ptr<const RenderedTune> render_;
