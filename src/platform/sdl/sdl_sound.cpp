@@ -77,6 +77,15 @@ Samples LoadEffect(const std::string& file, const SDL_AudioSpec& device) {
   return samples;
 }
 
+// The tune's render, and the format the device is asked for.
+SDL_AudioSpec Rendered() {
+  SDL_AudioSpec spec{};
+  spec.freq = RenderedTune::kRate;
+  spec.format = AUDIO_S16SYS;
+  spec.channels = 2;
+  return spec;
+}
+
 void Add(std::int16_t& into, std::int32_t sample) {
   into = static_cast<std::int16_t>(std::clamp<std::int32_t>(into + sample, INT16_MIN, INT16_MAX));
 }
@@ -103,10 +112,7 @@ SdlSound::~SdlSound() {
 }
 
 SdlSound::Device SdlSound::OpenDevice(SdlSound* self) {
-  SDL_AudioSpec wanted{};
-  wanted.freq = RenderedTune::kRate;
-  wanted.format = AUDIO_S16SYS;
-  wanted.channels = 2;
+  SDL_AudioSpec wanted = Rendered();
   wanted.samples = 1024;
   wanted.callback = Fill;
   wanted.userdata = self;
@@ -247,14 +253,10 @@ void SdlSound::TakeRender(std::chrono::milliseconds bound) {
 void SdlSound::LoadTune() {
   Samples samples;
   if (device_.id != 0 && !tune_.empty() && render_ != nullptr && render_->midi == tune_) {
-    SDL_AudioSpec rendered{};
-    rendered.freq = RenderedTune::kRate;
-    rendered.format = AUDIO_S16SYS;
-    rendered.channels = 2;
-    if (device_.spec.freq == rendered.freq && device_.spec.channels == rendered.channels) {
+    if (device_.spec.freq == RenderedTune::kRate && device_.spec.channels == 2) {
       samples = Samples(render_, &render_->samples);
     } else {
-      samples = Converted(rendered, reinterpret_cast<const Uint8*>(render_->samples.data()),
+      samples = Converted(Rendered(), reinterpret_cast<const Uint8*>(render_->samples.data()),
                           render_->samples.size() * 2, device_.spec);
     }
   }
