@@ -45,8 +45,7 @@ float RenderGain() { return kFullSynthGain * static_cast<float>(Gain(kFullVolume
 using Samples = std::shared_ptr<const std::vector<std::int16_t>>;
 
 // `size` bytes of sound in the format `from`, in the format `to`; null when SDL cannot convert them.
-Samples Converted(const SDL_AudioSpec& from, const Uint8* data,
-                                                           std::size_t size, const SDL_AudioSpec& to) {
+Samples Converted(const SDL_AudioSpec& from, const Uint8* data, std::size_t size, const SDL_AudioSpec& to) {
   SDL_AudioCVT cvt;
   const int built =
       SDL_BuildAudioCVT(&cvt, from.format, from.channels, from.freq, to.format, to.channels, to.freq);
