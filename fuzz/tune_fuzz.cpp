@@ -1,9 +1,9 @@
-// Any bytes through the tune check the sound backend runs before the mixer may see a tune.
+// Any bytes through the tune check the sound backend runs before the synthesiser may see a tune.
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
-#include "platform/sdl/sdl_sound_media.h"
+#include "formats/media_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   talvessa::IsPlayableTune(std::span(data, size));

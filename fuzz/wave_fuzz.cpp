@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "platform/sdl/sdl_sound_media.h"
+#include "formats/media_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   talvessa::IsWholeWave(std::span(data, size));

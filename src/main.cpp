@@ -56,8 +56,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "talvessa: %s\n", error.c_str());
     return 1;
   }
-  // The tune of play is synthesised while the logo and the attract sequence run.
+  // The tune of play is synthesised, and the effects read, while the logo and the attract sequence run.
   platform->PrepareTune(talvessa::Sound::TuneFile(platform->Services().programFolder, talvessa::Tune::Play));
+  platform->PrepareEffects(talvessa::Sound::EffectFiles(platform->Services().programFolder));
   // The sound device opens meanwhile too; whether it did is said once it is known.
   std::jthread soundCheck([&platform] {
     if (!platform->HasSoundDevice())

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sdl/sdl_sound_media.h"
+#include "formats/media_checks.h"
 #include "sound/media_files.h"
 
 namespace talvessa {

@@ -10,7 +10,7 @@
 #include <span>
 #include <string>
 
-#include "platform/sdl/sdl_sound_media.h"
+#include "formats/media_checks.h"
 #include "sound/media_files.h"
 #include "support/scratch_folder.h"
 

@@ -17,12 +17,22 @@ const char* NameAt(const std::array<const char*, N>& table, int n) {
   return n >= 0 && n < static_cast<int>(N) ? table[static_cast<std::size_t>(n)] : "";
 }
 
+std::string DataFile(const std::string& appFolder, const char* name) { return appFolder + "da/" + name; }
+
 }  // namespace
 
-std::string Sound::DataPath(const char* name) const { return appFolder_ + "da/" + name; }
+std::string Sound::DataPath(const char* name) const { return DataFile(appFolder_, name); }
 
 std::string Sound::TuneFile(const std::string& appFolder, Tune tune) {
-  return appFolder + "da/" + NameAt(kTunes, static_cast<int>(tune));
+  return DataFile(appFolder, NameAt(kTunes, static_cast<int>(tune)));
+}
+
+std::vector<std::string> Sound::EffectFiles(const std::string& appFolder) {
+  std::vector<std::string> files;
+  for (const char* name : kEffects) {
+    if (*name != '\0') files.push_back(DataFile(appFolder, name));
+  }
+  return files;
 }
 
 void Sound::PlayEffect(Effect effect) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/audio.h"
 #include "platform/clock.h"
@@ -37,6 +38,8 @@ class Sound final : public EffectPlayer {
   void KeepMusicLooping();
   // The file of a tune of the music table under the program's folder, for a backend to prepare ahead.
   static std::string TuneFile(const std::string& appFolder, Tune tune);
+  // The files of every effect of the table (without extension, as PlayEffect names them), to load ahead.
+  static std::vector<std::string> EffectFiles(const std::string& appFolder);
   // The full path of the tune last opened.
   const std::string& MusicPath() const { return musicPath_; }
 

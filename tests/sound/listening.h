@@ -12,11 +12,14 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "media_files.h"
 #include "platform/sdl/sdl_platform.h"
@@ -54,11 +57,21 @@ class SdlSoundListening : public ::testing::Test {
 
   std::filesystem::path output() const { return scratch_.path() / "out.raw"; }
 
-  // Tests call it under ASSERT_NO_FATAL_FAILURE: without a platform there is nothing to go on with.
-  void Open(const SdlPlatformOptions& options = {}) {
+  // Tests call it under ASSERT_NO_FATAL_FAILURE: without a platform there is nothing to go on with. The
+  // effects are prepared as the game prepares its own: `effects` (by default "se0" … "se8" of "game"),
+  // the control effect and the marker, read from their files as they are now.
+  void Open(const SdlPlatformOptions& options = {}, std::vector<std::string> effects = {}) {
     std::string error;
     platform_ = SdlPlatform::Open(options, error);
     ASSERT_NE(platform_, nullptr) << error;
+    if (effects.empty()) {
+      for (int n = 0; n <= 8; ++n) effects.push_back(Media("se" + std::to_string(n)));
+    }
+    WriteMedia("se1.wav", ToneWave(0.1, 0.5), "control");
+    WriteMedia("se7.wav", ToneWave(0.05, kMarkerAmplitude), "marker");
+    effects.push_back(Media("se1", "control"));
+    effects.push_back(Media("se7", "marker"));
+    platform_->PrepareEffects(std::move(effects));
   }
   // The services of the open platform, as the game is given them.
   Audio& audio() { return platform_->Services().audio; }
@@ -87,6 +100,20 @@ class SdlSoundListening : public ::testing::Test {
            << file << " stopped at " << RecordedFrames(file) << " frames, short of " << until;
   }
   ::testing::AssertionResult Record(double seconds) { return Record(seconds, output()); }
+  // Pumps events until the last tenth of a second recorded holds sound: the tune is heard once its
+  // render is done, later than its play on a machine too busy.
+  ::testing::AssertionResult AwaitSound() {
+    const auto heard = [&] {
+      std::ifstream in(output(), std::ios::binary | std::ios::ate);
+      const auto size = static_cast<std::streamoff>(in.tellg());
+      std::vector<char> tail(static_cast<std::size_t>(std::min<std::streamoff>(size, Frames(0.1) * 4)));
+      in.seekg(size - static_cast<std::streamoff>(tail.size()));
+      in.read(tail.data(), static_cast<std::streamsize>(tail.size()));
+      return std::ranges::any_of(tail, [](char byte) { return byte != 0; });
+    };
+    if (PumpUntil(heard)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "nothing was heard in " << kPatience.count() << " s";
+  }
 
   // Closes the platform, which closes the file, and reads what was played.
   Recording Finish() {
@@ -105,10 +132,7 @@ class SdlSoundListening : public ::testing::Test {
 
   // A tenth of a second at half scale from a folder of its own, played after a broken medium to show
   // that the device was listening; it must then be all that was heard.
-  void PlayControlEffect() {
-    if (control_.empty()) control_ = WriteMedia("se1.wav", ToneWave(0.1, 0.5), "control");
-    audio().PlayEffect(Media("se1", "control"));
-  }
+  void PlayControlEffect() { audio().PlayEffect(Media("se1", "control")); }
   static void ExpectOnlyTheControlEffect(const Recording& heard) {
     const std::size_t start = heard.SoundStart();
     const std::size_t end = heard.SoundEnd();
@@ -119,10 +143,7 @@ class SdlSoundListening : public ::testing::Test {
 
   // A twentieth of a second, louder than the rest (Recording::Loud finds it); an effect, so it cuts any
   // other effect playing.
-  void PlayMarker() {
-    if (marker_.empty()) marker_ = WriteMedia("se7.wav", ToneWave(0.05, kMarkerAmplitude), "marker");
-    audio().PlayEffect(Media("se7", "marker"));
-  }
+  void PlayMarker() { audio().PlayEffect(Media("se7", "marker")); }
 
   // A device that comes (back) while the tune plays starts the tune from its beginning at once: with a
   // marker played as the device opened, the tune's first note (0.3 s) sounds on after the marker.
@@ -137,8 +158,6 @@ class SdlSoundListening : public ::testing::Test {
 
   ScratchFolder scratch_{"sound"};
   std::unique_ptr<SdlPlatform> platform_;
-  std::string control_;
-  std::string marker_;
 };
 
 }  // namespace talvessa::testing

@@ -15,7 +15,7 @@
 #include "formats/midi_file.h"
 #include "game_calls.h"
 #include "listening.h"
-#include "platform/sdl/sdl_sound_media.h"
+#include "formats/media_checks.h"
 
 namespace talvessa {
 namespace {

@@ -1,176 +1,194 @@
 #include "platform/sdl/rendered_tune.h"
 
+#include <dlfcn.h>
 #include <fluidsynth.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstring>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <mutex>
+#include <set>
 #include <utility>
 
 namespace talvessa {
 
 namespace {
 
-// Frames in one block of the render's memory: 256 kB.
-constexpr std::size_t kBlockFrames = std::size_t{1} << 16;
-// SDL_mixer asked FluidSynth for a buffer of the device's size at a time, and the player starts the notes
-// due within one request together: rendered in requests of that size, on the same grid, the tune is the
-// samples it was. Near the end of a pass the render goes in FluidSynth's own step instead, to find the
-// frame where the player goes back to the start.
-constexpr std::size_t kRequestFrames = RenderedTune::kDeviceBufferFrames;
-constexpr std::size_t kStepFrames = 64;
-// How long the first pass's last notes and echoes ring into the second pass: under a second and a half
-// for the game's tune, to the last audible sample.
-constexpr std::size_t kHeadSeconds = 3;
-// Passes differ a little (the notes of each fall differently on the grid of requests): a later pass goes
-// over from the second pass's start to the first pass's rest in a 10 ms cross-fade.
-constexpr std::size_t kFadeFrames = 441;
+// The synthesiser writes a line to stderr for every fault it meets and every note it has no voice for:
+// a broken tune could flood the terminal. Each kind of message (its text but for its numbers) is written
+// once, and a few dozen at most in all.
+void WriteOnce(int level, const char* message, void*) {
+  static std::mutex mutex;
+  static std::set<std::string> written;
+  constexpr std::size_t kMostMessages = 24;
+  std::string kind(message);
+  std::erase_if(kind, [](char c) { return c >= '0' && c <= '9'; });
+  const std::lock_guard lock(mutex);
+  if (written.size() > kMostMessages || !written.insert(kind).second) return;
+  if (written.size() > kMostMessages) {
+    std::fputs("fluidsynth: further messages are left out\n", stderr);
+    return;
+  }
+  const char* label = level == FLUID_PANIC ? "panic: " : level == FLUID_ERR ? "error: "
+                      : level == FLUID_WARN ? "warning: " : "";
+  std::fprintf(stderr, "fluidsynth: %s%s\n", label, message);
+}
+
+// FluidSynth's functions, from the library opened once for the process by the first render.
+class FluidSynth {
+ public:
+  FluidSynth() {
+    if (missing) return;
+    // Debugging messages stay off, as the library ships them.
+    for (const int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO})
+      fluid_set_log_function(level, WriteOnce, nullptr);
+  }
+  bool missing = false;
+
+ private:
+  void* library_ = dlopen("libfluidsynth.so.3", RTLD_NOW | RTLD_LOCAL);
+  template <typename Function>
+  Function Find(const char* name) {
+    auto found = library_ != nullptr ? reinterpret_cast<Function>(dlsym(library_, name)) : nullptr;
+    missing = missing || found == nullptr;
+    return found;
+  }
+
+ public:
+#define TALVESSA_FLUID(name) const decltype(&::name) name = Find<decltype(&::name)>(#name)
+  TALVESSA_FLUID(fluid_set_log_function);
+  TALVESSA_FLUID(new_fluid_settings);
+  TALVESSA_FLUID(fluid_settings_setnum);
+  TALVESSA_FLUID(delete_fluid_settings);
+  TALVESSA_FLUID(new_fluid_synth);
+  TALVESSA_FLUID(fluid_synth_sfload);
+  TALVESSA_FLUID(fluid_synth_set_gain);
+  TALVESSA_FLUID(fluid_synth_write_float);
+  TALVESSA_FLUID(delete_fluid_synth);
+  TALVESSA_FLUID(new_fluid_player);
+  TALVESSA_FLUID(fluid_player_add_mem);
+  TALVESSA_FLUID(fluid_player_play);
+  TALVESSA_FLUID(fluid_player_get_status);
+  TALVESSA_FLUID(fluid_player_get_current_tick);
+  TALVESSA_FLUID(fluid_player_get_total_ticks);
+  TALVESSA_FLUID(delete_fluid_player);
+#undef TALVESSA_FLUID
+};
+
+// A synthesiser with its bank and a player of the tune's two passes.
+struct Synth {
+  explicit Synth(const FluidSynth& f) : fluid(f) {}
+  ~Synth() {
+    if (player != nullptr) fluid.delete_fluid_player(player);
+    if (synth != nullptr) fluid.delete_fluid_synth(synth);
+    if (settings != nullptr) fluid.delete_fluid_settings(settings);
+  }
+  Synth(const Synth&) = delete;
+  Synth& operator=(const Synth&) = delete;
+
+  bool Start(const std::vector<std::uint8_t>& midi, const std::string& soundFont, float gain) {
+    settings = fluid.new_fluid_settings();
+    if (settings == nullptr) return false;
+    fluid.fluid_settings_setnum(settings, "synth.sample-rate", RenderedTune::kRate);
+    synth = fluid.new_fluid_synth(settings);
+    if (synth == nullptr || fluid.fluid_synth_sfload(synth, soundFont.c_str(), 1) == FLUID_FAILED) return false;
+    fluid.fluid_synth_set_gain(synth, gain);
+    player = fluid.new_fluid_player(synth);
+    if (player == nullptr) return false;
+    for (int pass = 0; pass < 2; ++pass) {
+      if (fluid.fluid_player_add_mem(player, midi.data(), midi.size()) != FLUID_OK) return false;
+    }
+    return fluid.fluid_player_play(player) == FLUID_OK;
+  }
+
+  const FluidSynth& fluid;
+  fluid_settings_t* settings = nullptr;
+  fluid_synth_t* synth = nullptr;
+  fluid_player_t* player = nullptr;
+};
+
+// How loud a render is, sample by sample: its highest peak and its loudest second.
+class Loudness {
+ public:
+  void Add(double sample) {
+    peak_ = std::max(peak_, std::abs(sample));
+    double& kept = squares_[at_++ % squares_.size()];
+    sum_ += sample * sample - kept;
+    kept = sample * sample;
+    loudest_ = std::max(loudest_, sum_);
+  }
+  // The scale that brings the render under the mix's ceiling for the tune.
+  double Levelling() const {
+    const auto share = [](double dbfs) { return std::pow(10.0, dbfs / 20.0); };
+    const double loudest = std::sqrt(loudest_ / static_cast<double>(std::min(squares_.size(), at_)));
+    return std::min({1.0, share(RenderedTune::kPeakDbfs) / peak_, share(RenderedTune::kLoudestSecondDbfs) / loudest});
+  }
+
+ private:
+  std::vector<double> squares_ = std::vector<double>(2 * RenderedTune::kRate);
+  std::size_t at_ = 0;
+  double sum_ = 0;
+  double peak_ = 0;
+  double loudest_ = 0;
+};
+
+std::int16_t Sample(double sample) {
+  return static_cast<std::int16_t>(std::clamp(std::lround(sample * 32768.0), -32768L, 32767L));
+}
 
 }  // namespace
 
-struct RenderedTune::Synth {
-  fluid_settings_t* settings = new_fluid_settings();
-  fluid_synth_t* synth = nullptr;
-  fluid_player_t* player = nullptr;
-  ~Synth() {
-    if (player != nullptr) delete_fluid_player(player);
-    if (synth != nullptr) delete_fluid_synth(synth);
-    delete_fluid_settings(settings);
-  }
-};
-
-std::unique_ptr<RenderedTune> RenderedTune::Start(std::vector<std::uint8_t> midi,
-                                                  const std::string& soundFont, int rate, float gain) {
-  auto synth = std::make_unique<Synth>();
-  if (synth->settings == nullptr) return nullptr;
-  fluid_settings_setnum(synth->settings, "synth.sample-rate", rate);
-  synth->synth = new_fluid_synth(synth->settings);
-  if (synth->synth == nullptr || fluid_synth_sfload(synth->synth, soundFont.c_str(), 1) == FLUID_FAILED) {
-    return nullptr;
-  }
-  fluid_synth_set_gain(synth->synth, gain);
-  synth->player = new_fluid_player(synth->synth);
-  if (synth->player == nullptr || fluid_player_add_mem(synth->player, midi.data(), midi.size()) != FLUID_OK ||
-      fluid_player_set_loop(synth->player, -1) != FLUID_OK || fluid_player_play(synth->player) != FLUID_OK) {
-    return nullptr;
-  }
-  std::unique_ptr<RenderedTune> tune(new RenderedTune(std::move(midi), rate, std::move(synth)));
-  tune->thread_ = std::thread([t = tune.get()] { t->Render(); });
-  return tune;
-}
-
-RenderedTune::RenderedTune(std::vector<std::uint8_t> midi, int rate, std::unique_ptr<Synth> synth)
-    : midi_(std::move(midi)), rate_(rate), synth_(std::move(synth)) {
-  const std::size_t most = static_cast<std::size_t>(rate) * (kLongestPassSeconds + kHeadSeconds);
-  blocks_.resize(most / kBlockFrames + 2);  // and the request that passes the longest pass
-}
-
-RenderedTune::~RenderedTune() {
-  stop_ = true;
-  thread_.join();
-}
-
-bool RenderedTune::Renders(std::span<const std::uint8_t> midi, int rate) const {
-  return rate == rate_ && std::ranges::equal(midi, midi_);
-}
-
-std::size_t RenderedTune::HeadFrames(std::size_t pass) const {
-  if (cut_.load(std::memory_order_relaxed)) return 0;
-  return std::min(pass, kHeadSeconds * static_cast<std::size_t>(rate_));
-}
-
-std::int16_t* RenderedTune::Frame(std::size_t at) const {
-  return blocks_[at / kBlockFrames].get() + 2 * (at % kBlockFrames);
-}
-
-void RenderedTune::LowerThisThread() { setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kRenderNice); }
-
-void RenderedTune::Render() {
-  LowerThisThread();
-  const std::size_t longest = static_cast<std::size_t>(rate_) * kLongestPassSeconds;
-  std::size_t at = 0;
-  std::size_t pass = 0;
+std::shared_ptr<const RenderedTune> RenderTune(std::vector<std::uint8_t> midi, const std::string& soundFont,
+                                               float gain, const std::atomic<bool>& stop) {
+  static const FluidSynth fluid;
+  if (fluid.missing) return nullptr;
+  Synth synth(fluid);
+  if (!synth.Start(midi, soundFont, gain)) return nullptr;
+  // In large pieces, but in the synthesiser's own step near the end of the first pass, where the player
+  // goes on to the second at the start of one.
+  constexpr int kPiece = 4096;
+  constexpr int kStep = 64;
+  const std::size_t longest = std::size_t{2} * RenderedTune::kRate * RenderedTune::kLongestSeconds;
+  const int totalTicks = fluid.fluid_player_get_total_ticks(synth.player);
+  auto tune = std::make_shared<RenderedTune>();
+  std::vector<std::int16_t>& samples = tune->samples;
+  std::array<float, 2 * kPiece> piece;
+  std::size_t pass = 0;  // the first pass's length, once it has ended
+  // The second pass is kept at the first's levelling: the same notes, and the first's tails.
+  double scale = 1.0;
+  Loudness loudness;
   int lastTick = 0;
-  int ticksPerRequest = 0;
-  while (!stop_ && (pass == 0 || at < pass + HeadFrames(pass))) {
-    if (pass == 0 && fluid_player_get_status(synth_->player) == FLUID_PLAYER_DONE) {
-      // The player stopped by itself: the tune plays what was rendered, once.
-      passFrames_.store(at, std::memory_order_release);
-      ends_.store(true, std::memory_order_release);
-      return;
-    }
-    if (pass == 0 && at >= longest) {
-      // Cut there, a later pass starts as the first did.
-      cut_.store(true, std::memory_order_relaxed);
-      passFrames_.store(at, std::memory_order_release);
-      return;
-    }
-    if (at % kBlockFrames == 0)
-      blocks_[at / kBlockFrames] = std::make_unique<std::int16_t[]>(2 * kBlockFrames);
-    const bool nearEnd =
-        pass == 0 && lastTick + 2 * ticksPerRequest + 1 >= fluid_player_get_total_ticks(synth_->player);
-    const std::size_t frames = nearEnd ? kStepFrames : kRequestFrames - at % kRequestFrames;
-    std::int16_t* out = Frame(at);
-    fluid_synth_write_s16(synth_->synth, static_cast<int>(frames), out, 0, 2, out, 1, 2);
-    // The player goes back to the start of the tune at the beginning of a step.
-    const int tick = fluid_player_get_current_tick(synth_->player);
+  int ticksPerPiece = 0;
+  while (!stop && samples.size() < (pass != 0 ? 2 * pass : longest) &&
+         fluid.fluid_player_get_status(synth.player) == FLUID_PLAYER_PLAYING) {
+    const bool nearEnd = pass == 0 && (ticksPerPiece == 0 || lastTick + 2 * ticksPerPiece + 1 >= totalTicks);
+    const int length = nearEnd ? kStep : kPiece;
+    fluid.fluid_synth_write_float(synth.synth, length, piece.data(), 0, 2, piece.data(), 1, 2);
+    const int tick = fluid.fluid_player_get_current_tick(synth.player);
     if (pass == 0 && tick < lastTick) {
-      pass = at;
-      passFrames_.store(pass, std::memory_order_release);
+      pass = samples.size() / 2;
+      scale = loudness.Levelling();
+      loudness = Loudness();
+      samples = std::vector<std::int16_t>();
+      samples.reserve(2 * pass + piece.size());
     }
-    if (frames == kRequestFrames) ticksPerRequest = std::max(ticksPerRequest, tick - lastTick);
+    for (int i = 0; i < 2 * length; ++i) {
+      loudness.Add(piece[i] * scale);
+      samples.push_back(Sample(piece[i] * scale));
+    }
+    ticksPerPiece = std::max(ticksPerPiece, (tick - lastTick) * (kPiece / length));
     lastTick = tick;
-    at += frames;
-    renderedFrames_.store(at, std::memory_order_release);
   }
-}
-
-void RenderedTune::Copy(std::size_t at, std::size_t count, std::int16_t* out) const {
-  while (count > 0) {
-    const std::size_t n = std::min(count, kBlockFrames - at % kBlockFrames);
-    std::memcpy(out, Frame(at), n * 2 * sizeof(std::int16_t));
-    out += 2 * n;
-    at += n;
-    count -= n;
+  // The second pass is as long as the first; the player may ring on beyond it.
+  if (pass != 0) samples.resize(std::min(samples.size(), 2 * pass));
+  if (stop || samples.empty()) return nullptr;
+  // Louder than the first pass, or a first pass cut short, the render is levelled here.
+  if (const double more = loudness.Levelling(); more < 1.0) {
+    for (std::int16_t& sample : samples) sample = Sample(sample * more / 32768.0);
   }
-}
-
-std::size_t RenderedTune::Read(bool firstPass, std::size_t at, std::size_t count, std::int16_t* out) const {
-  const std::size_t pass = PassFrames();
-  const std::size_t rendered = renderedFrames_.load(std::memory_order_acquire);
-  if (pass != 0) count = std::min(count, pass - std::min(at, pass));
-  // What the render holds of frames [from, from + n).
-  const auto held = [&](std::size_t from, std::size_t n) {
-    return rendered > from ? std::min(n, rendered - from) : 0;
-  };
-  std::size_t done = 0;
-  const std::size_t head = HeadFrames(pass);
-  if (!firstPass && at < head) {
-    const std::size_t n = std::min(count, head - at);
-    const std::size_t got = held(pass + at, n);
-    Copy(pass + at, got, out);
-    CrossFade(at, got, out);
-    if (got < n) return got;
-    done = n;
-  }
-  const std::size_t got = held(at + done, count - done);
-  Copy(at + done, got, out + 2 * done);
-  return done + got;
-}
-
-void RenderedTune::CrossFade(std::size_t at, std::size_t count, std::int16_t* out) const {
-  const std::size_t head = HeadFrames(PassFrames());
-  const std::size_t fade = std::min(kFadeFrames, head);
-  for (std::size_t f = std::max(at, head - fade); f < at + count; ++f) {
-    const std::int16_t* rest = Frame(f);
-    std::int16_t* mixed = out + 2 * (f - at);
-    // The first pass's share, rising to all of it at the end of the head.
-    const auto share = static_cast<std::int32_t>((f - (head - fade) + 1) * 256 / fade);
-    for (int c = 0; c < 2; ++c) {
-      mixed[c] = static_cast<std::int16_t>((mixed[c] * (256 - share) + rest[c] * share) / 256);
-    }
-  }
+  tune->midi = std::move(midi);
+  return tune;
 }
 
 }  // namespace talvessa

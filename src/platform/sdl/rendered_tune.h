@@ -1,80 +1,34 @@
-// A tune synthesised once and played from memory. Synthesising the tune live, pass after pass, was
-// most of what the game's sound cost; here FluidSynth renders it on a thread of its own, many times
-// faster than it plays and well ahead of it, with the settings SDL_mixer gives it (the device's rate,
-// the player's own reverb and chorus, SDL_mixer's gain at full volume).
-//
-// What is kept: the first pass, and the start of the second, where the first pass's last notes and
-// echoes still ring. A later pass is that start of the second, then the rest of the first. The first
-// pass and the start of the second are the very samples SDL_mixer's player made of the tune.
+// The tune synthesised once, whole, into memory, by FluidSynth on a thread of the caller's: two passes
+// rendered and the second kept, so that each loop starts with the last notes and echoes of the one
+// before it. FluidSynth is loaded here, when the first tune is rendered, not at start-up: the first
+// picture does not wait for it.
 #pragma once
 
 #include <atomic>
-#include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <span>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace talvessa {
 
-class RenderedTune {
- public:
-  // Starts rendering `midi` with the bank `soundFont` at `rate` frames a second (two channels) and the
-  // synthesiser's `gain`; null when the synthesiser refuses the bank or the tune.
-  static std::unique_ptr<RenderedTune> Start(std::vector<std::uint8_t> midi, const std::string& soundFont,
-                                             int rate, float gain);
-  // Stops the render where it is.
-  ~RenderedTune();
-  RenderedTune(const RenderedTune&) = delete;
-  RenderedTune& operator=(const RenderedTune&) = delete;
-
-  bool Renders(std::span<const std::uint8_t> midi, int rate) const;
-  // Frames in one pass; 0 while the first pass is still being rendered.
-  std::size_t PassFrames() const { return passFrames_.load(std::memory_order_acquire); }
-  // Whether the tune plays once and ends, rather than looping: the player stopped by itself, and
-  // PassFrames() is all there is (0 for a tune that stopped before making a sound).
-  bool Ends() const { return ends_.load(std::memory_order_acquire); }
-  // Copies frames [at, at + count) of the first pass, or of any later one, as interleaved stereo
-  // samples into `out`; gives how many it copied, fewer when the render has not got that far yet.
-  std::size_t Read(bool firstPass, std::size_t at, std::size_t count, std::int16_t* out) const;
-
-  // Puts the calling thread below the game's frames, as the render runs: it has a whole pass's time to
-  // keep ahead of the play.
-  static void LowerThisThread();
-
-  // The device's buffer, in frames: the mixer opens the device with it, and the render asks FluidSynth
-  // for sound in pieces of this size, as SDL_mixer's own player did.
-  static constexpr int kDeviceBufferFrames = 1024;
-  // The longest pass kept in memory (30 MB); a longer tune loops its first three minutes, cut there.
-  static constexpr int kLongestPassSeconds = 180;
-  static constexpr int kRenderNice = 10;
-
- private:
-  struct Synth;
-  RenderedTune(std::vector<std::uint8_t> midi, int rate, std::unique_ptr<Synth> synth);
-  void Render();
-  // Copies frames [at, at + count) of the whole render, all of them there.
-  void Copy(std::size_t at, std::size_t count, std::int16_t* out) const;
-  std::int16_t* Frame(std::size_t at) const;
-  // Fades frames [at, at + count) of a later pass's head, already in `out`, over into the first pass.
-  void CrossFade(std::size_t at, std::size_t count, std::int16_t* out) const;
-  std::size_t HeadFrames(std::size_t pass) const;
-
-  std::vector<std::uint8_t> midi_;
-  int rate_;
-  std::unique_ptr<Synth> synth_;
-  // The render in blocks of a fixed size, every block's place made before the render starts, so that
-  // the sound thread reads what is rendered while the render goes on.
-  std::vector<std::unique_ptr<std::int16_t[]>> blocks_;
-  std::atomic<std::size_t> renderedFrames_{0};
-  std::atomic<std::size_t> passFrames_{0};
-  std::atomic<bool> ends_{false};
-  // The tune was longer than memory holds; set before the pass's length.
-  std::atomic<bool> cut_{false};
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
+struct RenderedTune {
+  // The file it was rendered from, so that a tune opened again is not rendered again.
+  std::vector<std::uint8_t> midi;
+  // One loop, signed 16-bit stereo at kRate frames a second.
+  std::vector<std::int16_t> samples;
+  static constexpr int kRate = 44100;
+  // The longest loop kept (30 MB): a longer tune loops its first three minutes.
+  static constexpr int kLongestSeconds = 180;
+  // The mix's ceiling for the tune (see platform/audio.h): a render louder than this, in its loudest
+  // second or its highest peak, is scaled down until it is not. The game's own tune stays below both.
+  static constexpr double kLoudestSecondDbfs = -24.0;
+  static constexpr double kPeakDbfs = -8.0;
 };
+
+// Renders `midi` with the bank `soundFont` at the synthesiser's `gain`; null when the synthesiser or the
+// bank is missing, the tune makes no sound, or `stop` is set meanwhile.
+std::shared_ptr<const RenderedTune> RenderTune(std::vector<std::uint8_t> midi, const std::string& soundFont,
+                                               float gain, const std::atomic<bool>& stop);
 
 }  // namespace talvessa

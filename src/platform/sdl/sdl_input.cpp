@@ -106,7 +106,7 @@ PumpResult SdlInput::PumpEvents() {
   }
   pads_.ReadControls();
   focusPause_.Pumped(lostKeyboard, SDL_GetTicks64());
-  if (sound_ != nullptr) sound_->SeekLostDevice();
+  if (sound_ != nullptr) sound_->Pump();
   // A hang-up, an interrupt or the display gone end the game as closing its window does.
   if (SessionEnded()) close = true;
   return close ? PumpResult::CloseRequested : PumpResult::Running;

@@ -1,10 +1,12 @@
-// The real backend: SDL started for one window, the keyboard and controllers, and SDL_mixer sound. It owns
+// The real backend: SDL started for one window, the keyboard and controllers, and sound. It owns
 // the services it hands to the game, and SDL itself, until it is destroyed.
 #pragma once
 
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/sdl/sdl_clock.h"
@@ -17,7 +19,7 @@
 namespace talvessa {
 
 struct SdlPlatformOptions {
-  // The General MIDI bank the tune is played with.
+  // The General MIDI bank the tune is played with; the sound backend is handed it once, at its opening.
   std::string soundFont = SoundFontPath();
   // The folder holding the data folder da/ that the player asked for; empty, the game's own.
   std::string dataFolder = {};
@@ -46,6 +48,10 @@ class SdlPlatform {
   // Starts synthesising the tune at `path` ahead of its first play (see SdlSound::PrepareTune).
   void PrepareTune(const std::string& path) {
     if (sound_ != nullptr) sound_->PrepareTune(path);
+  }
+  // Makes the effects at `paths` ready to play (see SdlSound::PrepareEffects).
+  void PrepareEffects(std::vector<std::string> paths) {
+    if (sound_ != nullptr) sound_->PrepareEffects(std::move(paths));
   }
   // Whether a sound device opened at start (one that comes later is still taken); waits, a bounded time,
   // for the device to have been tried. Safe on any thread.

@@ -1,390 +1,349 @@
 #include "platform/sdl/sdl_sound.h"
 
 #include <SDL.h>
-#include <SDL_mixer.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cmath>
-#include <cstdio>
-#include <future>
-#include <map>
+#include <cstring>
+#include <span>
 #include <thread>
 #include <utility>
-#include <vector>
 
-#include "platform/sdl/rendered_tune.h"
-#include "platform/sdl/sdl_sound_media.h"
-#include "platform/sdl/synth_messages.h"
-#include "platform/sdl/tune_playback.h"
+#include "formats/media_checks.h"
 
 namespace talvessa {
 
 namespace {
 
-// The one channel all effects share, so that a new one cuts the last.
-constexpr int kEffectChannel = 0;
-
 constexpr std::uint64_t kFirstSeekGapMs = 1000;
 constexpr std::uint64_t kLastSeekGapMs = 32000;
+// How long the game waits where what follows counts on it: the device tried at start, and the tune's
+// render when the tune opens (the game's, some 2 s of a core, is rendered during the logo and the title;
+// a render not done in time is played once it is there).
+constexpr std::chrono::milliseconds kWait{2000};
+// How long after start-up a tune prepared then begins rendering: past the logo's first pictures (reading
+// the bank at once delayed them on a busy machine), and soon enough to be done before the first play.
+constexpr std::chrono::milliseconds kPrepareDelay{200};
 
-// The tune loops a number of passes, hours of a real tune, as SDL_mixer's player was asked to (looping for
-// ever, it would pass over a tune that lasts no time again and again inside one sound buffer); the game
-// starts it again when it stops.
-constexpr int kTunePasses = 1000;
-
-// Effects asked for while this many calls wait for the mixer are left out: the mixer is held up, and
-// the sounds would come late.
-constexpr std::size_t kMostWaitingCalls = 32;
-
-// How long the game waits for the mixer where what follows counts on it: a device opened (and the tune
-// loaded on it), a lost one closed, the tune loaded (the synthesiser reads its bank of sounds) before it is
-// played, an effect loaded the first time it is played, and the mixer closed at the end.
-constexpr std::chrono::milliseconds kMixerWait{2000};
-constexpr std::chrono::milliseconds kLastCloseWait{1500};
-// How long after start-up a tune prepared then begins rendering: past the logo's first pictures, long
-// before the first play.
-constexpr std::chrono::milliseconds kPrepareDelay{500};
-
-// Plays are numbered across the process; the mixer tells its music has ended through a hook without a
-// context, and there is one mixer.
-std::atomic<std::uint64_t> lastPlayNumber{0};
-// The play the mixer is playing, 0 while it plays none or is halting it on purpose, and the last one
-// that ended by itself.
-std::atomic<std::uint64_t> mixerPlay{0};
-std::atomic<std::uint64_t> endedPlay{0};
-
-// SDL_mixer drove FluidSynth at a gain of 1.2 at full volume, six times FluidSynth's own; the tune is
-// played 5 dB below that, at the level of the mix in platform/audio.h. It is rendered at the player's
-// full volume and scaled down from there.
+// The tune plays 5 dB below the effects' full scale, and FluidSynth at a gain of 1.2 makes a General MIDI
+// tune sound at the level of the mix in platform/audio.h at that share.
 constexpr double kTuneShare = 0.56;
 constexpr float kFullSynthGain = 1.2f;
 // Each step of the player's volume is 3 dB, so that the steps sound even; 0 is silence.
 constexpr double kStepDb = 3.0;
+constexpr int kFullGain = 128;
 
-int MixerVolume(int volume, double share) {
+int Gain(int volume, double share) {
   if (volume <= 0) return 0;
   const double gain = share * std::pow(10.0, kStepDb * (volume - kFullVolume) / 20.0);
-  return std::max(1, static_cast<int>(std::lround(gain * MIX_MAX_VOLUME)));
+  return std::max(1, static_cast<int>(std::lround(gain * kFullGain)));
 }
 
-float RenderGain() { return kFullSynthGain * MixerVolume(kFullVolume, kTuneShare) / MIX_MAX_VOLUME; }
+// The tune is rendered at the player's full volume and scaled down from there.
+float RenderGain() { return kFullSynthGain * static_cast<float>(Gain(kFullVolume, kTuneShare)) / kFullGain; }
 
-// On the sound thread, or inside a halt.
-void MusicEnded() {
-  if (const std::uint64_t play = mixerPlay.load(); play != 0) endedPlay.store(play);
+using Samples = std::shared_ptr<const std::vector<std::int16_t>>;
+
+// `size` bytes of sound in the format `from`, in the format `to`; null when SDL cannot convert them.
+Samples Converted(const SDL_AudioSpec& from, const Uint8* data, std::size_t size, const SDL_AudioSpec& to) {
+  SDL_AudioCVT cvt;
+  const int built =
+      SDL_BuildAudioCVT(&cvt, from.format, from.channels, from.freq, to.format, to.channels, to.freq);
+  if (built < 0) return nullptr;
+  std::vector<Uint8> buffer(size * static_cast<std::size_t>(cvt.len_mult));
+  std::memcpy(buffer.data(), data, size);
+  cvt.buf = buffer.data();
+  cvt.len = static_cast<int>(size);
+  if (built == 1 && SDL_ConvertAudio(&cvt) != 0) return nullptr;
+  auto samples = std::make_shared<std::vector<std::int16_t>>((built == 1 ? cvt.len_cvt : cvt.len) / 2);
+  std::memcpy(samples->data(), buffer.data(), samples->size() * 2);
+  return samples;
+}
+
+// The effect in `file`, in the format `device`; null when it is missing or broken.
+Samples LoadEffect(const std::string& file, const SDL_AudioSpec& device) {
+  const auto bytes = ReadMediaFile(file);
+  if (!bytes || !IsWholeWave(*bytes)) return nullptr;
+  SDL_AudioSpec spec;
+  Uint8* data = nullptr;
+  Uint32 size = 0;
+  if (SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size())), 1, &spec, &data,
+                     &size) == nullptr) {
+    return nullptr;
+  }
+  auto samples = Converted(spec, data, size, device);
+  SDL_FreeWAV(data);
+  return samples;
+}
+
+// The tune's render, and the format the device is asked for.
+SDL_AudioSpec Rendered() {
+  SDL_AudioSpec spec{};
+  spec.freq = RenderedTune::kRate;
+  spec.format = AUDIO_S16SYS;
+  spec.channels = 2;
+  return spec;
+}
+
+void Add(std::int16_t& into, std::int32_t sample) {
+  into = static_cast<std::int16_t>(std::clamp<std::int32_t>(into + sample, INT16_MIN, INT16_MAX));
 }
 
 }  // namespace
 
-// Runs on the mixer's thread only, but for the two reports the game reads.
-class SdlSound::Mixer {
- public:
-  explicit Mixer(std::string soundFont) : soundFont_(std::move(soundFont)) {}
-
-  // Reports to the game.
-  std::atomic<bool> deviceOpen{false};
-  std::atomic<std::uint64_t> refusedTune{0};
-
-  void OpenDevice() {
-    if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, RenderedTune::kDeviceBufferFrames) != 0) return;
-    Mix_AllocateChannels(1);
-    // The rate and channels are the device's; the samples stay 16-bit.
-    Uint16 format = 0;
-    Mix_QuerySpec(&rate_, &format, &channels_);
-    playback_ = std::make_unique<TunePlayback>(channels_, MusicEnded);
-    device_ = true;
-    deviceOpen = true;
-    ApplyVolume();
-  }
-
-  // The player's volume, for this device and the next.
-  void SetVolume(int volume) {
-    volume_ = volume;
-    if (device_) ApplyVolume();
-  }
-
-  void CloseDevice() {
-    if (!device_) return;
-    Mix_HaltChannel(-1);
-    // Effects were made for this device; the tune's file is kept, and its render for a device of the
-    // same rate.
-    effects_.clear();
-    FreeMusic();
-    playback_.reset();
-    Mix_CloseAudio();
-    device_ = false;
-    deviceOpen = false;
-  }
-
-  // Opens a device while there is none, and plays on with it.
-  void TakeNewDevice() {
-    if (device_) return;
-    OpenDevice();
-    if (!device_) return;
-    if (tuneBytes_ != nullptr) LoadMusic();
-    if (loaded_ && play_ != 0) StartPlay();
-  }
-
-  void PlayEffect(const std::string& path) {
-    if (!device_) return;
-    auto found = effects_.find(path);
-    if (found == effects_.end()) {
-      Chunk chunk;
-      const auto bytes = ReadMediaFile(path + ".wav");
-      if (bytes && IsWholeWave(*bytes)) {
-        chunk.reset(Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size())), 1));
-      }
-      found = effects_.emplace(path, std::move(chunk)).first;
-    }
-    if (found->second != nullptr) Mix_PlayChannel(kEffectChannel, found->second.get(), 0);
-  }
-
-  void SilenceEffects() {
-    if (device_) Mix_HaltChannel(-1);
-  }
-
-  void OpenTune(std::uint64_t tune, std::vector<std::uint8_t> bytes) {
-    tune_ = tune;
-    tuneBytes_ = std::make_unique<std::vector<std::uint8_t>>(std::move(bytes));
-    if (device_) LoadMusic();
-  }
-
-  // Starts rendering a tune the game will open later, so that opening it costs nothing then. The
-  // synthesiser reads its bank of sounds on a thread of its own meanwhile, not holding up the mixer's
-  // calls of the first frames.
-  void Prepare(std::vector<std::uint8_t> bytes) {
-    if (!device_) return;
-    prepared_ = std::async(std::launch::async, [bytes = std::move(bytes), font = soundFont_, rate = rate_] {
-      // After the first pictures, and below the frames after them: on a busy machine, reading the bank at
-      // once delayed the first picture by tens of milliseconds.
-      std::this_thread::sleep_for(kPrepareDelay);
-      RenderedTune::LowerThisThread();
-      return RenderedTune::Start(bytes, font, rate, RenderGain());
-    });
-  }
-
-  void Play(std::uint64_t play) {
-    play_ = play;
-    if (loaded_) StartPlay();
-  }
-
-  void Rewind() {
-    if (loaded_) playback_->Rewind();
-  }
-
-  void Stop() {
-    play_ = 0;
-    if (!loaded_) return;
-    mixerPlay = 0;
-    playback_->Stop();
-  }
-
-  void CloseTune() {
-    play_ = 0;
-    tune_ = 0;
-    tuneBytes_.reset();
-    FreeMusic();
-  }
-
- private:
-  struct FreeChunk {
-    void operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
-  };
-  using Chunk = std::unique_ptr<Mix_Chunk, FreeChunk>;
-
-  // Takes the kept tune's render, or starts one; forgets the tune, and tells the game, when the
-  // synthesiser refuses it. Without its bank of sounds FluidSynth refuses the tune and it stays closed.
-  void LoadMusic() {
-    if (prepared_.valid()) {
-      render_.reset();
-      render_ = prepared_.get();
-    }
-    if (render_ == nullptr || !render_->Renders(*tuneBytes_, rate_)) {
-      render_.reset();
-      render_ = RenderedTune::Start(*tuneBytes_, soundFont_, rate_, RenderGain());
-    }
-    loaded_ = render_ != nullptr;
-    if (loaded_) return;
-    refusedTune = tune_;
-    tuneBytes_.reset();
-    play_ = 0;
-  }
-
-  void ApplyVolume() const {
-    Mix_Volume(-1, MixerVolume(volume_, 1.0));
-    playback_->SetScale(static_cast<double>(MixerVolume(volume_, kTuneShare)) /
-                        MixerVolume(kFullVolume, kTuneShare));
-  }
-
-  void StartPlay() {
-    mixerPlay = play_;
-    playback_->Play(render_, kTunePasses);
-  }
-
-  void FreeMusic() {
-    if (!loaded_) return;
-    mixerPlay = 0;
-    playback_->Stop();
-    loaded_ = false;
-  }
-
-  std::string soundFont_;
-  bool device_ = false;
-  int volume_ = kFullVolume;
-  // Every effect asked for, by path; null for one that would not load, so that it is not read again.
-  std::map<std::string, Chunk> effects_;
-  // The device's frames a second and channels.
-  int rate_ = 0;
-  int channels_ = 0;
-  std::unique_ptr<TunePlayback> playback_;
-  // The last tune rendered, kept when the tune closes: the next game opens the same tune.
-  std::shared_ptr<RenderedTune> render_;
-  // The render of a tune prepared and not yet opened.
-  std::future<std::unique_ptr<RenderedTune>> prepared_;
-  // The open tune is loaded on this device: its render is `render_`.
-  bool loaded_ = false;
-  // The tune's number and file, which the mixer may read from for as long as the tune is open; null when
-  // no tune is open. It outlives the device, so that the tune can be played again on the next one.
-  std::uint64_t tune_ = 0;
-  std::unique_ptr<std::vector<std::uint8_t>> tuneBytes_;
-  // The play the game asked for and has not stopped; 0 for none. Kept while there is no device.
-  std::uint64_t play_ = 0;
-};
-
-SdlSound::SdlSound(const std::string& soundFont) : mixer_(std::make_shared<Mixer>(soundFont)) {}
+SdlSound::SdlSound(std::string soundFont) : soundFont_(std::move(soundFont)) {}
 
 std::unique_ptr<SdlSound> SdlSound::Open(const std::string& soundFont) {
   // A device that cannot open must not take the window down with it, so audio starts on its own.
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
-  BoundSynthesiserMessages();
   std::unique_ptr<SdlSound> sound(new SdlSound(soundFont));
-  // The device opens on the mixer's thread while the game goes on starting; HasDevice waits for it.
-  auto tried = std::make_shared<std::promise<void>>();
-  sound->firstDevice_ = tried->get_future().share();
-  sound->worker_.Post([mixer = sound->mixer_, tried] {
-    mixer->OpenDevice();
-    tried->set_value();
-  });
+  sound->SetVolume(kFullVolume);
+  sound->firstDevice_ = std::async(std::launch::async, OpenDevice, sound.get()).share();
   return sound;
 }
 
 SdlSound::~SdlSound() {
-  worker_.Post([mixer = mixer_] {
-    mixer->CloseTune();
-    mixer->CloseDevice();
-  });
-  if (worker_.Finish(kLastCloseWait)) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  } else {
-    std::fputs("sound: the mixer did not close in time and is left as it is\n", stderr);
-  }
+  *stopRender_ = true;
+  if (rendering_.valid()) rendering_.wait();
+  TakeFirstDevice(std::chrono::hours(1));
+  CloseDevice();
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+SdlSound::Device SdlSound::OpenDevice(SdlSound* self) {
+  SDL_AudioSpec wanted = Rendered();
+  wanted.samples = 1024;
+  wanted.callback = Fill;
+  wanted.userdata = self;
+  Device device;
+  device.id = SDL_OpenAudioDevice(nullptr, 0, &wanted, &device.spec,
+                                  SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
+  return device;
+}
+
+void SdlSound::UseDevice(Device device) {
+  if (device.id == 0) return;
+  device_ = device;
+  LoadEffects();
+  LoadTune();
+  SDL_PauseAudioDevice(device_.id, 0);
+}
+
+void SdlSound::CloseDevice() {
+  if (device_.id == 0) return;
+  SDL_CloseAudioDevice(device_.id);
+  device_ = {};
+  // Effects were made for this device; the tune's render is kept.
+  loadingEffects_ = {};
+  effects_.clear();
+  effect_.reset();
+  tuneSamples_.reset();
+}
+
+void SdlSound::TakeFirstDevice(std::chrono::milliseconds bound) {
+  if (firstTaken_ || firstDevice_.wait_for(bound) != std::future_status::ready) return;
+  firstTaken_ = true;
+  UseDevice(firstDevice_.get());
+}
+
+bool SdlSound::HasDevice() const {
+  return firstDevice_.wait_for(kWait) == std::future_status::ready && firstDevice_.get().id != 0;
 }
 
 void SdlSound::DeviceEvent(bool added, std::uint32_t which) {
+  TakeFirstDevice(kWait);
   if (added) {
-    // With a device open (SDL announces the ones there are at start) the mixer has nothing to do.
-    if (mixer_->deviceOpen) return;
-    worker_.Post([mixer = mixer_] { mixer->TakeNewDevice(); });
-    AwaitMixer();
+    // SDL announces the devices there are at start: with one open there is nothing to do.
+    if (device_.id == 0) UseDevice(OpenDevice(this));
     return;
   }
-  // Removals of devices never opened come with `which` 0; any other output removal is the one device
-  // the mixer opened.
-  if (which == 0 || !mixer_->deviceOpen) return;
-  worker_.Post([mixer = mixer_] { mixer->CloseDevice(); });
-  AwaitMixer();
+  // Removals of devices never opened come with `which` 0; any other output removal is ours.
+  if (which == 0 || device_.id == 0) return;
+  CloseDevice();
   lost_ = true;
   seekGapMs_ = kFirstSeekGapMs;
   nextSeekMs_ = SDL_GetTicks64() + seekGapMs_;
 }
 
-void SdlSound::SeekLostDevice() {
+void SdlSound::Pump() {
+  TakeFirstDevice(std::chrono::milliseconds(0));
+  TakeEffects(std::chrono::milliseconds(0));
+  TakeRender(std::chrono::milliseconds(0));
   if (!lost_) return;
-  if (mixer_->deviceOpen) {
+  if (device_.id != 0) {
     lost_ = false;
     return;
   }
   if (SDL_GetTicks64() < nextSeekMs_) return;
   seekGapMs_ = std::min(seekGapMs_ * 2, kLastSeekGapMs);
   nextSeekMs_ = SDL_GetTicks64() + seekGapMs_;
-  worker_.Post([mixer = mixer_] { mixer->TakeNewDevice(); });
-  AwaitMixer();
+  UseDevice(OpenDevice(this));
 }
 
-void SdlSound::AwaitMixer() {
-  if (held_ && worker_.Waiting() > 0) return;
-  held_ = !worker_.Finish(kMixerWait);
+template <typename Change>
+void SdlSound::Locked(Change change) {
+  if (device_.id != 0) SDL_LockAudioDevice(device_.id);
+  change();
+  if (device_.id != 0) SDL_UnlockAudioDevice(device_.id);
+}
+
+void SdlSound::PrepareEffects(std::vector<std::string> paths) {
+  effectFiles_ = std::move(paths);
+  LoadEffects();
+}
+
+void SdlSound::LoadEffects() {
+  loadingEffects_ = {};
+  effects_.clear();
+  if (device_.id == 0) return;
+  loadingEffects_ = std::async(std::launch::async, [files = effectFiles_, spec = device_.spec] {
+    std::map<std::string, Samples> effects;
+    for (const std::string& file : files) effects[file] = LoadEffect(file + ".wav", spec);
+    return effects;
+  });
+}
+
+void SdlSound::TakeEffects(std::chrono::milliseconds bound) {
+  if (loadingEffects_.valid() && loadingEffects_.wait_for(bound) == std::future_status::ready)
+    effects_ = loadingEffects_.get();
 }
 
 void SdlSound::PlayEffect(const std::string& path) {
-  if (worker_.Waiting() >= kMostWaitingCalls) return;
-  worker_.Post([mixer = mixer_, path] { mixer->PlayEffect(path); });
-  // An effect sounds when it is asked for, not when it has loaded.
-  if (effectsAsked_.insert(path).second) AwaitMixer();
+  TakeFirstDevice(kWait);
+  TakeEffects(kWait);
+  const auto found = effects_.find(path);
+  if (found == effects_.end() || found->second == nullptr) return;
+  Locked([&] {
+    effect_ = found->second;
+    effectAt_ = 0;
+  });
 }
 
 void SdlSound::SilenceEffects() {
-  worker_.Post([mixer = mixer_] { mixer->SilenceEffects(); });
+  Locked([&] { effect_.reset(); });
+}
+
+void SdlSound::Render(std::vector<std::uint8_t> midi, std::chrono::milliseconds delay) {
+  *stopRender_ = true;
+  if (rendering_.valid()) rendering_.wait();
+  stopRender_ = std::make_shared<std::atomic<bool>>(false);
+  renderingMidi_ = midi;
+  rendering_ = std::async(std::launch::async, [midi = std::move(midi), font = soundFont_, stop = stopRender_,
+                                               delay]() mutable {
+    for (auto waited = std::chrono::milliseconds(0); waited < delay && !*stop; waited += delay / 50) {
+      std::this_thread::sleep_for(delay / 50);
+    }
+    return RenderTune(std::move(midi), font, RenderGain(), *stop);
+  });
+}
+
+void SdlSound::TakeRender(std::chrono::milliseconds bound) {
+  if (!rendering_.valid() || rendering_.wait_for(bound) != std::future_status::ready) return;
+  std::shared_ptr<const RenderedTune> done = rendering_.get();
+  if (done == nullptr) {
+    // Without its bank of sounds, or a synthesiser at all, the tune stays closed.
+    if (renderingMidi_ == tune_) CloseMusic();
+    return;
+  }
+  render_ = std::move(done);
+  LoadTune();
+}
+
+void SdlSound::LoadTune() {
+  Samples samples;
+  if (device_.id != 0 && !tune_.empty() && render_ != nullptr && render_->midi == tune_) {
+    if (device_.spec.freq == RenderedTune::kRate && device_.spec.channels == 2) {
+      samples = Samples(render_, &render_->samples);
+    } else {
+      samples = Converted(Rendered(), reinterpret_cast<const Uint8*>(render_->samples.data()),
+                          render_->samples.size() * 2, device_.spec);
+    }
+  }
+  Locked([&] {
+    std::swap(tuneSamples_, samples);
+    tuneAt_ = 0;
+    tuneHeard_ = playing_;
+  });
+  // The samples played before go here, not on SDL's audio thread.
 }
 
 void SdlSound::OpenMusic(const std::string& path) {
-  if (tune_ != 0) return;
+  if (!tune_.empty()) return;
   auto bytes = ReadMediaFile(path, kLargestTune);
   if (!bytes || !IsPlayableTune(*bytes)) return;
-  tune_ = ++lastPlayNumber;
-  worker_.Post([mixer = mixer_, tune = tune_, bytes = std::move(*bytes)]() mutable {
-    mixer->OpenTune(tune, std::move(bytes));
-  });
-  AwaitMixer();
+  tune_ = std::move(*bytes);
+  TakeRender(std::chrono::milliseconds(0));
+  const bool rendered = render_ != nullptr && render_->midi == tune_;
+  if (!rendered && !(rendering_.valid() && renderingMidi_ == tune_)) Render(tune_, std::chrono::milliseconds(0));
+  if (rendered) LoadTune();
+  TakeRender(kWait);
 }
 
 void SdlSound::PrepareTune(const std::string& path) {
   auto bytes = ReadMediaFile(path, kLargestTune);
-  if (!bytes || !IsPlayableTune(*bytes)) return;
-  worker_.Post([mixer = mixer_, bytes = std::move(*bytes)]() mutable { mixer->Prepare(std::move(bytes)); });
+  if (bytes && IsPlayableTune(*bytes)) Render(std::move(*bytes), kPrepareDelay);
 }
 
 void SdlSound::PlayMusic() {
-  if (tune_ == 0) return;
-  musicPlaying_ = true;
-  play_ = ++lastPlayNumber;
-  worker_.Post([mixer = mixer_, play = play_] { mixer->Play(play); });
+  if (tune_.empty()) return;
+  playing_ = true;
+  Locked([&] {
+    tuneAt_ = 0;
+    tuneHeard_ = true;
+  });
 }
 
 MusicMode SdlSound::MusicStatus() {
-  if (tune_ != 0 && mixer_->refusedTune == tune_) {
-    tune_ = 0;
-    musicPlaying_ = false;
-  }
-  if (tune_ == 0) return MusicMode::NotOpen;
-  // Without a device the tune plays on in silence, as far as the game can tell.
-  return musicPlaying_ && endedPlay != play_ ? MusicMode::Playing : MusicMode::Stopped;
+  TakeRender(std::chrono::milliseconds(0));
+  if (tune_.empty()) return MusicMode::NotOpen;
+  // Without a device, or before its render is there, the tune plays on in silence as far as the game
+  // can tell.
+  return playing_ ? MusicMode::Playing : MusicMode::Stopped;
 }
 
 void SdlSound::SeekMusicToStart() {
-  if (tune_ != 0) worker_.Post([mixer = mixer_] { mixer->Rewind(); });
+  Locked([&] { tuneAt_ = 0; });
 }
 
 void SdlSound::StopMusic() {
-  musicPlaying_ = false;
-  worker_.Post([mixer = mixer_] { mixer->Stop(); });
+  playing_ = false;
+  Locked([&] { tuneHeard_ = false; });
 }
 
 void SdlSound::CloseMusic() {
-  musicPlaying_ = false;
-  tune_ = 0;
-  worker_.Post([mixer = mixer_] { mixer->CloseTune(); });
+  StopMusic();
+  tune_.clear();
+  LoadTune();
 }
 
 void SdlSound::SetVolume(int volume) {
-  worker_.Post([mixer = mixer_, volume = std::clamp(volume, 0, kFullVolume)] { mixer->SetVolume(volume); });
+  volume = std::clamp(volume, 0, kFullVolume);
+  Locked([&] {
+    effectGain_ = Gain(volume, 1.0);
+    tuneGain_ = static_cast<int>(std::lround(32768.0 * Gain(volume, kTuneShare) / Gain(kFullVolume, kTuneShare)));
+  });
 }
 
-bool SdlSound::HasDevice() const {
-  firstDevice_.wait_for(kMixerWait);
-  return mixer_->deviceOpen;
+void SdlSound::Fill(void* self, Uint8* stream, int bytes) {
+  SdlSound& sound = *static_cast<SdlSound*>(self);
+  const std::span out(reinterpret_cast<std::int16_t*>(stream), static_cast<std::size_t>(bytes) / 2);
+  std::ranges::fill(out, 0);
+  if (sound.tuneHeard_ && sound.tuneSamples_ != nullptr && !sound.tuneSamples_->empty()) {
+    const std::vector<std::int16_t>& tune = *sound.tuneSamples_;
+    for (std::int16_t& sample : out) {
+      Add(sample, (std::int32_t{tune[sound.tuneAt_]} * sound.tuneGain_) >> 15);
+      if (++sound.tuneAt_ == tune.size()) sound.tuneAt_ = 0;
+    }
+  }
+  if (sound.effect_ != nullptr) {
+    const std::vector<std::int16_t>& effect = *sound.effect_;
+    const std::size_t count = std::min(out.size(), effect.size() - sound.effectAt_);
+    for (std::size_t i = 0; i < count; ++i)
+      Add(out[i], std::int32_t{effect[sound.effectAt_ + i]} * sound.effectGain_ / kFullGain);
+    sound.effectAt_ += count;
+    // The effect's samples stay in the cache: this drops no last hold on them.
+    if (sound.effectAt_ == effect.size()) sound.effect_.reset();
+  }
 }
 
 }  // namespace talvessa

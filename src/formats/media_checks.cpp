@@ -1,4 +1,4 @@
-#include "platform/sdl/sdl_sound_media.h"
+#include "formats/media_checks.h"
 
 #include <algorithm>
 #include <bitset>
@@ -13,14 +13,14 @@ namespace talvessa {
 
 namespace {
 
-// A tune shorter than this is no tune; one that lasts no time at all hangs the mixer when looped.
+// A tune shorter than this is no tune; one that lasts no time at all makes no loop.
 constexpr std::int64_t kShortestTuneUs = 100000;
 // Microseconds per quarter note until a tempo event says otherwise.
 constexpr std::int64_t kDefaultTempoUs = 500000;
 
 // What a tune may cost the player. The game's own has 7 tracks, some 2,000 events, at most 32 of them at
 // one tick and 13 notes held at once. The player parses the whole file at every pass and sends all the
-// events of a tick in one go, each on the sound thread; its synthesiser sounds 256 voices at most and
+// events of a tick in one go, each in the render; its synthesiser sounds 256 voices at most and
 // complains on stderr of every note beyond; it counts ticks in 31 bits.
 constexpr int kMostTracks = 64;
 constexpr std::size_t kMostEvents = 100000;
@@ -28,7 +28,7 @@ constexpr std::size_t kMostEventsAtOnce = 1000;
 constexpr int kMostNotesHeld = 96;
 constexpr std::int64_t kMostTicks = (std::int64_t{1} << 31) - 1;
 
-// An effect is a few seconds of sound at most; the mixer converts it whole to its own format (44,100
+// An effect is a few seconds of sound at most; it is converted whole to the device's format (44,100
 // stereo 16-bit frames a second, 176 kB), so the length bounds the memory too.
 constexpr std::int64_t kLongestEffectMs = 5000;
 constexpr std::uint32_t kLowestRate = 4000;

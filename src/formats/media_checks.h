@@ -1,8 +1,7 @@
-// What the sound backend hands to the mixer: the bytes of a media file, and whether they are worth
-// playing at all. The mixer itself is no judge: it plays the readable half of a cut-off WAV, converts a
-// WAV of any length whole to its own format, and "loads" any bytes as a tune, then either plays nothing
-// or, for a tune its player cannot read or that lasts no time, passes over it again and again inside one
-// buffer, holding the sound thread. So effects and the tune are checked here first.
+// What a sound backend reads of the game's media, and whether it is worth playing at all: SDL reads the
+// readable half of a cut-off WAV and converts a WAV of any length whole to the device's format, and the
+// synthesiser takes any bytes as a tune, then plays nothing, or renders a tune it cannot read, or that
+// costs too much, for as long as it is let. So effects and the tune are checked here first.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +24,7 @@ std::optional<std::vector<std::uint8_t>> ReadMediaFile(const std::string& path,
                                                        std::uintmax_t largest = kLargestMedia);
 
 // A RIFF WAVE file whose format chunk comes before a non-empty sound-data chunk, both complete, of at
-// most five seconds of sound: the mixer converts an effect whole to its own format when it loads it.
+// most five seconds of sound: an effect is converted whole to the device's format when it loads.
 bool IsWholeWave(std::span<const std::uint8_t> bytes);
 
 // A standard MIDI file of format 0 or 1, timed in ticks per quarter note, whose tracks are all there and
