@@ -11,4 +11,4 @@ ctest --preset test
 # The web edition: its build, its pictures and world against the desktop's, the page in a browser.
 ./scripts/web
 tests/web/identity.sh build/test/talvessa-headless build/web-build/talvessa-headless.js build/web-build/faces
-tests/web/browser_test.sh build/web
+tests/web/browser_test.sh build/web --native build/test/talvessa-headless

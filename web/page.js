@@ -393,7 +393,7 @@ const talvessaPage = (() => {
       const key = name.replace(/^\.\//, '');
       const url = new URL(soundFiles[key] || key, document.baseURI).href;
       if (!buffers.has(url)) {
-        const wave = url.endsWith('.wav');
+        const wave = key.endsWith('.wav');
         const loading = fetch(url)
           .then((response) => (response.ok ? response.arrayBuffer() : null))
           .then((bytes) => (bytes && (!wave || isWholeWave(bytes)) ? audio.decodeAudioData(bytes) : null))
@@ -670,14 +670,22 @@ const talvessaPage = (() => {
     if (!('serviceWorker' in navigator) || window.location.protocol === 'file:') return;
     navigator.serviceWorker.register('sw.js').catch((error) => console.warn(`talvessa: no offline play (${error.message})`));
   }
-  // What cannot work is said before anything loads.
-  function checkBrowser() {
+  // What cannot work is said before anything loads; else the program's script loads.
+  function start() {
     if (window.location.protocol === 'file:') {
       fail('This page was opened as a file, and browsers do not run the game from a file: serve the ' +
         'folder over HTTP (for example python3 -m http.server in it) and open the address it gives.');
-    } else if (typeof WebAssembly !== 'object') {
-      fail('This browser has no WebAssembly (or it is turned off): the game needs it.');
+      return;
     }
+    if (typeof WebAssembly !== 'object') {
+      fail('This browser has no WebAssembly (or it is turned off): the game needs it.');
+      return;
+    }
+    keepOffline();
+    const script = document.createElement('script');
+    script.src = document.getElementById('program').href;
+    script.onerror = () => fail('The game could not start: talvessa.js could not be loaded.');
+    document.head.appendChild(script);
   }
 
   return {
@@ -693,8 +701,7 @@ const talvessaPage = (() => {
     ended,
     prepare,
     instantiate,
-    checkBrowser,
-    keepOffline,
+    start,
     arguments: replayText === null ? [] : ['--replay', kShownReplay],
     fail,
     heard: (text) => {
@@ -718,5 +725,4 @@ var Module = {
   },
   onAbort: (what) => talvessaPage.fail(`The game stopped: ${what}`),
 };
-talvessaPage.checkBrowser();
-talvessaPage.keepOffline();
+talvessaPage.start();

@@ -4,15 +4,24 @@
 // picture, frame spacing, main-thread share) are printed, never asserted beyond a tolerant band.
 //
 // Usage: node browser_test.mjs PLAYWRIGHT_CORE_FOLDER SITE [--screenshot FILE] (browser_test.sh installs it)
-import { spawn } from 'node:child_process';
+import { spawn, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import { createRequire } from 'node:module';
 import os from 'node:os';
 import path from 'node:path';
+import { fileURLToPath, pathToFileURL } from 'node:url';
 import zlib from 'node:zlib';
 
 const [playwright, site, ...options] = process.argv.slice(2);
-const screenshotAt = options[0] === '--screenshot' ? path.resolve(options[1]) : null;
+const option = (name) => {
+  const at = options.indexOf(name);
+  return at >= 0 && options[at + 1] ? path.resolve(options[at + 1]) : null;
+};
+// --screenshot FILE: the desktop picture; --phone-screenshots PREFIX: PREFIX-portrait.png and
+// PREFIX-landscape.png; --native TOOL: the native headless tool, for the replay case.
+const screenshotAt = option('--screenshot');
+const phoneShotsAt = option('--phone-screenshots');
+const nativeTool = option('--native');
 const { chromium } = createRequire(path.resolve(playwright, 'package.json'))(path.resolve(playwright));
 
 // Colours of the picture (R,G,B) and where the window picture shows them.
@@ -25,14 +34,15 @@ const kFieldRect = [32, 32, 512, 384];
 const kHoldMs = 150;
 
 // The variants of the site the cases load: as built, without its data folder, with every sound file
-// damaged (cut short or overwritten).
+// damaged (cut short or overwritten), without its WebAssembly.
 function makeSites(root) {
-  const variants = { good: null, missing: null, damaged: null };
+  const variants = { good: null, missing: null, damaged: null, nowasm: null };
   for (const name of Object.keys(variants)) {
     const folder = path.join(root, name);
     fs.mkdirSync(folder);
     for (const entry of fs.readdirSync(site)) {
-      if (entry === 'da' && name !== 'good') continue;
+      if (entry === 'da' && (name === 'missing' || name === 'damaged')) continue;
+      if (entry.startsWith('talvessa.wasm') && name === 'nowasm') continue;
       fs.symlinkSync(path.resolve(site, entry), path.join(folder, entry));
     }
   }
@@ -84,6 +94,8 @@ function watchPage() {
         audio.__tap.fftSize = 2048;
         const samples = new Float32Array(audio.__tap.fftSize);
         setInterval(() => {
+          // A suspended context outputs nothing (its analyser keeps showing the last samples).
+          if (audio.state !== 'running') return;
           audio.__tap.getFloatTimeDomainData(samples);
           for (const sample of samples) window.__tap.peak = Math.max(window.__tap.peak, Math.abs(sample));
         }, 20);
@@ -193,8 +205,8 @@ class Game {
     return this.page.evaluate(() => !document.getElementById('sound-notice').hidden);
   }
   // From the page's load: logo, title, play.
-  async toPlay() {
-    await this.awaitPixel(300, 200, kWhite, 'the logo screen starts white');
+  async toPlay(loadMs = 5000) {
+    await this.awaitPixel(300, 200, kWhite, 'the logo screen starts white', null, loadMs);
     await this.awaitPixel(300, 200, kBlack, 'Space skips the logo to the black title screen', 'Space');
     await this.awaitPixel(300, 200, kField, 'Space starts play on the olive field', 'Space');
     check((await this.pixel(10, 10)) === kBlack, 'play has a black border');
@@ -258,6 +270,35 @@ class Game {
     await this.hold('Enter', 600);  // the pause reads the keys every twelfth pass only
     await this.page.waitForTimeout(200);
     await this.throws();
+  }
+  // The share of the field's pixels in the field's colour: about 1 in play, a part under an end
+  // screen's veil, none on the title.
+  async fieldShare() {
+    return (await this.count(kField, kFieldRect)) / (kFieldRect[2] * kFieldRect[3]);
+  }
+  // The flag's column: the mean x of its red disc's pixels on the bottom row, or null.
+  flagX() {
+    return this.page.evaluate(() => {
+      const data = document.getElementById('screen').getContext('2d').getImageData(32, 380, 512, 36).data;
+      let sum = 0;
+      let n = 0;
+      for (let i = 0; i < data.length; i += 4) {
+        if (data[i] >= 190 && data[i + 1] < 60 && data[i + 2] < 60) {
+          sum += (i / 4) % 512;
+          ++n;
+        }
+      }
+      return n > 0 ? 32 + sum / n : null;
+    });
+  }
+  async awaitScreen(what, test, ms, tap = null) {
+    const until = Date.now() + ms;
+    for (;;) {
+      if (test(await this.fieldShare())) return;
+      check(Date.now() < until, `${what} (the field's share ${(await this.fieldShare()).toFixed(2)})`);
+      if (tap) await tap();
+      await this.page.waitForTimeout(tap ? 300 : 200);
+    }
   }
   async endsWithEsc() {
     await this.hold('Escape');
@@ -330,15 +371,82 @@ async function wholePath(game, context) {
   await game.endsWithEsc();
 }
 
-// A hidden tab pauses play; back on the tab the game rests in its pause until Enter.
+// A hidden tab pauses play and silences the page; back on the tab the game rests in its pause, saying
+// so, until Enter. A page that loses the keyboard pauses the same way.
 async function hiddenTab(game) {
   await game.toPlay();
-  await game.page.waitForTimeout(500);
-  await setHidden(game.page, true);
   await game.page.waitForTimeout(1500);
+  check((await game.peak()) > 0.02, 'the tune plays before the tab is hidden');
+  await setHidden(game.page, true);
+  await game.page.waitForTimeout(300);
+  await game.resetPeak();
+  await game.page.waitForTimeout(1500);
+  check((await game.peak()) === 0, `a hidden tab is silent (peak ${await game.peakText()})`);
   await setHidden(game.page, false);
+  check(await game.page.isVisible('#paused'), 'the page says play is paused');
   await game.staysPaused('play stays paused after the tab is shown again');
   await game.resumes();
+  check(!(await game.page.isVisible('#paused')), 'the paused line goes with the key');
+  await game.page.waitForTimeout(800);
+  check((await game.peak()) > 0.02, 'the sound is back after the key');
+  // The keyboard lost: the window's blur, and the page no longer focused.
+  await game.page.evaluate(() => {
+    document.hasFocus = () => false;
+    window.dispatchEvent(new Event('blur'));
+  });
+  await game.page.waitForTimeout(400);
+  await game.page.evaluate(() => {
+    delete document.hasFocus;
+    window.dispatchEvent(new Event('focus'));
+  });
+  await game.staysPaused('play pauses when the page loses the keyboard');
+  await game.resumes();
+}
+
+// A game recorded in the page downloads as a replay that the native tool verifies; a replay the native
+// tool made plays in the page to its end.
+async function replays(game) {
+  await game.toPlay();
+  await game.throws();
+  await game.sendsVan();
+  await game.endsWithEsc();
+  const [download] = await Promise.all([
+    game.page.waitForEvent('download'),
+    game.page.click('#ended-download-replay'),
+  ]);
+  const work = fs.mkdtempSync(path.join(os.tmpdir(), 'talvessa-replay-'));
+  const recorded = path.join(work, 'page.txt');
+  await download.saveAs(recorded);
+  check(fs.readFileSync(recorded, 'utf8').startsWith('talvessa-replay '), 'the download is a replay');
+  if (nativeTool) {
+    const verified = spawnSync(nativeTool, ['--replay', recorded, '--verify'], { encoding: 'utf8' });
+    check(verified.status === 0, `the native tool verifies the page's replay (status ${verified.status}: ` +
+      `${verified.stderr.trim()})`);
+    const made = path.join(work, 'native.txt');
+    const keys = path.join(path.dirname(fileURLToPath(import.meta.url)), '../../docs/sample-keys.txt');
+    const recording = spawnSync(nativeTool, ['--seed', '5', '--keys', keys, '--save-replay', made]);
+    check(recording.status === 0, 'the native tool records a replay');
+    await Promise.all([game.page.waitForNavigation(), game.page.setInputFiles('#replay-file', made)]);
+    await game.awaitPixel(300, 200, kField, 'the native replay reaches play in the page', null, 10000);
+    await game.page.waitForSelector('#ended:not([hidden])', { timeout: 15000 });
+    const said = await game.page.textContent('#ended-what');
+    check(said.includes('played to its end'), `the native replay plays to its end in the page ("${said}")`);
+  } else {
+    figures.push('replay: no native tool given (--native), the page\'s replay was not verified');
+  }
+  fs.rmSync(work, { recursive: true, force: true });
+}
+
+// A second visit with the network off plays from the service worker's cache.
+async function offline(game, context) {
+  await game.page.evaluate(() => navigator.serviceWorker.ready);
+  await game.page.reload();
+  await game.page.waitForFunction(() => navigator.serviceWorker.controller !== null);
+  await game.page.waitForTimeout(500);
+  await context.setOffline(true);
+  await game.page.reload();
+  await game.toPlay();
+  await game.throws();
 }
 
 // Without its sound files, or with them damaged, the page plays on silently.
@@ -362,21 +470,231 @@ async function soundAfterKey(game) {
   check((await game.peak()) > 0.02, `the tune is heard after the first key (peak ${await game.peakText()})`);
 }
 
+// Fingers on the page, through the browser's own touch input: each point is [x, y] in CSS pixels, held
+// together for `ms`.
+class Fingers {
+  constructor(game, cdp) {
+    this.game = game;
+    this.cdp = cdp;
+  }
+  static async on(game, context) {
+    return new Fingers(game, await context.newCDPSession(game.page));
+  }
+  async centre(selector) {
+    const box = await this.game.page.locator(selector).boundingBox();
+    check(box !== null, `${selector} shows`);
+    return [box.x + box.width / 2, box.y + box.height / 2];
+  }
+  async hold(points, ms = kHoldMs) {
+    const touching = [];
+    for (const [i, [x, y]] of points.entries()) {
+      touching.push({ x, y, id: i + 1 });
+      await this.cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [...touching] });
+    }
+    await this.game.page.waitForTimeout(ms);
+    await this.cdp.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+    await this.game.page.waitForTimeout(kHoldMs);
+  }
+  async press(selectors, ms) {
+    const points = [];
+    for (const selector of selectors) points.push(await this.centre(selector));
+    await this.hold(points, ms);
+  }
+  // A tap on the picture (a Space to the game).
+  async tapPicture() {
+    const box = await this.game.page.locator('#screen').boundingBox();
+    await this.hold([[box.x + box.width / 2, box.y + box.height * 0.6]], 60);
+  }
+}
+
+const kLeft = '#touch [data-key="37"]';
+const kRight = '#touch [data-key="39"]';
+const kThrow = '#touch [data-key="32"]';
+const kVan = '#touch [data-key="86"]';
+const kPause = '#touch [data-key="13"]';
+
+// Devices as playwright's own table gives them (viewport, screen density, touch, mobile).
+const kPixel7 = { width: 412, height: 915, deviceScaleFactor: 2.625 };
+function phone(device, landscape) {
+  const [width, height] = landscape ? [device.height, device.width] : [device.width, device.height];
+  return { viewport: { width, height }, deviceScaleFactor: device.deviceScaleFactor, hasTouch: true, isMobile: true };
+}
+
+// A touch-only player: the controls show, the picture fills its side without covering a control; taps
+// start play, the buttons walk (holding left and throw at once), throw, send the van, pause and resume;
+// play goes on to an end screen, and a tap goes back to the title.
+async function touchGame(game, context, orientation) {
+  const page = game.page;
+  check(await page.isVisible('#touch'), 'the touch controls show on a touch device');
+  const picture = await page.locator('#screen').boundingBox();
+  const viewport = page.viewportSize();
+  const side = orientation === 'portrait' ? picture.width / viewport.width : picture.height / viewport.height;
+  check(side > 0.97, `the picture fills the ${orientation === 'portrait' ? 'width' : 'height'} (${side.toFixed(3)})`);
+  for (const button of [kLeft, kRight, kThrow, kVan, kPause]) {
+    const box = await page.locator(button).boundingBox();
+    check(box.width >= 44 && box.height >= 44, `${button} is thumb-sized (${box.width} px)`);
+    const overlaps = box.x < picture.x + picture.width && box.x + box.width > picture.x &&
+      box.y < picture.y + picture.height && box.y + box.height > picture.y;
+    check(!overlaps, `${button} leaves the picture uncovered`);
+  }
+  const fingers = await Fingers.on(game, context);
+  await game.awaitPixel(300, 200, kWhite, 'the logo screen starts white');
+  for (let until = Date.now() + 8000; (await game.fieldShare()) < 0.8;) {
+    check(Date.now() < until, 'taps on the picture start play');
+    await fingers.tapPicture();
+    await page.waitForTimeout(250);
+  }
+  const start = await game.flagX();
+  await fingers.press([kRight], 600);
+  const walked = await game.flagX();
+  check(walked > start, `the right button walks the flag (${start} to ${walked})`);
+  const notesBefore = await game.lowBanknotes();
+  await fingers.press([kLeft, kThrow], 400);
+  const notes = await game.lowBanknotes();
+  check((await game.flagX()) < walked, 'left held with throw walks back');
+  check(notes > notesBefore || notes > 0, `throw held with left throws (${notes} banknotes)`);
+  await page.waitForTimeout(1200);
+  check((await game.count(kVanBody, kFieldRect)) < 50, 'no van before the van button');
+  await fingers.press([kVan]);
+  await page.waitForTimeout(300);
+  check((await game.count(kVanBody, kFieldRect)) > 200, 'the van button sends the van');
+  await fingers.press([kPause]);
+  await page.waitForTimeout(300);
+  const paused = await game.picture();
+  await fingers.press([kThrow]);
+  await page.waitForTimeout(500);
+  check(paused === (await game.picture()), 'the pause button pauses');
+  await fingers.press([kPause]);
+  await page.waitForTimeout(400);
+  check(paused !== (await game.picture()), 'the pause button resumes');
+  if (phoneShotsAt) await page.screenshot({ path: `${phoneShotsAt}-${orientation}.png` });
+  // Left alone, play ends (the terrorists leave about a minute into a game nobody plays).
+  await game.awaitScreen('play ends on an end screen', (share) => share > 0.05 && share < 0.75, 120000);
+  await game.awaitScreen('a tap on the end screen goes back to the title', (share) => share < 0.01, 15000,
+    () => fingers.tapPicture());
+}
+
+// Pictures keep coming at their pace however slowly (or never) the sounds load.
+async function pictureGaps(game, ms) {
+  const first = await game.page.evaluate(() => window.__pictures.length);
+  await game.page.waitForTimeout(ms);
+  const times = await game.page.evaluate((first) => window.__pictures.slice(first), first);
+  check(times.length > ms / 100, `pictures keep coming (${times.length} in ${ms} ms)`);
+  return Math.max(...times.slice(1).map((t, i) => t - times[i]));
+}
+
+// The line emulated at `mbits` (CDP), with a short round trip.
+async function throttle(game, context, mbits) {
+  const cdp = await context.newCDPSession(game.page);
+  await cdp.send('Network.enable');
+  const bytes = (mbits * 1e6) / 8;
+  await cdp.send('Network.emulateNetworkConditions',
+    { offline: false, latency: 20, downloadThroughput: bytes, uploadThroughput: bytes });
+}
+
+// The tune's request is never answered, on a 1.6 Mbit/s line: play starts and runs without a gap, the
+// effects sound.
+async function tuneNeverComes(game) {
+  await game.toPlay(60000);
+  const gap = await pictureGaps(game, 4000);
+  figures.push(`longest gap between play pictures, the tune never answered, 1.6 Mbit/s: ${gap.toFixed(0)} ms`);
+  check(gap < 100, `no gap over 100 ms in play (${gap.toFixed(0)} ms)`);
+  await game.resetPeak();
+  await game.sendsVan();
+  check((await game.peak()) > 0.05, 'the effects sound without the tune');
+}
+
+// On a slow line play starts at once, and the tune joins once it has come.
+async function tuneJoinsLater(game) {
+  await game.toPlay(60000);
+  const gap = await pictureGaps(game, 1500);
+  check(gap < 100, `no gap over 100 ms in play (${gap.toFixed(0)} ms)`);
+  const shown = await game.page.evaluate(() => talvessaPage.firstPictureMs);
+  figures.push(`first picture at 1.6 Mbit/s: ${shown.toFixed(0)} ms`);
+  for (let until = Date.now() + 20000; (await game.peak()) < 0.02;) {
+    check(Date.now() < until, 'the tune joins once it has loaded');
+    await game.page.waitForTimeout(250);
+  }
+}
+
+async function firstPictureAt10(game) {
+  await game.awaitPixel(300, 200, kWhite, 'the logo screen starts white', null, 20000);
+  const shown = await game.page.evaluate(() => talvessaPage.firstPictureMs);
+  figures.push(`first picture at 10 Mbit/s: ${shown.toFixed(0)} ms`);
+}
+
+// The page says why the game cannot start, in one message, over no other.
+async function failsWith(game, text) {
+  await game.page.waitForSelector('#failed:not([hidden])', { timeout: 10000 });
+  const said = await game.page.textContent('#failed');
+  check(said.includes(text), `the page says "${text}" (it says "${said}")`);
+  check(!(await game.noticeShown()), 'no sound notice beside the failure');
+  check(!(await game.page.isVisible('#loading')), 'no loading bar beside the failure');
+}
+
+// The help opens with ? and closes with H, pausing play meanwhile; after Esc, Enter plays again.
+async function helpAndPlayAgain(game) {
+  await game.toPlay();
+  await game.page.keyboard.press('Shift+Slash');
+  check(await game.page.isVisible('#help'), '? opens the help');
+  const text = await game.page.textContent('#help');
+  check(text.includes('Space') && text.includes('スペース'), 'the help is in English and Japanese');
+  await game.page.waitForTimeout(400);
+  await game.staysPaused('play pauses under the help');
+  await game.page.keyboard.press('h');
+  check(!(await game.page.isVisible('#help')), 'H closes the help');
+  await game.resumes();
+  await game.endsWithEsc();
+  await Promise.all([game.page.waitForNavigation(), game.page.keyboard.press('Enter')]);
+  await game.awaitPixel(300, 200, kWhite, 'Enter on the ended page plays again');
+}
+
+const portrait = phone(kPixel7, false);
+const landscape = phone(kPixel7, true);
 const cases = [
   { name: 'logo, title, play, throws, van, pause, resume, Esc', site: 'good', run: wholePath },
-  { name: 'a hidden tab pauses play', site: 'good', run: hiddenTab },
+  { name: 'help by ? and H; Enter plays again', site: 'good', run: helpAndPlayAgain },
+  { name: 'a hidden tab and a lost keyboard pause play and silence it', site: 'good', run: hiddenTab },
   { name: 'sound files missing: plays silently', site: 'missing', run: silentPlay },
   { name: 'sound files damaged: plays silently', site: 'damaged', run: silentPlay },
   { name: 'no sound support: plays silently', site: 'good', run: silentPlay, init: noSoundSupport },
   { name: 'sound starts on the first key', site: 'good', run: soundAfterKey, init: soundAfterGesture },
+  { name: 'touch, phone portrait: a whole game', site: 'good', device: portrait,
+    run: (game, context) => touchGame(game, context, 'portrait') },
+  { name: 'touch, phone landscape: a whole game', site: 'good', device: landscape,
+    run: (game, context) => touchGame(game, context, 'landscape') },
+  { name: 'the tune never answered, 1.6 Mbit/s: play runs on', site: 'good', mbits: 1.6, holdTune: true,
+    run: tuneNeverComes },
+  { name: '1.6 Mbit/s: play starts at once, the tune joins later', site: 'good', mbits: 1.6, run: tuneJoinsLater },
+  { name: '10 Mbit/s: first picture', site: 'good', mbits: 10, run: firstPictureAt10 },
+  { name: 'replays: the page\'s verifies natively, a native one plays', site: 'good', run: replays },
+  { name: 'offline: a second visit plays without the network', site: 'good', serviceWorkers: 'allow', run: offline },
+  { name: 'failure: opened as a file', url: () => pathToFileURL(path.resolve(site, 'index.html')).href,
+    run: (game) => failsWith(game, 'serve the folder over HTTP') },
+  { name: 'failure: no WebAssembly', site: 'good', init: () => delete window.WebAssembly,
+    run: (game) => failsWith(game, 'no WebAssembly') },
+  { name: 'failure: the program file missing', site: 'nowasm',
+    run: (game) => failsWith(game, 'talvessa.wasm could not be loaded (HTTP 404)') },
 ];
+
+// The bytes the page fetches before its first picture (all but the sounds), gzipped.
+function bytesBeforePicture() {
+  const page = fs.readFileSync(path.join(site, 'index.html'), 'utf8');
+  const named = [...page.matchAll(/\b(?:href|src)="([^"?]+)(?:\?[^"]*)?"/g)].map((m) => m[1])
+    .filter((name) => !name.endsWith('.png') && !name.endsWith('.webmanifest'));
+  let gzipped = zlib.gzipSync(page, { level: 9 }).length;
+  for (const name of new Set(named)) {
+    gzipped += zlib.gzipSync(fs.readFileSync(path.join(site, name)), { level: 9 }).length;
+  }
+  return `bytes before the first picture ${(gzipped / 1e6).toFixed(3)} MB gzipped`;
+}
 
 function pageSize(folder) {
   let raw = 0;
   let gzipped = 0;
   for (const entry of fs.readdirSync(folder, { recursive: true })) {
     const file = path.join(folder, entry);
-    if (!fs.statSync(file).isFile()) continue;
+    if (!fs.statSync(file).isFile() || /\.(gz|br)$/.test(file)) continue;
     const bytes = fs.readFileSync(file);
     raw += bytes.length;
     gzipped += zlib.gzipSync(bytes, { level: 9 }).length;
@@ -392,11 +710,17 @@ try {
   for (const test of cases) {
     const browser = await chromium.launch({ executablePath: '/usr/bin/chromium' });
     try {
-      const context = await browser.newContext({ viewport: { width: 1200, height: 950 } });
+      const context = await browser.newContext({
+        ...(test.device || { viewport: { width: 1200, height: 950 } }),
+        serviceWorkers: test.serviceWorkers || 'block',
+        acceptDownloads: true,
+      });
       await context.addInitScript(watchPage);
       if (test.init) await context.addInitScript(test.init);
       const game = new Game(await context.newPage());
-      await game.page.goto(`${base}/${test.site}/index.html`);
+      if (test.holdTune) await context.route('**/bg1.ogg*', () => {});
+      if (test.mbits) await throttle(game, context, test.mbits);
+      await game.page.goto(test.url ? test.url() : `${base}/${test.site}/index.html`);
       await test.run(game, context);
       check(game.errors.length === 0, `no errors on the page (${game.errors.join('; ')})`);
       console.log(`ok   ${test.name}`);
@@ -412,5 +736,6 @@ try {
   fs.rmSync(root, { recursive: true, force: true });
 }
 figures.push(pageSize(site));
+figures.push(bytesBeforePicture());
 for (const figure of figures) console.log(`figure: ${figure}`);
 process.exit(failed === 0 ? 0 : 1);
