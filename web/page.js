@@ -279,7 +279,10 @@ const talvessaPage = (() => {
     sound.dismissNotice();
   }
 
-  // The loading bar: the bytes of the program and the faces, until the first picture.
+  // The loading bar: the bytes of the program and the faces, until the first picture. The page names
+  // their gzip copies (beside every file of the site), which it unpacks itself, so that any host sends a
+  // third of the bytes; a host that already unpacked one (by its Content-Encoding) sends the file
+  // itself, and a site without the copies its plain files.
   const loading = (() => {
     const bar = document.getElementById('loading');
     const meter = bar.querySelector('progress');
@@ -291,45 +294,59 @@ const talvessaPage = (() => {
       let total = 0;
       for (const file of files.values()) {
         got += file.got;
-        total += file.total || file.got;
+        total += Math.max(file.total, file.got);
       }
       meter.max = Math.max(total, 1);
       meter.value = got;
       bar.querySelector('span').textContent = `${Math.round(got / 1024)} of ${Math.round(total / 1024)} KB`;
       bar.hidden = false;
     }
-    return {
-      // Fetches `url` whole, counting its bytes; the bytes, or an error naming the file.
-      async fetch(url) {
-        const name = new URL(url, document.baseURI).pathname.split('/').pop();
-        let response;
-        try {
-          response = await fetch(url);
-        } catch (error) {
-          throw new Error(`${name} could not be loaded (the network failed)`);
-        }
-        if (!response.ok) throw new Error(`${name} could not be loaded (HTTP ${response.status})`);
-        // A compressed answer counts its compressed length, but its body the bytes unpacked.
-        const packed = response.headers.get('Content-Encoding');
-        const file = {got: 0, total: packed ? 0 : Number(response.headers.get('Content-Length')) || 0};
-        files.set(url, file);
-        if (!response.body || !response.body.getReader) return new Uint8Array(await response.arrayBuffer());
-        const reader = response.body.getReader();
-        const parts = [];
-        for (;;) {
-          const {done, value} = await reader.read();
-          if (done) break;
-          parts.push(value);
+    const nameOf = (url) => new URL(url, document.baseURI).pathname.split('/').pop().replace(/\.gz$/, '');
+    async function answer(url) {
+      let response;
+      try {
+        response = await fetch(url);
+      } catch (error) {
+        throw new Error(`${nameOf(url)} could not be loaded (the network failed)`);
+      }
+      if (!response.ok) throw new Error(`${nameOf(url)} could not be loaded (HTTP ${response.status})`);
+      return response;
+    }
+    // The body of the file at `url` (its packed copy's address), counted as it comes and unpacked.
+    async function stream(url) {
+      let response;
+      try {
+        if (!window.DecompressionStream) throw new Error('no unpacking here');
+        response = await answer(url);
+      } catch (error) {
+        response = await answer(url.replace(/\.gz(?=\?|$)/, ''));
+      }
+      // A compressed answer counts its compressed length, but its body the bytes unpacked.
+      const file = {got: 0, total: response.headers.get('Content-Encoding') ? 0 : Number(response.headers.get('Content-Length')) || 0};
+      files.set(url, file);
+      update();
+      const reader = response.body.getReader();
+      let first = await reader.read();
+      const packed = !first.done && first.value[0] === 0x1f && first.value[1] === 0x8b;
+      const counted = new ReadableStream({
+        async pull(controller) {
+          const {done, value} = first || (await reader.read());
+          first = null;
+          if (done) {
+            controller.close();
+            return;
+          }
           file.got += value.length;
           update();
-        }
-        const bytes = new Uint8Array(file.got);
-        let at = 0;
-        for (const part of parts) {
-          bytes.set(part, at);
-          at += part.length;
-        }
-        return bytes;
+          controller.enqueue(value);
+        },
+      });
+      return packed ? counted.pipeThrough(new DecompressionStream('gzip')) : counted;
+    }
+    return {
+      stream,
+      async bytes(url) {
+        return new Uint8Array(await new Response(await stream(url)).arrayBuffer());
       },
       done() {
         finished = true;
@@ -645,7 +662,7 @@ const talvessaPage = (() => {
     module.addRunDependency('faces');
     Promise.all(
       faces.map(({url, file}) =>
-        loading.fetch(url).then(
+        loading.bytes(url).then(
           (bytes) => {
             module.FS.mkdirTree(file.substring(0, file.lastIndexOf('/')));
             module.FS.writeFile(file, bytes);
@@ -655,12 +672,16 @@ const talvessaPage = (() => {
       ),
     ).then(() => module.removeRunDependency('faces'));
   }
-  // The program's WebAssembly, fetched by the page to count its bytes.
+  // The program's WebAssembly, fetched by the page to count its bytes, and compiled as it comes.
+  async function compile(imports) {
+    const body = await loading.stream(document.querySelector('link[rel=preload][as=fetch]:not([data-file])').href);
+    const response = new Response(body, {headers: {'Content-Type': 'application/wasm'}});
+    if (WebAssembly.instantiateStreaming) return WebAssembly.instantiateStreaming(response, imports);
+    return WebAssembly.instantiate(await response.arrayBuffer(), imports);
+  }
   function instantiate(imports, receive) {
     if (!failed.hidden) return {};
-    loading
-      .fetch(document.querySelector('link[rel=preload][as=fetch]:not([data-file])').href)
-      .then((bytes) => WebAssembly.instantiate(bytes, imports))
+    compile(imports)
       .then((made) => receive(made.instance, made.module))
       .catch((error) => fail(`The game could not start: ${error.message}.`));
     return {};

@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
 """Stamps the built page with its files' versions, for hosts' caches and the service worker.
 
-Every file index.html names (script, style, program, faces, sounds, icon, manifest) is named with the
-start of its content's SHA-256 as a query (talvessa.wasm?v=1a2b...), so a cache never mixes two builds.
-Writes index.html, the service worker sw.js with the list of the versioned files it keeps for offline
-play, and beside every file of the site its gzip (and, with Debian's brotli, its brotli) copy for hosts
-that serve those.
+Writes beside every file of the site its gzip (and, with Debian's brotli, its brotli) copy, for hosts
+that serve those; the page fetches the gzip copies of the program and the faces itself. Every file
+index.html names (script, style, program, faces, sounds, icon, manifest) is named with the start of its
+content's SHA-256 as a query (talvessa.wasm.gz?v=1a2b...), so a cache never mixes two builds. Writes
+index.html, and the service worker sw.js with the list of the versioned files it keeps for offline play.
 
 Usage: stamp_page.py SITE UNSTAMPED_INDEX SERVICE_WORKER_TEMPLATE
 """
@@ -37,9 +37,34 @@ def stamp_attribute(match):
     return f'{match.group(1)}="{versioned(name)}"'
 
 
+def stamp_preload(match):
+    """What the page fetches itself (the program, the faces) it fetches as the gzip copy."""
+    name, query = match.group(1).split('?')
+    return f'<link rel="preload" href="{name}.gz?{query}"'
+
+
+def compress(path):
+    with open(path, 'rb') as source:
+        data = source.read()
+    with open(path + '.gz', 'wb') as target:
+        target.write(gzip.compress(data, 9, mtime=0))
+    if brotli:
+        subprocess.run([brotli, '-f', '-q', '11', '-o', path + '.br', path], check=True)
+
+
+# The compressed copies, beside every file that compresses (not the already packed sounds and icons);
+# the page and its worker once written.
+brotli = shutil.which('brotli')
+for folder, _, names in os.walk(site):
+    for name in names:
+        if not name.endswith(('.gz', '.br', '.png', '.ogg')) and name not in ('index.html', 'sw.js'):
+            compress(os.path.join(folder, name))
+
+
 with open(unstamped, encoding='utf-8') as file:
     page = file.read()
 page = re.sub(r'\b(href|src)="([^"?#]+)"', stamp_attribute, page)
+page = re.sub(r'<link rel="preload" href="([^"]+)"(?= as="fetch")', stamp_preload, page)
 # The sounds the game names by their plain names, each with its versioned address.
 sounds_pattern = re.compile(r'(<script type="application/json" id="sounds">)(.*?)(</script>)', re.S)
 sounds = json.loads(sounds_pattern.search(page).group(2))
@@ -59,16 +84,5 @@ for name, text in (('index.html', page), ('sw.js', worker)):
     with open(os.path.join(site, name), 'w', encoding='utf-8') as file:
         file.write(text)
 
-# The compressed copies, beside every file that compresses (not the already packed sounds and icons).
-brotli = shutil.which('brotli')
-for folder, _, names in os.walk(site):
-    for name in names:
-        path = os.path.join(folder, name)
-        if name.endswith(('.gz', '.br', '.png', '.ogg')):
-            continue
-        with open(path, 'rb') as source:
-            data = source.read()
-        with open(path + '.gz', 'wb') as target:
-            target.write(gzip.compress(data, 9, mtime=0))
-        if brotli:
-            subprocess.run([brotli, '-f', '-q', '11', '-o', path + '.br', path], check=True)
+for name in ('index.html', 'sw.js'):
+    compress(os.path.join(site, name))
