@@ -124,6 +124,20 @@ function soundAfterGesture() {
   };
 }
 
+// A browser without a sound device: the context never leaves its suspended state.
+function noSoundDevice() {
+  const Real = window.AudioContext;
+  window.AudioContext = class extends Real {
+    constructor(...args) {
+      super(...args);
+      super.suspend();
+    }
+    resume() {
+      return new Promise(() => {});
+    }
+  };
+}
+
 function noSoundSupport() {
   delete window.AudioContext;
   delete window.webkitAudioContext;
@@ -662,6 +676,16 @@ async function helpAndPlayAgain(game) {
   await game.awaitPixel(300, 200, kWhite, 'Enter on the ended page plays again');
 }
 
+// Without a sound device the notice asks for a key, and goes once that key could not start the sound.
+async function noticeGoes(game) {
+  await game.page.waitForTimeout(500);
+  check(await game.noticeShown(), 'the page asks for a key before the sound');
+  await game.toPlay();
+  await game.page.waitForTimeout(1500);
+  check(!(await game.noticeShown()), 'the notice goes once the sound could not start');
+  await game.throws();
+}
+
 const portrait = phone(kPixel7, false);
 const landscape = phone(kPixel7, true);
 const cases = [
@@ -672,6 +696,7 @@ const cases = [
   { name: 'sound files damaged: plays silently', site: 'damaged', run: silentPlay },
   { name: 'no sound support: plays silently', site: 'good', run: silentPlay, init: noSoundSupport },
   { name: 'sound starts on the first key', site: 'good', run: soundAfterKey, init: soundAfterGesture },
+  { name: 'no sound device: the notice goes after the first key', site: 'good', run: noticeGoes, init: noSoundDevice },
   { name: 'touch, phone portrait: a whole game to an end screen and the title', site: 'good', device: portrait,
     run: (game, context) => touchGame(game, context, 'portrait', true) },
   { name: 'touch, phone landscape: every control', site: 'good', device: landscape,
