@@ -674,9 +674,17 @@ async function helpAndPlayAgain(game) {
   await game.page.keyboard.press('h');
   check(!(await game.page.isVisible('#help')), 'H closes the help');
   await game.resumes();
+  // Two steps down, then muted: kept for the next load.
+  for (const key of ['Minus', 'Minus', 'm']) await game.page.keyboard.press(key);
   await game.endsWithEsc();
   await Promise.all([game.page.waitForNavigation(), game.page.keyboard.press('Enter')]);
   await game.awaitPixel(300, 200, kWhite, 'Enter on the ended page plays again');
+  const stored = await game.page.evaluate(() => window.localStorage.getItem('talvessa-sound'));
+  check(stored === '{"volume":8,"muted":true}', `the volume and mute are stored (${stored})`);
+  await game.toPlay();
+  await game.resetPeak();
+  await game.page.waitForTimeout(1500);
+  check((await game.peak()) === 0, `the next load starts muted (peak ${await game.peakText()})`);
 }
 
 // Without a sound device the notice asks for a key, and goes once that key could not start the sound.
@@ -693,7 +701,7 @@ const portrait = phone(kPixel7, false);
 const landscape = phone(kPixel7, true);
 const cases = [
   { name: 'logo, title, play, throws, van, pause, resume, Esc', site: 'good', run: wholePath },
-  { name: 'help by ? and H; Enter plays again', site: 'good', run: helpAndPlayAgain },
+  { name: 'help by ? and H; Enter plays again, muted as it was left', site: 'good', run: helpAndPlayAgain },
   { name: 'a hidden tab and a lost keyboard pause play and silence it', site: 'good', run: hiddenTab },
   { name: 'sound files missing: plays silently', site: 'missing', run: silentPlay },
   { name: 'sound files damaged: plays silently', site: 'damaged', run: silentPlay },
