@@ -310,6 +310,74 @@ class Game {
       return n > 0 ? 32 + sum / n : null;
     });
   }
+  // The column (0 to 15) the flag stands in: the one with most of its red disc's pixels.
+  flagColumn() {
+    return this.page.evaluate(() => {
+      const data = document.getElementById('screen').getContext('2d').getImageData(32, 384, 512, 32).data;
+      const red = new Array(16).fill(0);
+      for (let i = 0; i < data.length; i += 4) {
+        if (data[i] >= 190 && data[i + 1] < 60 && data[i + 2] < 60) ++red[Math.floor(((i / 4) % 512) / 32)];
+      }
+      const most = Math.max(...red);
+      return most > 0 ? red.indexOf(most) : null;
+    });
+  }
+  // The column in which a hostage has been raised for a unit to fetch (the row above the flag's holds
+  // a figure), or null.
+  raisedColumn() {
+    return this.page.evaluate((field) => {
+      const data = document.getElementById('screen').getContext('2d').getImageData(32, 354, 512, 28).data;
+      const figure = new Array(16).fill(0);
+      for (let i = 0; i < data.length; i += 4) {
+        if (`${data[i]},${data[i + 1]},${data[i + 2]}` !== field) ++figure[Math.floor(((i / 4) % 512) / 32)];
+      }
+      const most = Math.max(...figure);
+      return most >= 80 ? figure.indexOf(most) : null;
+    }, kField);
+  }
+  // Walks the flag to the column, a step or two at a time.
+  async walkTo(column) {
+    for (let until = Date.now() + 6000; Date.now() < until;) {
+      const at = await this.flagColumn();
+      if (at === column) return;
+      await this.hold(at === null || at < column ? 'ArrowRight' : 'ArrowLeft', 70);
+      await this.page.waitForTimeout(70);
+    }
+  }
+  // The effects the game has played since `listen`, by name ("se3": a rescue, "se4": a letter typed
+  // on the game-over screen).
+  listen() {
+    return this.page.evaluate(() => {
+      window.__effects = [];
+      const sound = talvessaPage.sound;
+      const play = sound.playEffect;
+      sound.playEffect = (url) => {
+        window.__effects.push(/se\d+/.exec(url)?.[0]);
+        return play.call(sound, url);
+      };
+    });
+  }
+  async played(name) {
+    return (await this.page.evaluate(() => window.__effects)).filter((effect) => effect === name).length;
+  }
+  // Rescues a hostage: finds the column where one has been raised, walks the flag under it and throws
+  // until the rescue sounds; if its unit gets away, the next hostage is hunted.
+  async rescues(ms) {
+    const until = Date.now() + ms;
+    while ((await this.played('se3')) === 0) {
+      check(Date.now() < until, 'a hostage is rescued');
+      const column = await this.raisedColumn();
+      await this.page.waitForTimeout(100);
+      // Seen twice: a banknote just thrown passes the row for a moment.
+      if (column === null || column !== (await this.raisedColumn())) continue;
+      await this.walkTo(column);
+      // The unit comes down and lifts it for some 10 s, hittable all the way.
+      for (const end = Date.now() + 11000; Date.now() < end && (await this.played('se3')) === 0;) {
+        await this.hold('Space', 100);
+        await this.page.waitForTimeout(200);
+      }
+    }
+  }
   async awaitScreen(what, test, ms, tap = null) {
     const until = Date.now() + ms;
     for (;;) {
@@ -370,7 +438,7 @@ async function tuneLoopsWhole(game) {
   figures.push(`tune loop ${(samples / 44100).toFixed(3)} s`);
 }
 
-// logo → title → play → throws → van → pause → resume → Esc, with sound, figures and the
+// logo → title → play → throws → van → pause → resume → a whole game, with sound, figures and the
 // screenshot.
 async function wholePath(game, context) {
   await tuneLoopsWhole(game);
@@ -388,7 +456,24 @@ async function wholePath(game, context) {
   if (screenshotAt) await game.page.screenshot({ path: screenshotAt });
   await game.pauses();
   await game.resumes();
-  await game.endsWithEsc();
+  await wholeGame(game);
+}
+
+// A whole game by keyboard: a hostage rescued, then the units let go until the money runs out; the
+// game-over screen types its words and lists the results; Space goes back to the title.
+async function wholeGame(game) {
+  await game.listen();
+  await game.rescues(90000);
+  await game.awaitScreen('the escapes after a rescue end the game', (share) => share > 0.05 && share < 0.75, 120000);
+  const white = () => game.count(kWhite, [80, 170, 420, 140]);
+  for (let until = Date.now() + 10000; (await white()) < 300;) {
+    check(Date.now() < until, `the game-over screen lists the results (${await white()} white pixels)`);
+    await game.page.waitForTimeout(250);
+  }
+  check((await game.played('se4')) === 8, `"GAME" and "OVER" are typed (${await game.played('se4')} letters)`);
+  check((await game.count(kWhite, [200, 92, 150, 32])) > 50, 'the words show above the results');
+  await game.awaitScreen('Space on the game-over screen goes back to the title', (share) => share < 0.01, 15000,
+    () => game.hold('Space'));
 }
 
 // A hidden tab pauses play and silences the page; back on the tab the game rests in its pause, saying
@@ -700,7 +785,8 @@ async function noticeGoes(game) {
 const portrait = phone(kPixel7, false);
 const landscape = phone(kPixel7, true);
 const cases = [
-  { name: 'logo, title, play, throws, van, pause, resume, Esc', site: 'good', run: wholePath },
+  { name: 'logo, title, play, throws, van, pause, resume, a whole game to the results and the title', site: 'good',
+    run: wholePath },
   { name: 'help by ? and H; Enter plays again, muted as it was left', site: 'good', run: helpAndPlayAgain },
   { name: 'a hidden tab and a lost keyboard pause play and silence it', site: 'good', run: hiddenTab },
   { name: 'sound files missing: plays silently', site: 'missing', run: silentPlay },
