@@ -271,10 +271,12 @@ const talvessaPage = (() => {
   // The page's messages, one at a time: a failure (the first cause found is the true one) hides the
   // rest for good.
   const failed = document.getElementById('failed');
+  const warned = document.getElementById('warned');
   function fail(text) {
     if (!failed.hidden) return;
     failed.textContent = text;
     failed.hidden = false;
+    warned.hidden = true;
     loading.done();
     sound.dismissNotice();
   }
@@ -667,7 +669,12 @@ const talvessaPage = (() => {
             module.FS.mkdirTree(file.substring(0, file.lastIndexOf('/')));
             module.FS.writeFile(file, bytes);
           },
-          (error) => console.warn(`talvessa: ${error.message}`),
+          (error) => {
+            // The game plays on; only the first missing face is named.
+            if (!warned.hidden || !failed.hidden) return;
+            warned.textContent = `${error.message}: the game plays on, but its texts are not shown.`;
+            warned.hidden = false;
+          },
         ),
       ),
     ).then(() => module.removeRunDependency('faces'));

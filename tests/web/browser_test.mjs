@@ -36,17 +36,24 @@ const kFieldRect = [32, 32, 512, 384];
 const kHoldMs = 150;
 
 // The variants of the site the cases load: as built, without its data folder, with every sound file
-// damaged (cut short or overwritten), without its WebAssembly.
+// damaged (cut short or overwritten), without its WebAssembly, without one of its faces.
+const kMissingFace = 'IPAPGothic.ttf';
 function makeSites(root) {
-  const variants = { good: null, missing: null, damaged: null, nowasm: null };
+  const variants = { good: null, missing: null, damaged: null, nowasm: null, noface: null };
   for (const name of Object.keys(variants)) {
     const folder = path.join(root, name);
     fs.mkdirSync(folder);
     for (const entry of fs.readdirSync(site)) {
       if (entry === 'da' && (name === 'missing' || name === 'damaged')) continue;
       if (entry.startsWith('talvessa.wasm') && name === 'nowasm') continue;
+      if (entry === 'fonts' && name === 'noface') continue;
       fs.symlinkSync(path.resolve(site, entry), path.join(folder, entry));
     }
+  }
+  const faces = path.join(root, 'noface', 'fonts');
+  fs.mkdirSync(faces);
+  for (const entry of fs.readdirSync(path.join(site, 'fonts'))) {
+    if (!entry.startsWith(kMissingFace)) fs.symlinkSync(path.resolve(site, 'fonts', entry), path.join(faces, entry));
   }
   const damaged = path.join(root, 'damaged', 'da');
   fs.mkdirSync(damaged);
@@ -747,6 +754,16 @@ async function failsWith(game, text) {
   check(!(await game.page.isVisible('#loading')), 'no loading bar beside the failure');
 }
 
+// A face missing: the page names it, and the game plays on (without its texts).
+async function playsWithoutFace(game) {
+  await game.page.waitForSelector('#warned:not([hidden])', { timeout: 10000 });
+  const said = await game.page.textContent('#warned');
+  check(said.includes(`${kMissingFace} could not be loaded (HTTP 404)`), `the page names the missing face ("${said}")`);
+  await game.toPlay();
+  await game.throws();
+  check(!(await game.page.isVisible('#failed')), 'no failure beside the warning');
+}
+
 // The help opens with ? and closes with H, pausing play meanwhile; after Esc, Enter plays again.
 async function helpAndPlayAgain(game) {
   await game.toPlay();
@@ -810,6 +827,7 @@ const cases = [
     run: (game) => failsWith(game, 'no WebAssembly') },
   { name: 'failure: the program file missing', site: 'nowasm',
     run: (game) => failsWith(game, 'talvessa.wasm could not be loaded (HTTP 404)') },
+  { name: 'failure: a face missing, play goes on', site: 'noface', run: playsWithoutFace },
 ];
 
 // The bytes the page fetches before its first picture (all but the sounds), gzipped.
