@@ -803,7 +803,7 @@ const portrait = phone(kPixel7, false);
 const landscape = phone(kPixel7, true);
 const cases = [
   { name: 'logo, title, play, throws, van, pause, resume, a whole game to the results and the title', site: 'good',
-    run: wholePath },
+    long: true, run: wholePath },
   { name: 'help by ? and H; Enter plays again, muted as it was left', site: 'good', run: helpAndPlayAgain },
   { name: 'a hidden tab and a lost keyboard pause play and silence it', site: 'good', run: hiddenTab },
   { name: 'sound files missing: plays silently', site: 'missing', run: silentPlay },
@@ -812,7 +812,7 @@ const cases = [
   { name: 'sound starts on the first key', site: 'good', run: soundAfterKey, init: soundAfterGesture },
   { name: 'no sound device: the notice goes after the first key', site: 'good', run: noticeGoes, init: noSoundDevice },
   { name: 'touch, phone portrait: a whole game to an end screen and the title', site: 'good', device: portrait,
-    run: (game, context) => touchGame(game, context, 'portrait', true) },
+    long: true, run: (game, context) => touchGame(game, context, 'portrait', true) },
   { name: 'touch, phone landscape: every control', site: 'good', device: landscape,
     run: (game, context) => touchGame(game, context, 'landscape', false) },
   { name: 'the tune never answered, 1.6 Mbit/s: play runs on', site: 'good', mbits: 1.6, holdTune: true,
@@ -860,34 +860,44 @@ const root = fs.mkdtempSync(path.join(os.tmpdir(), 'talvessa-web-'));
 makeSites(root);
 const { server, base } = await serve(root);
 let failed = 0;
-try {
-  for (const test of cases.filter((c) => c.name.includes(only))) {
-    const browser = await chromium.launch({ executablePath: '/usr/bin/chromium' });
-    try {
-      const context = await browser.newContext({
-        ...(test.device || { viewport: { width: 1200, height: 950 } }),
-        serviceWorkers: test.serviceWorkers || 'block',
-        acceptDownloads: true,
-      });
-      await context.addInitScript(watchPage);
-      if (test.init) await context.addInitScript(test.init);
-      const game = new Game(await context.newPage());
-      if (test.holdTune) await context.route('**/bg1.ogg*', () => {});
-      if (test.mbits) await throttle(game, context, test.mbits);
-      await game.page.goto(test.url ? test.url() : `${base}/${test.site}/index.html`);
-      await test.run(game, context);
-      check(game.errors.length === 0, `no errors on the page (${game.errors.join('; ')})`);
-      console.log(`ok   ${test.name}`);
-    } catch (error) {
-      ++failed;
-      console.log(`FAIL ${test.name}: ${error instanceof Check ? error.message : error.stack}`);
-      if (process.env.TALVESSA_WEB_FAILED_SHOTS) {
-        await browser.contexts()[0]?.pages()[0]?.screenshot({ path: `${process.env.TALVESSA_WEB_FAILED_SHOTS}-${failed}.png` }).catch(() => {});
-      }
-    } finally {
-      await browser.close();
+async function runCase(test) {
+  const browser = await chromium.launch({ executablePath: '/usr/bin/chromium' });
+  try {
+    const context = await browser.newContext({
+      ...(test.device || { viewport: { width: 1200, height: 950 } }),
+      serviceWorkers: test.serviceWorkers || 'block',
+      acceptDownloads: true,
+    });
+    await context.addInitScript(watchPage);
+    if (test.init) await context.addInitScript(test.init);
+    const game = new Game(await context.newPage());
+    if (test.holdTune) await context.route('**/bg1.ogg*', () => {});
+    if (test.mbits) await throttle(game, context, test.mbits);
+    await game.page.goto(test.url ? test.url() : `${base}/${test.site}/index.html`);
+    await test.run(game, context);
+    check(game.errors.length === 0, `no errors on the page (${game.errors.join('; ')})`);
+    console.log(`ok   ${test.name}`);
+  } catch (error) {
+    const shot = ++failed;
+    console.log(`FAIL ${test.name}: ${error instanceof Check ? error.message : error.stack}`);
+    if (process.env.TALVESSA_WEB_FAILED_SHOTS) {
+      await browser.contexts()[0]?.pages()[0]?.screenshot({ path: `${process.env.TALVESSA_WEB_FAILED_SHOTS}-${shot}.png` }).catch(() => {});
     }
+  } finally {
+    await browser.close();
   }
+}
+// Two cases at a time, each in a browser of its own (a page uses a tenth of a core in play, so two keep
+// their pace), the long ones first; then the cases on an emulated slow line, one by one, as the gaps
+// between their pictures are measured.
+const kAtOnce = 2;
+const chosen = cases.filter((c) => c.name.includes(only));
+const queue = chosen.filter((c) => !c.mbits).sort((a, b) => Number(Boolean(b.long)) - Number(Boolean(a.long)));
+try {
+  await Promise.all([...Array(kAtOnce)].map(async () => {
+    while (queue.length > 0) await runCase(queue.shift());
+  }));
+  for (const test of chosen.filter((c) => c.mbits)) await runCase(test);
 } finally {
   server.kill();
   fs.rmSync(root, { recursive: true, force: true });
