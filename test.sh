@@ -11,7 +11,7 @@ ctest --preset test
 # The web edition: its build, its pictures and world against the desktop's, the page in a browser.
 ./scripts/web
 tests/web/identity.sh build/test/talvessa-headless build/web-build/talvessa-headless.js build/web-build/faces
-tests/web/browser_test.sh build/web
+tests/web/browser_test.sh build/web --native build/test/talvessa-headless
 # Installing: the README's steps in a fresh copy, and the release (tarball, Debian package, web zip), the
 # package lintian-clean, installed into a scratch root and played there.
 tests/readme_install_test.sh build/readme-install

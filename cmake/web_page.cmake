@@ -1,7 +1,8 @@
 # The web edition's page (included by the web build only): the browser backend's layer, the program
 # talvessa.js + talvessa.wasm, and the page's files beside it in TALVESSA_WEB_OUTPUT (build/web/ by
 # default): index.html, its script and style, the icon, the effects, the tune rendered for the page and
-# the faces. That folder is the whole site: any static web host serves it as it is.
+# the faces, the manifest and the service worker, each file with its .gz (and .br) copy. That folder is
+# the whole site: any static web host serves it as it is.
 #
 # Before this file: the core layers, and TALVESSA_WEB_FACES (the face files the page writes into the
 # program's /fonts) and the target TALVESSA_WEB_FONTS_LIBRARY (the glyph rasteriser over those files).
@@ -49,9 +50,10 @@ add_custom_command(OUTPUT ${tune_rendering}
 
 # The page's files, and how index.html names its data: the sounds as a list, the faces as links.
 file(GLOB effects CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/assets/da/*.wav)
-set(page_sources index.html.in page.js page.css)
+set(page_sources index.html.in page.js page.css manifest.webmanifest)
 list(TRANSFORM page_sources PREPEND ${PROJECT_SOURCE_DIR}/web/)
-set(page_files ${TALVESSA_WEB_OUTPUT}/page.js ${TALVESSA_WEB_OUTPUT}/page.css ${TALVESSA_WEB_OUTPUT}/icon.png)
+set(page_files ${TALVESSA_WEB_OUTPUT}/page.js ${TALVESSA_WEB_OUTPUT}/page.css
+  ${TALVESSA_WEB_OUTPUT}/manifest.webmanifest ${TALVESSA_WEB_OUTPUT}/icon.png ${TALVESSA_WEB_OUTPUT}/icon-32.png)
 set(sounds "")
 foreach(effect ${effects})
   get_filename_component(name ${effect} NAME)
@@ -69,7 +71,8 @@ foreach(face ${TALVESSA_WEB_FACES})
     "<link rel=\"preload\" href=\"fonts/${name}\" as=\"fetch\" crossorigin data-file=\"/fonts/${name}\">\n")
 endforeach()
 string(STRIP "${face_links}" TALVESSA_PAGE_FACES)
-configure_file(web/index.html.in ${TALVESSA_WEB_OUTPUT}/index.html @ONLY)
+set(unstamped_page ${CMAKE_CURRENT_BINARY_DIR}/index.unstamped.html)
+configure_file(web/index.html.in ${unstamped_page} @ONLY)
 
 set(copy_faces "")
 if(TALVESSA_WEB_FACES)
@@ -79,13 +82,26 @@ endif()
 add_custom_command(OUTPUT ${page_files}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${TALVESSA_WEB_OUTPUT}/da ${TALVESSA_WEB_OUTPUT}/fonts
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/web/page.js
-          ${PROJECT_SOURCE_DIR}/web/page.css ${TALVESSA_WEB_OUTPUT}
+          ${PROJECT_SOURCE_DIR}/web/page.css ${PROJECT_SOURCE_DIR}/web/manifest.webmanifest ${TALVESSA_WEB_OUTPUT}
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/assets/icons/talvessa-128.png
           ${TALVESSA_WEB_OUTPUT}/icon.png
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/assets/icons/talvessa-32.png
+          ${TALVESSA_WEB_OUTPUT}/icon-32.png
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${effects} ${TALVESSA_WEB_OUTPUT}/da
   ${copy_faces}
   DEPENDS ${page_sources} ${effects} ${TALVESSA_WEB_FACES} ${PROJECT_SOURCE_DIR}/assets/icons/talvessa-128.png
+          ${PROJECT_SOURCE_DIR}/assets/icons/talvessa-32.png
   COMMENT "Copying the page's files"
   VERBATIM)
 add_custom_target(page_files ALL DEPENDS ${page_files} ${tune_rendering})
 add_dependencies(talvessa_page page_files)
+
+# index.html and the service worker name every file with its version, once the program is built.
+set(stamp_script ${PROJECT_SOURCE_DIR}/web/stamp_page.py)
+set(worker_template ${PROJECT_SOURCE_DIR}/web/service_worker.js)
+add_custom_command(OUTPUT ${TALVESSA_WEB_OUTPUT}/index.html ${TALVESSA_WEB_OUTPUT}/sw.js
+  COMMAND python3 ${stamp_script} ${TALVESSA_WEB_OUTPUT} ${unstamped_page} ${worker_template}
+  DEPENDS talvessa_page ${page_files} ${tune_rendering} ${unstamped_page} ${stamp_script} ${worker_template}
+  COMMENT "Naming the page's files with their versions"
+  VERBATIM)
+add_custom_target(page_stamp ALL DEPENDS ${TALVESSA_WEB_OUTPUT}/index.html)

@@ -31,6 +31,8 @@ class SoundKeys {
   }
   // The volume the sound plays at now: 0 while muted.
   int Heard() const { return muted_ ? 0 : volume_; }
+  int Volume() const { return volume_; }
+  bool Muted() const { return muted_; }
 
  private:
   int volume_;

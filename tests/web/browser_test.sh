@@ -2,11 +2,12 @@
 # The browser tests of the web edition (browser_test.mjs) over a built site, e.g. build/web/.
 # playwright-core comes from web/package-lock.json through `npm ci`, into a folder of the build kept
 # while the lock stays the same; it downloads no browser: the tests drive Debian's /usr/bin/chromium.
-# Usage: tests/web/browser_test.sh SITE [--screenshot FILE]
+# Usage: tests/web/browser_test.sh SITE [--native TOOL] [--screenshot FILE] [--phone-screenshots PREFIX] [--only TEXT]
+# (--native: the native talvessa-headless, which verifies the replay the page records)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-site=${1:?usage: browser_test.sh SITE [--screenshot FILE]}
+site=${1:?usage: browser_test.sh SITE [--native TOOL] [--screenshot FILE] [--phone-screenshots PREFIX]}
 shift
 fail() { echo "browser_test: $*" >&2; exit 1; }
 [ -f "$site/index.html" ] || fail "no page in $site (build it with scripts/web)"

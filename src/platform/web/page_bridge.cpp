@@ -23,13 +23,16 @@ EM_JS(void, talvessa_show, (const std::uint8_t* rgba), {
 EM_JS(int, talvessa_has_sound, (), { return talvessaPage.sound.available() ? 1 : 0; });
 EM_JS(void, talvessa_play_effect, (const char* url), { talvessaPage.sound.playEffect(UTF8ToString(url)); });
 EM_JS(void, talvessa_silence_effects, (), { talvessaPage.sound.silenceEffects(); });
-EM_ASYNC_JS(int, talvessa_load_tune, (const char* url), {
-  return (await talvessaPage.sound.loadTune(UTF8ToString(url))) ? 1 : 0;
+EM_JS(int, talvessa_load_tune, (const char* url), {
+  return talvessaPage.sound.loadTune(UTF8ToString(url)) ? 1 : 0;
 });
 EM_JS(void, talvessa_play_tune, (), { talvessaPage.sound.playTune(); });
 EM_JS(void, talvessa_stop_tune, (), { talvessaPage.sound.stopTune(); });
 EM_JS(void, talvessa_set_gain, (double gain), { talvessaPage.sound.setGain(gain); });
-EM_JS(void, talvessa_ended, (), { talvessaPage.ended(); });
+EM_JS(void, talvessa_ended, (int status, int replay), { talvessaPage.ended(status, replay !== 0); });
+EM_JS(int, talvessa_stored_volume, (), { return talvessaPage.storedSound.volume; });
+EM_JS(int, talvessa_stored_muted, (), { return talvessaPage.storedSound.muted ? 1 : 0; });
+EM_JS(void, talvessa_store_sound, (int volume, int muted), { talvessaPage.storeSound(volume, muted !== 0); });
 // clang-format on
 
 namespace talvessa::page {
@@ -72,6 +75,9 @@ bool LoadTune(const std::string& url) { return talvessa_load_tune(url.c_str()) !
 void PlayTune() { talvessa_play_tune(); }
 void StopTune() { talvessa_stop_tune(); }
 void SetGain(double gain) { talvessa_set_gain(gain); }
-void Ended() { talvessa_ended(); }
+void Ended(int status, bool replay) { talvessa_ended(status, replay ? 1 : 0); }
+
+StoredSound LoadStoredSound() { return {talvessa_stored_volume(), talvessa_stored_muted() != 0}; }
+void StoreSound(const StoredSound& sound) { talvessa_store_sound(sound.volume, sound.muted ? 1 : 0); }
 
 }  // namespace talvessa::page

@@ -42,15 +42,27 @@ bool HasSound();
 // Plays the effect file at `url` on the one voice of effects, cutting the one playing.
 void PlayEffect(const std::string& url);
 void SilenceEffects();
-// Loads the tune file at `url`, waiting for it; false when it is missing or cannot be decoded.
+// Starts loading the tune file at `url` in the background, never waiting for it; false when the page has
+// no sound at all.
 bool LoadTune(const std::string& url);
-// Plays the loaded tune from its beginning, looping it; stops it.
+// Plays the tune from its beginning, looping it, or, while it still loads, from its beginning once it has
+// decoded (a tune that never loads stays silent); stops it.
 void PlayTune();
 void StopTune();
 // The gain of all sound, 0 to 1.
 void SetGain(double gain);
 
-// The game has ended: the page offers to play again.
-void Ended();
+// The game (or the replay shown, with `replay`) has ended with PlayGame's `status`: the page says how,
+// and offers to play again.
+void Ended(int status, bool replay);
+
+// The player's volume and mute, kept in the page's local storage between visits.
+struct StoredSound {
+  int volume;
+  bool muted;
+};
+// The stored setting, or `volume` -1 when none is stored (or it is unreadable).
+StoredSound LoadStoredSound();
+void StoreSound(const StoredSound& sound);
 
 }  // namespace talvessa::page

@@ -14,7 +14,8 @@ class WebAudio final : public Audio {
   // `path` has no extension: the effect is `path` + ".wav".
   void PlayEffect(const std::string& path) override;
   void SilenceEffects() override;
-  // The tune "….mid" plays from its rendering "….ogg" beside it; opening waits for it to load.
+  // The tune "….mid" plays from its rendering "….ogg" beside it. It loads in the background: play
+  // starts without it, and it joins from its beginning once it has decoded.
   void OpenMusic(const std::string& path) override;
   void PlayMusic() override;
   MusicMode MusicStatus() override;

@@ -1,5 +1,7 @@
 #include "platform/web/web_input.h"
 
+#include <algorithm>
+
 #include "platform/keys.h"
 #include "platform/web/page_bridge.h"
 
@@ -9,7 +11,18 @@ namespace {
 
 std::uint64_t NowMs() { return static_cast<std::uint64_t>(page::NowMs()); }
 
+// The player's sound as the page stored it on an earlier visit; full volume the first time.
+SoundKeys StoredSoundKeys() {
+  const page::StoredSound stored = page::LoadStoredSound();
+  if (stored.volume < 0) return SoundKeys{kFullVolume, false};
+  return SoundKeys{std::min(stored.volume, kFullVolume), stored.muted};
+}
+
 }  // namespace
+
+WebInput::WebInput(Audio& audio) : audio_(audio), soundKeys_(StoredSoundKeys()) {
+  audio_.SetVolume(soundKeys_.Heard());
+}
 
 PumpResult WebInput::PumpEvents() {
   const page::PumpReport report = page::Pump(keys_.data());
@@ -17,6 +30,7 @@ PumpResult WebInput::PumpEvents() {
   for (int key = page::NextSoundKey(); key >= 0; key = page::NextSoundKey()) {
     soundKeys_.Pressed(static_cast<SoundKeys::Key>(key / 2), key % 2 != 0);
     audio_.SetVolume(soundKeys_.Heard());
+    page::StoreSound({soundKeys_.Volume(), soundKeys_.Muted()});
   }
   padCount_ = page::ReadPads(pads_.data(), kMostPads);
   hiddenPause_.Pumped(report.wentHidden, NowMs());

@@ -1,7 +1,7 @@
 // The page's input: the keys held on the page, by their browser key codes (the game's own key codes),
 // and the browser's game controllers through the desktop's controller table. The pump also serves the
-// sound keys (M, - and =, a controller's shoulder buttons) and pauses play when the tab is hidden, as the
-// game's Enter does; the player resumes with Enter.
+// sound keys (M, - and =, a controller's shoulder buttons) and pauses play when the tab is hidden or
+// loses the keyboard, as the game's Enter does; the player resumes with Enter.
 #pragma once
 
 #include <array>
@@ -16,7 +16,8 @@ namespace talvessa {
 
 class WebInput final : public Input {
  public:
-  explicit WebInput(Audio& audio) : audio_(audio) {}
+  // The volume and mute start as the page stored them.
+  explicit WebInput(Audio& audio);
 
   // The page cannot be closed from within the game: closing its tab ends everything at once.
   PumpResult PumpEvents() override;
@@ -31,8 +32,9 @@ class WebInput final : public Input {
   std::array<PadState, kMostPads> pads_{};
   int padCount_ = 0;
   bool hasKeyboard_ = false;
-  SoundKeys soundKeys_{kFullVolume, false};
-  // A hidden tab throttles the page's timers to a crawl: play pauses itself.
+  SoundKeys soundKeys_;
+  // A hidden tab throttles the page's timers to a crawl, and a page that lost the keyboard cannot be
+  // played: play pauses itself, as the desktop's --pause-when-unfocused does.
   FocusPause hiddenPause_{true};
 };
 

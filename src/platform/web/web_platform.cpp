@@ -10,6 +10,6 @@ WebPlatform::WebPlatform()
 
 Platform WebPlatform::Services() { return Platform{clock_, input_, screen_, audio_, "."}; }
 
-void WebPlatform::Ended() { page::Ended(); }
+void WebPlatform::Ended(int status, bool replay) { page::Ended(status, replay); }
 
 }  // namespace talvessa

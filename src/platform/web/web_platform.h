@@ -18,8 +18,9 @@ class WebPlatform {
 
   // The data folder "da/" sits beside the page: the program's folder is the page's own.
   Platform Services();
-  // The game has ended: the page offers to play again.
-  void Ended();
+  // The game (or the replay shown, with `replay`) has ended with PlayGame's `status`: the page says how,
+  // and offers to play again.
+  void Ended(int status, bool replay);
 
  private:
   WebClock clock_;
