@@ -53,7 +53,8 @@ file(GLOB effects CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/assets/da/*.wav)
 set(page_sources index.html.in page.js page.css manifest.webmanifest)
 list(TRANSFORM page_sources PREPEND ${PROJECT_SOURCE_DIR}/web/)
 set(page_files ${TALVESSA_WEB_OUTPUT}/page.js ${TALVESSA_WEB_OUTPUT}/page.css
-  ${TALVESSA_WEB_OUTPUT}/manifest.webmanifest ${TALVESSA_WEB_OUTPUT}/icon.png ${TALVESSA_WEB_OUTPUT}/icon-32.png)
+  ${TALVESSA_WEB_OUTPUT}/manifest.webmanifest ${TALVESSA_WEB_OUTPUT}/icon.png ${TALVESSA_WEB_OUTPUT}/icon-32.png
+  ${TALVESSA_WEB_OUTPUT}/icon-256.png ${TALVESSA_WEB_OUTPUT}/icon.svg)
 set(sounds "")
 foreach(effect ${effects})
   get_filename_component(name ${effect} NAME)
@@ -87,10 +88,15 @@ add_custom_command(OUTPUT ${page_files}
           ${TALVESSA_WEB_OUTPUT}/icon.png
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/assets/icons/talvessa-32.png
           ${TALVESSA_WEB_OUTPUT}/icon-32.png
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/assets/icons/talvessa-256.png
+          ${TALVESSA_WEB_OUTPUT}/icon-256.png
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/assets/icons/talvessa.svg
+          ${TALVESSA_WEB_OUTPUT}/icon.svg
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${effects} ${TALVESSA_WEB_OUTPUT}/da
   ${copy_faces}
   DEPENDS ${page_sources} ${effects} ${TALVESSA_WEB_FACES} ${PROJECT_SOURCE_DIR}/assets/icons/talvessa-128.png
-          ${PROJECT_SOURCE_DIR}/assets/icons/talvessa-32.png
+          ${PROJECT_SOURCE_DIR}/assets/icons/talvessa-32.png ${PROJECT_SOURCE_DIR}/assets/icons/talvessa-256.png
+          ${PROJECT_SOURCE_DIR}/assets/icons/talvessa.svg
   COMMENT "Copying the page's files"
   VERBATIM)
 add_custom_target(page_files ALL DEPENDS ${page_files} ${tune_rendering})
