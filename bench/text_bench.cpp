@@ -6,6 +6,7 @@
 
 #include "platform/sdl/fonts.h"
 #include "present/text.h"
+#include "support/counting_glyphs.h"
 
 namespace talvessa {
 namespace {
@@ -19,21 +20,6 @@ std::unique_ptr<FontRasterizer> OpenOrSkip(benchmark::State& state) {
   if (fonts == nullptr) state.SkipWithError(error.c_str());
   return fonts;
 }
-
-// A rasteriser in front of another that counts the lines it is asked to draw.
-class CountingGlyphs final : public GlyphRasterizer {
- public:
-  explicit CountingGlyphs(GlyphRasterizer& glyphs) : glyphs_(glyphs) {}
-  bool Rasterize(const std::string& face, int points, bool bold, const std::string& utf8,
-                 TextImage& out) override {
-    ++count;
-    return glyphs_.Rasterize(face, points, bold, utf8, out);
-  }
-  std::size_t count = 0;
-
- private:
-  GlyphRasterizer& glyphs_;
-};
 
 // The texts of one frame: the pause label, two rising rewards and the funds figure, each a black
 // print with a white one a pixel right and down.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "present/text.h"
+#include "support/counting_glyphs.h"
 #include "support/scratch_folder.h"
 
 namespace talvessa {
@@ -166,21 +167,6 @@ TEST_F(Fonts, NoFaceOutsideTheAliasesIsEverUsed) {
   EXPECT_FALSE(fonts_->Rasterize(kGothic, 12, true, "\xE6\x95", image));  // cut short
   EXPECT_FALSE(fonts_->Rasterize(kGothic, 0, true, "PAUSE", image));
 }
-
-// A rasteriser in front of another that counts the lines it is asked to draw.
-class CountingGlyphs final : public GlyphRasterizer {
- public:
-  explicit CountingGlyphs(GlyphRasterizer& glyphs) : glyphs_(glyphs) {}
-  bool Rasterize(const std::string& face, int points, bool bold, const std::string& utf8,
-                 TextImage& out) override {
-    ++count;
-    return glyphs_.Rasterize(face, points, bold, utf8, out);
-  }
-  std::size_t count = 0;
-
- private:
-  GlyphRasterizer& glyphs_;
-};
 
 TEST_F(Fonts, AShadowedLabelPrintedTwiceLooksAsPrintedOnce) {
   CountingGlyphs counted(*fonts_);
