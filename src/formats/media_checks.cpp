@@ -4,6 +4,7 @@
 #include <bitset>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string_view>
 
 #include "formats/byte_reader.h"
@@ -48,7 +49,8 @@ std::int64_t SoundMs(std::span<const std::uint8_t> format, std::uint32_t dataByt
   fields.Take(6);  // bytes a second and a frame: derived, and often wrong
   std::uint32_t bits = fields.LittleEndian(2);
   if (!fields.Ok() || channels == 0 || channels > 8 || rate < kLowestRate || rate > kHighestRate) return -1;
-  if (std::ranges::find(kUncompressedFormats, tag) == std::end(kUncompressedFormats)) {
+  if (std::find(std::begin(kUncompressedFormats), std::end(kUncompressedFormats), tag) ==
+      std::end(kUncompressedFormats)) {
     bits = kLeastCompressedBits;
   }
   if (bits == 0 || bits > 64) return -1;
@@ -70,7 +72,7 @@ class TuneCost {
 
   // Throws MidiFileError when the tune costs more than the player may pay.
   void Judge() {
-    std::ranges::sort(ticks_);
+    std::sort(ticks_.begin(), ticks_.end());
     for (auto at = ticks_.begin(); at != ticks_.end();) {
       const auto next = std::upper_bound(at, ticks_.end(), *at);
       if (static_cast<std::size_t>(next - at) > kMostEventsAtOnce) {
@@ -79,7 +81,7 @@ class TuneCost {
       at = next;
     }
     // Releases before strikes at a tick: a note struck as another ends is no more held at once.
-    std::ranges::stable_sort(notes_, [](const Note& a, const Note& b) {
+    std::stable_sort(notes_.begin(), notes_.end(), [](const Note& a, const Note& b) {
       return a.tick != b.tick ? a.tick < b.tick : a.on < b.on;
     });
     std::bitset<16 * 128> held;
