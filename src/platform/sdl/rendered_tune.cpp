@@ -9,44 +9,33 @@
 #include <cstdio>
 #include <mutex>
 #include <set>
-#include <utility>
 
 namespace talvessa {
 
 namespace {
 
-// The synthesiser writes a line to stderr for every fault it meets and every note it has no voice for:
-// a broken tune could flood the terminal. Each kind of message (its text but for its numbers) is written
-// once, and a few dozen at most in all.
+// The synthesiser writes a line to stderr for every fault and every note it has no voice for: a broken
+// tune could flood the terminal. Each kind of message (its text but for its numbers) is written once,
+// and a few dozen at most in all.
 void WriteOnce(int level, const char* message, void*) {
   static std::mutex mutex;
   static std::set<std::string> written;
-  constexpr std::size_t kMostMessages = 24;
   std::string kind(message);
   std::erase_if(kind, [](char c) { return c >= '0' && c <= '9'; });
   const std::lock_guard lock(mutex);
-  if (written.size() > kMostMessages || !written.insert(kind).second) return;
-  if (written.size() > kMostMessages) {
+  if (written.size() > 24 || !written.insert(kind).second) return;
+  const char* label = level == FLUID_PANIC  ? "panic: "
+                      : level == FLUID_ERR  ? "error: "
+                      : level == FLUID_WARN ? "warning: "
+                                            : "";
+  if (written.size() > 24)
     std::fputs("fluidsynth: further messages are left out\n", stderr);
-    return;
-  }
-  const char* label = level == FLUID_PANIC ? "panic: " : level == FLUID_ERR ? "error: "
-                      : level == FLUID_WARN ? "warning: " : "";
-  std::fprintf(stderr, "fluidsynth: %s%s\n", label, message);
+  else
+    std::fprintf(stderr, "fluidsynth: %s%s\n", label, message);
 }
 
 // FluidSynth's functions, from the library opened once for the process by the first render.
 class FluidSynth {
- public:
-  FluidSynth() {
-    if (missing) return;
-    // Debugging messages stay off, as the library ships them.
-    for (const int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO})
-      fluid_set_log_function(level, WriteOnce, nullptr);
-  }
-  bool missing = false;
-
- private:
   void* library_ = dlopen("libfluidsynth.so.3", RTLD_NOW | RTLD_LOCAL);
   template <typename Function>
   Function Find(const char* name) {
@@ -56,6 +45,7 @@ class FluidSynth {
   }
 
  public:
+  bool missing = false;
 #define TALVESSA_FLUID(name) const decltype(&::name) name = Find<decltype(&::name)>(#name)
   TALVESSA_FLUID(fluid_set_log_function);
   TALVESSA_FLUID(new_fluid_settings);
@@ -74,121 +64,93 @@ class FluidSynth {
   TALVESSA_FLUID(fluid_player_get_total_ticks);
   TALVESSA_FLUID(delete_fluid_player);
 #undef TALVESSA_FLUID
+
+  FluidSynth() {
+    // Debugging messages stay off, as the library ships them.
+    for (const int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO})
+      if (!missing) fluid_set_log_function(level, WriteOnce, nullptr);
+  }
 };
 
-// A synthesiser with its bank and a player of the tune's two passes.
-struct Synth {
-  explicit Synth(const FluidSynth& f) : fluid(f) {}
-  ~Synth() {
-    if (player != nullptr) fluid.delete_fluid_player(player);
-    if (synth != nullptr) fluid.delete_fluid_synth(synth);
-    if (settings != nullptr) fluid.delete_fluid_settings(settings);
-  }
-  Synth(const Synth&) = delete;
-  Synth& operator=(const Synth&) = delete;
+template <typename T>
+using Owned = std::unique_ptr<T, void (*)(T*)>;
 
-  bool Start(const std::vector<std::uint8_t>& midi, const std::string& soundFont, float gain) {
-    settings = fluid.new_fluid_settings();
-    if (settings == nullptr) return false;
-    fluid.fluid_settings_setnum(settings, "synth.sample-rate", RenderedTune::kRate);
-    synth = fluid.new_fluid_synth(settings);
-    if (synth == nullptr || fluid.fluid_synth_sfload(synth, soundFont.c_str(), 1) == FLUID_FAILED) return false;
-    fluid.fluid_synth_set_gain(synth, gain);
-    player = fluid.new_fluid_player(synth);
-    if (player == nullptr) return false;
-    for (int pass = 0; pass < 2; ++pass) {
-      if (fluid.fluid_player_add_mem(player, midi.data(), midi.size()) != FLUID_OK) return false;
-    }
-    return fluid.fluid_player_play(player) == FLUID_OK;
-  }
-
-  const FluidSynth& fluid;
-  fluid_settings_t* settings = nullptr;
-  fluid_synth_t* synth = nullptr;
-  fluid_player_t* player = nullptr;
-};
-
-// How loud a render is, sample by sample: its highest peak and its loudest second.
-class Loudness {
- public:
-  void Add(double sample) {
-    peak_ = std::max(peak_, std::abs(sample));
-    double& kept = squares_[at_++ % squares_.size()];
-    sum_ += sample * sample - kept;
-    kept = sample * sample;
-    loudest_ = std::max(loudest_, sum_);
-  }
-  // The scale that brings the render under the mix's ceiling for the tune.
-  double Levelling() const {
-    const auto share = [](double dbfs) { return std::pow(10.0, dbfs / 20.0); };
-    const double loudest = std::sqrt(loudest_ / static_cast<double>(std::min(squares_.size(), at_)));
-    return std::min({1.0, share(RenderedTune::kPeakDbfs) / peak_, share(RenderedTune::kLoudestSecondDbfs) / loudest});
-  }
-
- private:
-  std::vector<double> squares_ = std::vector<double>(2 * RenderedTune::kRate);
-  std::size_t at_ = 0;
-  double sum_ = 0;
-  double peak_ = 0;
-  double loudest_ = 0;
-};
-
-std::int16_t Sample(double sample) {
+std::int16_t Sample(float sample) {
   return static_cast<std::int16_t>(std::clamp(std::lround(sample * 32768.0), -32768L, 32767L));
+}
+
+// Scales `samples` down to the mix's ceiling for the tune, if they are louder.
+void Level(std::vector<std::int16_t>& samples) {
+  constexpr std::size_t kSecond = 2 * RenderedTune::kRate;
+  std::int64_t squares = 0;
+  std::int64_t loudest = 0;
+  int peak = 1;
+  for (std::size_t i = 0; i < samples.size(); ++i) {
+    squares += std::int64_t{samples[i]} * samples[i] -
+               (i < kSecond ? 0 : std::int64_t{samples[i - kSecond]} * samples[i - kSecond]);
+    loudest = std::max(loudest, squares);
+    peak = std::max(peak, std::abs(int{samples[i]}));
+  }
+  const auto share = [](double dbfs) { return 32768.0 * std::pow(10.0, dbfs / 20.0); };
+  const double second =
+      std::sqrt(static_cast<double>(loudest) / static_cast<double>(std::min(kSecond, samples.size())));
+  const double scale = std::min(
+      {1.0, share(RenderedTune::kPeakDbfs) / peak, share(RenderedTune::kLoudestSecondDbfs) / second});
+  if (scale < 1.0)
+    for (std::int16_t& sample : samples) sample = Sample(static_cast<float>(sample * scale / 32768.0));
 }
 
 }  // namespace
 
-std::shared_ptr<const RenderedTune> RenderTune(std::vector<std::uint8_t> midi, const std::string& soundFont,
-                                               float gain, const std::atomic<bool>& stop) {
+std::shared_ptr<const std::vector<std::int16_t>> RenderTune(std::span<const std::uint8_t> midi,
+                                                            const std::string& soundFont, float gain,
+                                                            const std::atomic<bool>& stop) {
   static const FluidSynth fluid;
   if (fluid.missing) return nullptr;
-  Synth synth(fluid);
-  if (!synth.Start(midi, soundFont, gain)) return nullptr;
+  const Owned<fluid_settings_t> settings(fluid.new_fluid_settings(), fluid.delete_fluid_settings);
+  if (settings == nullptr) return nullptr;
+  fluid.fluid_settings_setnum(settings.get(), "synth.sample-rate", RenderedTune::kRate);
+  const Owned<fluid_synth_t> synth(fluid.new_fluid_synth(settings.get()), fluid.delete_fluid_synth);
+  if (synth == nullptr || fluid.fluid_synth_sfload(synth.get(), soundFont.c_str(), 1) == FLUID_FAILED)
+    return nullptr;
+  fluid.fluid_synth_set_gain(synth.get(), gain);
+  const Owned<fluid_player_t> player(fluid.new_fluid_player(synth.get()), fluid.delete_fluid_player);
+  if (player == nullptr) return nullptr;
+  for (int pass = 0; pass < 2; ++pass)
+    if (fluid.fluid_player_add_mem(player.get(), midi.data(), midi.size()) != FLUID_OK) return nullptr;
+  if (fluid.fluid_player_play(player.get()) != FLUID_OK) return nullptr;
+
   // In large pieces, but in the synthesiser's own step near the end of the first pass, where the player
-  // goes on to the second at the start of one.
+  // goes on to the second at the start of one: the loop is placed to the step.
   constexpr int kPiece = 4096;
   constexpr int kStep = 64;
   const std::size_t longest = std::size_t{2} * RenderedTune::kRate * RenderedTune::kLongestSeconds;
-  const int totalTicks = fluid.fluid_player_get_total_ticks(synth.player);
-  auto tune = std::make_shared<RenderedTune>();
-  std::vector<std::int16_t>& samples = tune->samples;
+  const int totalTicks = fluid.fluid_player_get_total_ticks(player.get());
+  auto samples = std::make_shared<std::vector<std::int16_t>>();
   std::array<float, 2 * kPiece> piece;
-  std::size_t pass = 0;  // the first pass's length, once it has ended
-  // The second pass is kept at the first's levelling: the same notes, and the first's tails.
-  double scale = 1.0;
-  Loudness loudness;
+  std::size_t pass = 0;  // the first pass's length in frames, once it has ended
   int lastTick = 0;
   int ticksPerPiece = 0;
-  while (!stop && samples.size() < (pass != 0 ? 2 * pass : longest) &&
-         fluid.fluid_player_get_status(synth.player) == FLUID_PLAYER_PLAYING) {
+  while (!stop && samples->size() < (pass != 0 ? 2 * pass : longest) &&
+         fluid.fluid_player_get_status(player.get()) == FLUID_PLAYER_PLAYING) {
     const bool nearEnd = pass == 0 && (ticksPerPiece == 0 || lastTick + 2 * ticksPerPiece + 1 >= totalTicks);
     const int length = nearEnd ? kStep : kPiece;
-    fluid.fluid_synth_write_float(synth.synth, length, piece.data(), 0, 2, piece.data(), 1, 2);
-    const int tick = fluid.fluid_player_get_current_tick(synth.player);
+    fluid.fluid_synth_write_float(synth.get(), length, piece.data(), 0, 2, piece.data(), 1, 2);
+    const int tick = fluid.fluid_player_get_current_tick(player.get());
     if (pass == 0 && tick < lastTick) {
-      pass = samples.size() / 2;
-      scale = loudness.Levelling();
-      loudness = Loudness();
-      samples = std::vector<std::int16_t>();
-      samples.reserve(2 * pass + piece.size());
+      pass = samples->size() / 2;
+      samples->clear();
+      samples->reserve(2 * pass + piece.size());
     }
-    for (int i = 0; i < 2 * length; ++i) {
-      loudness.Add(piece[i] * scale);
-      samples.push_back(Sample(piece[i] * scale));
-    }
+    std::transform(piece.begin(), piece.begin() + 2 * length, std::back_inserter(*samples), Sample);
     ticksPerPiece = std::max(ticksPerPiece, (tick - lastTick) * (kPiece / length));
     lastTick = tick;
   }
   // The second pass is as long as the first; the player may ring on beyond it.
-  if (pass != 0) samples.resize(std::min(samples.size(), 2 * pass));
-  if (stop || samples.empty()) return nullptr;
-  // Louder than the first pass, or a first pass cut short, the render is levelled here.
-  if (const double more = loudness.Levelling(); more < 1.0) {
-    for (std::int16_t& sample : samples) sample = Sample(sample * more / 32768.0);
-  }
-  tune->midi = std::move(midi);
-  return tune;
+  if (pass != 0) samples->resize(std::min(samples->size(), 2 * pass));
+  if (stop || samples->empty()) return nullptr;
+  Level(*samples);
+  return samples;
 }
 
 }  // namespace talvessa

@@ -15,18 +15,20 @@ namespace talvessa {
 
 namespace {
 
+using namespace std::chrono_literals;
+
 constexpr std::uint64_t kFirstSeekGapMs = 1000;
 constexpr std::uint64_t kLastSeekGapMs = 32000;
-// How long the game waits where what follows counts on it: the device tried at start, and the tune's
-// render when the tune opens (the game's, some 2 s of a core, is rendered during the logo and the title;
-// a render not done in time is played once it is there).
-constexpr std::chrono::milliseconds kWait{2000};
-// How long after start-up a tune prepared then begins rendering: past the logo's first pictures (reading
-// the bank at once delayed them on a busy machine), and soon enough to be done before the first play.
-constexpr std::chrono::milliseconds kPrepareDelay{200};
+// The longest the game waits where what follows counts on it: the device tried at start, the effects,
+// and the tune's render at its opening (the game's, some 2 s of a core, is done during the logo and the
+// title; one not done in time plays once it is there).
+constexpr std::chrono::milliseconds kWait = 2000ms;
+// A tune prepared at start-up renders after the logo's first pictures: reading the bank at once delayed
+// them on a busy machine.
+constexpr std::chrono::milliseconds kPrepareDelay = 200ms;
 
-// The tune plays 5 dB below the effects' full scale, and FluidSynth at a gain of 1.2 makes a General MIDI
-// tune sound at the level of the mix in platform/audio.h at that share.
+// The tune plays 5 dB below the effects' full scale, where FluidSynth at a gain of 1.2 puts a General
+// MIDI tune at the level of the mix in platform/audio.h.
 constexpr double kTuneShare = 0.56;
 constexpr float kFullSynthGain = 1.2f;
 // Each step of the player's volume is 3 dB, so that the steps sound even; 0 is silence.
@@ -39,50 +41,39 @@ int Gain(int volume, double share) {
   return std::max(1, static_cast<int>(std::lround(gain * kFullGain)));
 }
 
-// The tune is rendered at the player's full volume and scaled down from there.
-float RenderGain() { return kFullSynthGain * static_cast<float>(Gain(kFullVolume, kTuneShare)) / kFullGain; }
-
-using Samples = std::shared_ptr<const std::vector<std::int16_t>>;
-
-// `size` bytes of sound in the format `from`, in the format `to`; null when SDL cannot convert them.
-Samples Converted(const SDL_AudioSpec& from, const Uint8* data, std::size_t size, const SDL_AudioSpec& to) {
-  SDL_AudioCVT cvt;
-  const int built =
-      SDL_BuildAudioCVT(&cvt, from.format, from.channels, from.freq, to.format, to.channels, to.freq);
-  if (built < 0) return nullptr;
-  std::vector<Uint8> buffer(size * static_cast<std::size_t>(cvt.len_mult));
-  std::memcpy(buffer.data(), data, size);
-  cvt.buf = buffer.data();
-  cvt.len = static_cast<int>(size);
-  if (built == 1 && SDL_ConvertAudio(&cvt) != 0) return nullptr;
-  auto samples = std::make_shared<std::vector<std::int16_t>>((built == 1 ? cvt.len_cvt : cvt.len) / 2);
-  std::memcpy(samples->data(), buffer.data(), samples->size() * 2);
-  return samples;
-}
-
-// The effect in `file`, in the format `device`; null when it is missing or broken.
-Samples LoadEffect(const std::string& file, const SDL_AudioSpec& device) {
-  const auto bytes = ReadMediaFile(file);
-  if (!bytes || !IsWholeWave(*bytes)) return nullptr;
-  SDL_AudioSpec spec;
-  Uint8* data = nullptr;
-  Uint32 size = 0;
-  if (SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size())), 1, &spec, &data,
-                     &size) == nullptr) {
-    return nullptr;
-  }
-  auto samples = Converted(spec, data, size, device);
-  SDL_FreeWAV(data);
-  return samples;
-}
-
-// The tune's render, and the format the device is asked for.
-SDL_AudioSpec Rendered() {
+// The format everything is mixed at: the tune's render. SDL converts it for the device.
+SDL_AudioSpec Mix() {
   SDL_AudioSpec spec{};
   spec.freq = RenderedTune::kRate;
   spec.format = AUDIO_S16SYS;
   spec.channels = 2;
   return spec;
+}
+
+// The effect in `file`, in the mix's format; null when it is missing, broken or not convertible.
+std::shared_ptr<const std::vector<std::int16_t>> LoadEffect(const std::string& file) {
+  const auto bytes = ReadMediaFile(file);
+  if (!bytes || !IsWholeWave(*bytes)) return nullptr;
+  SDL_AudioSpec from;
+  Uint8* data = nullptr;
+  Uint32 size = 0;
+  if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size())), 1, &from, &data,
+                      &size))
+    return nullptr;
+  const SDL_AudioSpec to = Mix();
+  SDL_AudioCVT cvt;
+  const int built =
+      SDL_BuildAudioCVT(&cvt, from.format, from.channels, from.freq, to.format, to.channels, to.freq);
+  std::vector<Uint8> buffer(built < 0 ? 0 : size * static_cast<std::size_t>(cvt.len_mult));
+  std::memcpy(buffer.data(), data, built < 0 ? 0 : size);
+  SDL_FreeWAV(data);
+  cvt.buf = buffer.data();
+  cvt.len = static_cast<int>(size);
+  if (built < 0 || (built == 1 && SDL_ConvertAudio(&cvt) != 0)) return nullptr;
+  const int length = built == 1 ? cvt.len_cvt : cvt.len;
+  auto samples = std::make_shared<std::vector<std::int16_t>>(static_cast<std::size_t>(length) / 2);
+  std::memcpy(samples->data(), buffer.data(), samples->size() * 2);
+  return samples;
 }
 
 void Add(std::int16_t& into, std::int32_t sample) {
@@ -105,39 +96,27 @@ std::unique_ptr<SdlSound> SdlSound::Open(const std::string& soundFont) {
 SdlSound::~SdlSound() {
   *stopRender_ = true;
   if (rendering_.valid()) rendering_.wait();
-  TakeFirstDevice(std::chrono::hours(1));
-  CloseDevice();
+  if (loadingEffects_.valid()) loadingEffects_.wait();
+  TakeFirstDevice(1h);
+  if (device_ != 0) SDL_CloseAudioDevice(device_);
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-SdlSound::Device SdlSound::OpenDevice(SdlSound* self) {
-  SDL_AudioSpec wanted = Rendered();
+SDL_AudioDeviceID SdlSound::OpenDevice(SdlSound* self) {
+  SDL_AudioSpec wanted = Mix();
   wanted.samples = 1024;
   wanted.callback = Fill;
   wanted.userdata = self;
-  Device device;
-  device.id = SDL_OpenAudioDevice(nullptr, 0, &wanted, &device.spec,
-                                  SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
-  return device;
+  return SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
 }
 
-void SdlSound::UseDevice(Device device) {
-  if (device.id == 0) return;
+void SdlSound::UseDevice(SDL_AudioDeviceID device) {
+  if (device == 0) return;
+  // The callback is not running yet: a new device starts the tune, and no effect, afresh.
   device_ = device;
-  LoadEffects();
-  LoadTune();
-  SDL_PauseAudioDevice(device_.id, 0);
-}
-
-void SdlSound::CloseDevice() {
-  if (device_.id == 0) return;
-  SDL_CloseAudioDevice(device_.id);
-  device_ = {};
-  // Effects were made for this device; the tune's render is kept.
-  loadingEffects_ = {};
-  effects_.clear();
   effect_.reset();
-  tuneSamples_.reset();
+  tuneAt_ = 0;
+  SDL_PauseAudioDevice(device_, 0);
 }
 
 void SdlSound::TakeFirstDevice(std::chrono::milliseconds bound) {
@@ -147,34 +126,30 @@ void SdlSound::TakeFirstDevice(std::chrono::milliseconds bound) {
 }
 
 bool SdlSound::HasDevice() const {
-  return firstDevice_.wait_for(kWait) == std::future_status::ready && firstDevice_.get().id != 0;
+  return firstDevice_.wait_for(kWait) == std::future_status::ready && firstDevice_.get() != 0;
 }
 
 void SdlSound::DeviceEvent(bool added, std::uint32_t which) {
   TakeFirstDevice(kWait);
+  // SDL announces the devices there are at start: with one open there is nothing to do.
   if (added) {
-    // SDL announces the devices there are at start: with one open there is nothing to do.
-    if (device_.id == 0) UseDevice(OpenDevice(this));
+    if (device_ == 0) UseDevice(OpenDevice(this));
     return;
   }
   // Removals of devices never opened come with `which` 0; any other output removal is ours.
-  if (which == 0 || device_.id == 0) return;
-  CloseDevice();
-  lost_ = true;
+  if (which == 0 || device_ == 0) return;
+  SDL_CloseAudioDevice(device_);
+  device_ = 0;
   seekGapMs_ = kFirstSeekGapMs;
   nextSeekMs_ = SDL_GetTicks64() + seekGapMs_;
 }
 
 void SdlSound::Pump() {
-  TakeFirstDevice(std::chrono::milliseconds(0));
-  TakeEffects(std::chrono::milliseconds(0));
-  TakeRender(std::chrono::milliseconds(0));
-  if (!lost_) return;
-  if (device_.id != 0) {
-    lost_ = false;
-    return;
-  }
-  if (SDL_GetTicks64() < nextSeekMs_) return;
+  TakeFirstDevice(0ms);
+  TakeEffects(0ms);
+  TakeRender(0ms);
+  if (device_ != 0) seekGapMs_ = 0;
+  if (seekGapMs_ == 0 || SDL_GetTicks64() < nextSeekMs_) return;
   seekGapMs_ = std::min(seekGapMs_ * 2, kLastSeekGapMs);
   nextSeekMs_ = SDL_GetTicks64() + seekGapMs_;
   UseDevice(OpenDevice(this));
@@ -182,23 +157,15 @@ void SdlSound::Pump() {
 
 template <typename Change>
 void SdlSound::Locked(Change change) {
-  if (device_.id != 0) SDL_LockAudioDevice(device_.id);
+  if (device_ != 0) SDL_LockAudioDevice(device_);
   change();
-  if (device_.id != 0) SDL_UnlockAudioDevice(device_.id);
+  if (device_ != 0) SDL_UnlockAudioDevice(device_);
 }
 
 void SdlSound::PrepareEffects(std::vector<std::string> paths) {
-  effectFiles_ = std::move(paths);
-  LoadEffects();
-}
-
-void SdlSound::LoadEffects() {
-  loadingEffects_ = {};
-  effects_.clear();
-  if (device_.id == 0) return;
-  loadingEffects_ = std::async(std::launch::async, [files = effectFiles_, spec = device_.spec] {
+  loadingEffects_ = std::async(std::launch::async, [paths = std::move(paths)] {
     std::map<std::string, Samples> effects;
-    for (const std::string& file : files) effects[file] = LoadEffect(file + ".wav", spec);
+    for (const std::string& path : paths) effects[path] = LoadEffect(path + ".wav");
     return effects;
   });
 }
@@ -212,7 +179,7 @@ void SdlSound::PlayEffect(const std::string& path) {
   TakeFirstDevice(kWait);
   TakeEffects(kWait);
   const auto found = effects_.find(path);
-  if (found == effects_.end() || found->second == nullptr) return;
+  if (device_ == 0 || found == effects_.end() || found->second == nullptr) return;
   Locked([&] {
     effect_ = found->second;
     effectAt_ = 0;
@@ -227,44 +194,34 @@ void SdlSound::Render(std::vector<std::uint8_t> midi, std::chrono::milliseconds 
   *stopRender_ = true;
   if (rendering_.valid()) rendering_.wait();
   stopRender_ = std::make_shared<std::atomic<bool>>(false);
-  renderingMidi_ = midi;
-  rendering_ = std::async(std::launch::async, [midi = std::move(midi), font = soundFont_, stop = stopRender_,
-                                               delay]() mutable {
-    for (auto waited = std::chrono::milliseconds(0); waited < delay && !*stop; waited += delay / 50) {
-      std::this_thread::sleep_for(delay / 50);
-    }
-    return RenderTune(std::move(midi), font, RenderGain(), *stop);
-  });
+  renderedMidi_ = std::move(midi);
+  render_ = nullptr;
+  rendering_ =
+      std::async(std::launch::async, [midi = renderedMidi_, font = soundFont_, stop = stopRender_, delay] {
+        for (auto waited = 0ms; waited < delay && !*stop; waited += delay / 20)
+          std::this_thread::sleep_for(delay / 20);
+        // The tune is rendered at the player's full volume, and turned down from there.
+        const float gain = kFullSynthGain * static_cast<float>(Gain(kFullVolume, kTuneShare)) / kFullGain;
+        return RenderTune(midi, font, gain, *stop);
+      });
 }
 
 void SdlSound::TakeRender(std::chrono::milliseconds bound) {
   if (!rendering_.valid() || rendering_.wait_for(bound) != std::future_status::ready) return;
-  std::shared_ptr<const RenderedTune> done = rendering_.get();
-  if (done == nullptr) {
-    // Without its bank of sounds, or a synthesiser at all, the tune stays closed.
-    if (renderingMidi_ == tune_) CloseMusic();
-    return;
-  }
-  render_ = std::move(done);
+  render_ = rendering_.get();
   LoadTune();
 }
 
 void SdlSound::LoadTune() {
-  Samples samples;
-  if (device_.id != 0 && !tune_.empty() && render_ != nullptr && render_->midi == tune_) {
-    if (device_.spec.freq == RenderedTune::kRate && device_.spec.channels == 2) {
-      samples = Samples(render_, &render_->samples);
-    } else {
-      samples = Converted(Rendered(), reinterpret_cast<const Uint8*>(render_->samples.data()),
-                          render_->samples.size() * 2, device_.spec);
-    }
-  }
+  // Without its bank, or a synthesiser at all, the tune stays closed.
+  if (!tune_.empty() && tune_ == renderedMidi_ && render_ == nullptr && !rendering_.valid()) tune_.clear();
+  Samples samples = !tune_.empty() && tune_ == renderedMidi_ ? render_ : nullptr;
   Locked([&] {
     std::swap(tuneSamples_, samples);
     tuneAt_ = 0;
-    tuneHeard_ = playing_;
+    tuneHeard_ = playing_ = playing_ && !tune_.empty();
   });
-  // The samples played before go here, not on SDL's audio thread.
+  // The samples played before are let go here, not on SDL's audio thread.
 }
 
 void SdlSound::OpenMusic(const std::string& path) {
@@ -272,11 +229,9 @@ void SdlSound::OpenMusic(const std::string& path) {
   auto bytes = ReadMediaFile(path, kLargestTune);
   if (!bytes || !IsPlayableTune(*bytes)) return;
   tune_ = std::move(*bytes);
-  TakeRender(std::chrono::milliseconds(0));
-  const bool rendered = render_ != nullptr && render_->midi == tune_;
-  if (!rendered && !(rendering_.valid() && renderingMidi_ == tune_)) Render(tune_, std::chrono::milliseconds(0));
-  if (rendered) LoadTune();
+  if (tune_ != renderedMidi_) Render(tune_, 0ms);
   TakeRender(kWait);
+  LoadTune();
 }
 
 void SdlSound::PrepareTune(const std::string& path) {
@@ -294,10 +249,9 @@ void SdlSound::PlayMusic() {
 }
 
 MusicMode SdlSound::MusicStatus() {
-  TakeRender(std::chrono::milliseconds(0));
+  TakeRender(0ms);
   if (tune_.empty()) return MusicMode::NotOpen;
-  // Without a device, or before its render is there, the tune plays on in silence as far as the game
-  // can tell.
+  // Without a device, or before its render is there, the tune plays on in silence as far as the game knows.
   return playing_ ? MusicMode::Playing : MusicMode::Stopped;
 }
 
@@ -320,7 +274,8 @@ void SdlSound::SetVolume(int volume) {
   volume = std::clamp(volume, 0, kFullVolume);
   Locked([&] {
     effectGain_ = Gain(volume, 1.0);
-    tuneGain_ = static_cast<int>(std::lround(32768.0 * Gain(volume, kTuneShare) / Gain(kFullVolume, kTuneShare)));
+    tuneGain_ =
+        static_cast<int>(std::lround(32768.0 * Gain(volume, kTuneShare) / Gain(kFullVolume, kTuneShare)));
   });
 }
 

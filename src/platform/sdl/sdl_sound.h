@@ -1,7 +1,7 @@
-// The sound half of the SDL backend: effects on one voice and one looping tune, mixed in SDL's own audio
-// callback. The tune is synthesised once, whole, on a thread of its own (see rendered_tune.h) and loops
-// from memory. Media that is missing or broken is left out in silence; nothing is reported. Without an
-// audio device the game plays on silently, and the sound comes back when a device does.
+// The sound half of the SDL backend: effects on one voice and one looping tune, mixed in SDL's audio
+// callback at one format (SDL converts for the device). The tune is synthesised once, on a thread (see
+// rendered_tune.h). Missing or broken media is left out in silence. Without a device the game plays on
+// silently, and the sound comes back when a device does.
 #pragma once
 
 #include <SDL_audio.h>
@@ -22,89 +22,74 @@ namespace talvessa {
 
 class SdlSound final : public Audio {
  public:
-  // Starts SDL's audio and opens the device, on a thread of its own, if there is one; gives null when SDL
-  // has no audio at all. `soundFont` is the General MIDI bank the tune is played with.
+  // Starts SDL's audio and opens the device on a thread; null when SDL has no audio at all. `soundFont`
+  // is the General MIDI bank the tune is played with.
   static std::unique_ptr<SdlSound> Open(const std::string& soundFont);
   ~SdlSound() override;
   SdlSound(const SdlSound&) = delete;
   SdlSound& operator=(const SdlSound&) = delete;
 
-  // The effects the game plays, each a path without extension (the file is `path` + ".wav"): they are read
-  // and made ready for the device on a thread of their own, now and whenever a device opens.
+  // Reads the effects the game plays (each `path` + ".wav") on a thread.
   void PrepareEffects(std::vector<std::string> paths);
-  // Plays a prepared effect, waiting a bounded time for it to be ready; a new effect cuts the one playing.
+  // Starts rendering a tune the game opens later, once the first pictures are shown.
+  void PrepareTune(const std::string& path);
+  // Whether a device opened at start; waits a bounded time for it to have been tried. Safe on any thread.
+  bool HasDevice() const;
+  // An output device came or went (`which` as SDL's event gives it): ours lost is closed at once; one
+  // coming while we have none is opened, and a playing tune starts again from its beginning.
+  void DeviceEvent(bool added, std::uint32_t which);
+  // On every event pump: takes what the threads have made ready, and after a loss looks for a device
+  // itself now and then (1 s, 2, 4, … 32 s apart): a sound server that comes back announces none.
+  void Pump();
+
+  // A new effect cuts the one playing; the first call waits a bounded time for the effects.
   void PlayEffect(const std::string& path) override;
   void SilenceEffects() override;
-  // Opens the tune unless one is open, waiting a bounded time for its render; a tune not worth playing
-  // is refused here, and one the synthesiser refuses is "not open" from then on.
+  // Waits a bounded time for the tune's render; a tune not worth playing is refused here, and one the
+  // synthesiser refuses is "not open" from then on.
   void OpenMusic(const std::string& path) override;
-  // Starts rendering a tune the game will open later, once the first pictures are shown.
-  void PrepareTune(const std::string& path);
-  // Plays the open tune from its beginning, looping it.
   void PlayMusic() override;
   MusicMode MusicStatus() override;
   void SeekMusicToStart() override;
   void StopMusic() override;
   void CloseMusic() override;
   void SetVolume(int volume) override;
-  // Whether a device opened at start; waits, a bounded time, for it to have been tried. Safe on any thread.
-  bool HasDevice() const;
-
-  // An output device came or went (SDL_AUDIODEVICEADDED / SDL_AUDIODEVICEREMOVED; `which` as the event
-  // gives it). Losing ours closes it before this returns; a device coming while we have none is opened,
-  // and the tune, if one was playing, starts again from its beginning.
-  void DeviceEvent(bool added, std::uint32_t which);
-  // Called on every event pump: takes the device, the effects and the tune's render once each is ready,
-  // and after a loss looks for a device now and then by itself (after 1 s, then 2, 4, … up to 32 s
-  // apart): a sound server that comes back announces no new device.
-  void Pump();
 
  private:
   using Samples = std::shared_ptr<const std::vector<std::int16_t>>;
-  struct Device {
-    SDL_AudioDeviceID id = 0;
-    SDL_AudioSpec spec{};
-  };
   explicit SdlSound(std::string soundFont);
-  static Device OpenDevice(SdlSound* self);
-  void UseDevice(Device device);
-  void CloseDevice();
-  // Takes the device opened at start once it is there; waits for it at most `bound`.
+  static SDL_AudioDeviceID OpenDevice(SdlSound* self);
+  void UseDevice(SDL_AudioDeviceID device);
   void TakeFirstDevice(std::chrono::milliseconds bound);
-  void Render(std::vector<std::uint8_t> midi, std::chrono::milliseconds delay);
-  // Takes a finished render, waiting for it at most `bound`; closes the tune if it was refused.
-  void TakeRender(std::chrono::milliseconds bound);
-  // The tune's render, in the device's format, from its beginning if it is playing.
-  void LoadTune();
-  // Starts reading the effects for the device, if there is one.
-  void LoadEffects();
-  // Takes the effects once they are ready, waiting for them at most `bound`.
   void TakeEffects(std::chrono::milliseconds bound);
+  void Render(std::vector<std::uint8_t> midi, std::chrono::milliseconds delay);
+  // Takes a finished render to the mix; closes the tune if the synthesiser refused it.
+  void TakeRender(std::chrono::milliseconds bound);
+  // Hands the open tune's render, if there is one, to the mix, from its beginning.
+  void LoadTune();
   // Runs `change` on what SDL's audio thread shares, holding it off meanwhile.
   template <typename Change>
   void Locked(Change change);
   static void Fill(void* self, Uint8* stream, int bytes);
 
   const std::string soundFont_;
-  std::shared_future<Device> firstDevice_;
+  std::shared_future<SDL_AudioDeviceID> firstDevice_;
   bool firstTaken_ = false;
-  Device device_;
-  // Since losing a device: when to look for one next, and the wait after that.
-  bool lost_ = false;
+  SDL_AudioDeviceID device_ = 0;
+  // After a loss, when to look for a device next and the wait after that; 0 when none is lost.
   std::uint64_t nextSeekMs_ = 0;
   std::uint64_t seekGapMs_ = 0;
-  // The prepared effects, by path, in the device's format; null for one that would not load.
-  std::vector<std::string> effectFiles_;
+  // The effects by path, in the mix's format; null for one that would not load.
   std::map<std::string, Samples> effects_;
   std::future<std::map<std::string, Samples>> loadingEffects_;
-  // The open tune's file, empty when none is open; the last render, kept for the next game.
+  // The open tune's file (empty when none is open); the file last given to the synthesiser, and its
+  // render (null while it renders or if it was refused), kept for the next game.
   std::vector<std::uint8_t> tune_;
-  std::shared_ptr<const RenderedTune> render_;
-  std::future<std::shared_ptr<const RenderedTune>> rendering_;
-  std::vector<std::uint8_t> renderingMidi_;
+  std::vector<std::uint8_t> renderedMidi_;
+  Samples render_;
+  std::future<Samples> rendering_;
   std::shared_ptr<std::atomic<bool>> stopRender_ = std::make_shared<std::atomic<bool>>(false);
-  // The game asked for the tune to play and has not stopped it.
-  bool playing_ = false;
+  bool playing_ = false;  // asked to play and not stopped
 
   // Shared with SDL's audio thread, under its device lock.
   Samples effect_;
