@@ -61,7 +61,6 @@ class FluidSynth {
   TALVESSA_FLUID(fluid_player_play);
   TALVESSA_FLUID(fluid_player_get_status);
   TALVESSA_FLUID(fluid_player_get_current_tick);
-  TALVESSA_FLUID(fluid_player_get_total_ticks);
   TALVESSA_FLUID(delete_fluid_player);
 #undef TALVESSA_FLUID
 
@@ -120,34 +119,26 @@ std::shared_ptr<const std::vector<std::int16_t>> RenderTune(std::span<const std:
     if (fluid.fluid_player_add_mem(player.get(), midi.data(), midi.size()) != FLUID_OK) return nullptr;
   if (fluid.fluid_player_play(player.get()) != FLUID_OK) return nullptr;
 
-  // In large pieces, but in the synthesiser's own step near the end of the first pass, where the player
-  // goes on to the second at the start of one: the loop is placed to the step.
-  constexpr int kPiece = 4096;
+  // In the synthesiser's own step, so that the loop is placed to it where the player goes on to the
+  // second pass.
   constexpr int kStep = 64;
   const std::size_t longest = std::size_t{2} * RenderedTune::kRate * RenderedTune::kLongestSeconds;
-  const int totalTicks = fluid.fluid_player_get_total_ticks(player.get());
   auto samples = std::make_shared<std::vector<std::int16_t>>();
-  std::array<float, 2 * kPiece> piece;
-  std::size_t pass = 0;  // the first pass's length in frames, once it has ended
-  int lastTick = 0;
-  int ticksPerPiece = 0;
-  while (!stop && samples->size() < (pass != 0 ? 2 * pass : longest) &&
-         fluid.fluid_player_get_status(player.get()) == FLUID_PLAYER_PLAYING) {
-    const bool nearEnd = pass == 0 && (ticksPerPiece == 0 || lastTick + 2 * ticksPerPiece + 1 >= totalTicks);
-    const int length = nearEnd ? kStep : kPiece;
-    fluid.fluid_synth_write_float(synth.get(), length, piece.data(), 0, 2, piece.data(), 1, 2);
+  std::array<float, 2 * kStep> piece;
+  std::size_t pass = 0;  // the first pass's length in samples, once it has ended
+  for (int lastTick = 0; !stop && samples->size() < (pass != 0 ? pass : longest) &&
+                         fluid.fluid_player_get_status(player.get()) == FLUID_PLAYER_PLAYING;) {
+    fluid.fluid_synth_write_float(synth.get(), kStep, piece.data(), 0, 2, piece.data(), 1, 2);
     const int tick = fluid.fluid_player_get_current_tick(player.get());
     if (pass == 0 && tick < lastTick) {
-      pass = samples->size() / 2;
+      pass = samples->size();
       samples->clear();
-      samples->reserve(2 * pass + piece.size());
     }
-    std::transform(piece.begin(), piece.begin() + 2 * length, std::back_inserter(*samples), Sample);
-    ticksPerPiece = std::max(ticksPerPiece, (tick - lastTick) * (kPiece / length));
+    std::transform(piece.begin(), piece.end(), std::back_inserter(*samples), Sample);
     lastTick = tick;
   }
   // The second pass is as long as the first; the player may ring on beyond it.
-  if (pass != 0) samples->resize(std::min(samples->size(), 2 * pass));
+  if (pass != 0) samples->resize(std::min(samples->size(), pass));
   if (stop || samples->empty()) return nullptr;
   Level(*samples);
   return samples;

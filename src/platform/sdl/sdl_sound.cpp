@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <span>
 #include <thread>
 #include <utility>
@@ -41,39 +40,25 @@ int Gain(int volume, double share) {
   return std::max(1, static_cast<int>(std::lround(gain * kFullGain)));
 }
 
-// The format everything is mixed at: the tune's render. SDL converts it for the device.
-SDL_AudioSpec Mix() {
-  SDL_AudioSpec spec{};
-  spec.freq = RenderedTune::kRate;
-  spec.format = AUDIO_S16SYS;
-  spec.channels = 2;
-  return spec;
-}
-
-// The effect in `file`, in the mix's format; null when it is missing, broken or not convertible.
+// The effect in `file`, at the tune's format (the mix's); null when it is missing or broken.
 std::shared_ptr<const std::vector<std::int16_t>> LoadEffect(const std::string& file) {
   const auto bytes = ReadMediaFile(file);
-  if (!bytes || !IsWholeWave(*bytes)) return nullptr;
   SDL_AudioSpec from;
   Uint8* data = nullptr;
   Uint32 size = 0;
-  if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size())), 1, &from, &data,
+  if (!bytes || !IsWholeWave(*bytes) ||
+      !SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size())), 1, &from, &data,
                       &size))
     return nullptr;
-  const SDL_AudioSpec to = Mix();
-  SDL_AudioCVT cvt;
-  const int built =
-      SDL_BuildAudioCVT(&cvt, from.format, from.channels, from.freq, to.format, to.channels, to.freq);
-  std::vector<Uint8> buffer(built < 0 ? 0 : size * static_cast<std::size_t>(cvt.len_mult));
-  std::memcpy(buffer.data(), data, built < 0 ? 0 : size);
+  SDL_AudioStream* stream =
+      SDL_NewAudioStream(from.format, from.channels, from.freq, AUDIO_S16SYS, 2, RenderedTune::kRate);
+  const bool made = stream && SDL_AudioStreamPut(stream, data, static_cast<int>(size)) == 0 &&
+                    SDL_AudioStreamFlush(stream) == 0;
   SDL_FreeWAV(data);
-  cvt.buf = buffer.data();
-  cvt.len = static_cast<int>(size);
-  if (built < 0 || (built == 1 && SDL_ConvertAudio(&cvt) != 0)) return nullptr;
-  const int length = built == 1 ? cvt.len_cvt : cvt.len;
-  auto samples = std::make_shared<std::vector<std::int16_t>>(static_cast<std::size_t>(length) / 2);
-  std::memcpy(samples->data(), buffer.data(), samples->size() * 2);
-  return samples;
+  auto samples = std::make_shared<std::vector<std::int16_t>>(made ? SDL_AudioStreamAvailable(stream) / 2 : 0);
+  if (made) SDL_AudioStreamGet(stream, samples->data(), static_cast<int>(samples->size() * 2));
+  if (stream) SDL_FreeAudioStream(stream);
+  return made ? samples : nullptr;
 }
 
 void Add(std::int16_t& into, std::int32_t sample) {
@@ -81,8 +66,6 @@ void Add(std::int16_t& into, std::int32_t sample) {
 }
 
 }  // namespace
-
-SdlSound::SdlSound(std::string soundFont) : soundFont_(std::move(soundFont)) {}
 
 std::unique_ptr<SdlSound> SdlSound::Open(const std::string& soundFont) {
   // A device that cannot open must not take the window down with it, so audio starts on its own.
@@ -103,7 +86,11 @@ SdlSound::~SdlSound() {
 }
 
 SDL_AudioDeviceID SdlSound::OpenDevice(SdlSound* self) {
-  SDL_AudioSpec wanted = Mix();
+  // Everything is mixed at the tune's format; SDL converts it for the device.
+  SDL_AudioSpec wanted{};
+  wanted.freq = RenderedTune::kRate;
+  wanted.format = AUDIO_S16SYS;
+  wanted.channels = 2;
   wanted.samples = 1024;
   wanted.callback = Fill;
   wanted.userdata = self;

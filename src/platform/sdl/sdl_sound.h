@@ -1,7 +1,7 @@
 // The sound half of the SDL backend: effects on one voice and one looping tune, mixed in SDL's audio
-// callback at one format (SDL converts for the device). The tune is synthesised once, on a thread (see
-// rendered_tune.h). Missing or broken media is left out in silence. Without a device the game plays on
-// silently, and the sound comes back when a device does.
+// callback at the tune's format (SDL converts for the device). The tune is synthesised once, on a thread
+// (rendered_tune.h). Missing or broken media is left out in silence. Without a device the game plays on
+// silently, and the sound comes back with a device.
 #pragma once
 
 #include <SDL_audio.h>
@@ -22,31 +22,29 @@ namespace talvessa {
 
 class SdlSound final : public Audio {
  public:
-  // Starts SDL's audio and opens the device on a thread; null when SDL has no audio at all. `soundFont`
+  // Starts SDL's audio, and opens the device on a thread; null when SDL has no audio at all. `soundFont`
   // is the General MIDI bank the tune is played with.
   static std::unique_ptr<SdlSound> Open(const std::string& soundFont);
   ~SdlSound() override;
   SdlSound(const SdlSound&) = delete;
   SdlSound& operator=(const SdlSound&) = delete;
 
-  // Reads the effects the game plays (each `path` + ".wav") on a thread.
+  // On threads: reads the effects (each `path` + ".wav"); renders a tune the game opens later.
   void PrepareEffects(std::vector<std::string> paths);
-  // Starts rendering a tune the game opens later, once the first pictures are shown.
   void PrepareTune(const std::string& path);
   // Whether a device opened at start; waits a bounded time for it to have been tried. Safe on any thread.
   bool HasDevice() const;
   // An output device came or went (`which` as SDL's event gives it): ours lost is closed at once; one
   // coming while we have none is opened, and a playing tune starts again from its beginning.
   void DeviceEvent(bool added, std::uint32_t which);
-  // On every event pump: takes what the threads have made ready, and after a loss looks for a device
-  // itself now and then (1 s, 2, 4, … 32 s apart): a sound server that comes back announces none.
+  // At every event pump: takes what the threads have made, and after a loss looks for a device now and
+  // then (1 s, 2, 4, … 32 s apart): a sound server that comes back announces none.
   void Pump();
 
-  // A new effect cuts the one playing; the first call waits a bounded time for the effects.
+  // The first effect waits a bounded time for the effects, and a tune's opening for its render; a tune
+  // not worth playing is refused at its opening, and one the synthesiser refuses is closed.
   void PlayEffect(const std::string& path) override;
   void SilenceEffects() override;
-  // Waits a bounded time for the tune's render; a tune not worth playing is refused here, and one the
-  // synthesiser refuses is "not open" from then on.
   void OpenMusic(const std::string& path) override;
   void PlayMusic() override;
   MusicMode MusicStatus() override;
@@ -57,15 +55,14 @@ class SdlSound final : public Audio {
 
  private:
   using Samples = std::shared_ptr<const std::vector<std::int16_t>>;
-  explicit SdlSound(std::string soundFont);
+  explicit SdlSound(std::string soundFont) : soundFont_(std::move(soundFont)) {}
   static SDL_AudioDeviceID OpenDevice(SdlSound* self);
   void UseDevice(SDL_AudioDeviceID device);
   void TakeFirstDevice(std::chrono::milliseconds bound);
   void TakeEffects(std::chrono::milliseconds bound);
   void Render(std::vector<std::uint8_t> midi, std::chrono::milliseconds delay);
-  // Takes a finished render to the mix; closes the tune if the synthesiser refused it.
   void TakeRender(std::chrono::milliseconds bound);
-  // Hands the open tune's render, if there is one, to the mix, from its beginning.
+  // Hands the open tune's render, if there is one, to the mix from its beginning.
   void LoadTune();
   // Runs `change` on what SDL's audio thread shares, holding it off meanwhile.
   template <typename Change>
@@ -76,20 +73,20 @@ class SdlSound final : public Audio {
   std::shared_future<SDL_AudioDeviceID> firstDevice_;
   bool firstTaken_ = false;
   SDL_AudioDeviceID device_ = 0;
-  // After a loss, when to look for a device next and the wait after that; 0 when none is lost.
+  // After a loss: when to look for a device next, and the wait after that (0 when none is lost).
   std::uint64_t nextSeekMs_ = 0;
   std::uint64_t seekGapMs_ = 0;
-  // The effects by path, in the mix's format; null for one that would not load.
+  // The effects by path; null for one that would not load.
   std::map<std::string, Samples> effects_;
   std::future<std::map<std::string, Samples>> loadingEffects_;
   // The open tune's file (empty when none is open); the file last given to the synthesiser, and its
-  // render (null while it renders or if it was refused), kept for the next game.
+  // render (null while it renders, or if it was refused), kept for the next game.
   std::vector<std::uint8_t> tune_;
   std::vector<std::uint8_t> renderedMidi_;
   Samples render_;
   std::future<Samples> rendering_;
   std::shared_ptr<std::atomic<bool>> stopRender_ = std::make_shared<std::atomic<bool>>(false);
-  bool playing_ = false;  // asked to play and not stopped
+  bool playing_ = false;
 
   // Shared with SDL's audio thread, under its device lock.
   Samples effect_;
