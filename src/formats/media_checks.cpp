@@ -29,7 +29,7 @@ constexpr std::size_t kMostEventsAtOnce = 1000;
 constexpr int kMostNotesHeld = 96;
 constexpr std::int64_t kMostTicks = (std::int64_t{1} << 31) - 1;
 
-// An effect is a few seconds of sound at most; it is converted whole to the device's format (44,100
+// An effect is a few seconds of sound at most; it is converted whole to the mix's format (44,100
 // stereo 16-bit frames a second, 176 kB), so the length bounds the memory too.
 constexpr std::int64_t kLongestEffectMs = 5000;
 constexpr std::uint32_t kLowestRate = 4000;

@@ -1,5 +1,5 @@
 // What a sound backend reads of the game's media, and whether it is worth playing at all: SDL reads the
-// readable half of a cut-off WAV and converts a WAV of any length whole to the device's format, and the
+// readable half of a cut-off WAV and converts a WAV of any length whole to the mix's format, and the
 // synthesiser takes any bytes as a tune, then plays nothing, or renders a tune it cannot read, or that
 // costs too much, for as long as it is let. So effects and the tune are checked here first.
 #pragma once
@@ -24,7 +24,7 @@ std::optional<std::vector<std::uint8_t>> ReadMediaFile(const std::string& path,
                                                        std::uintmax_t largest = kLargestMedia);
 
 // A RIFF WAVE file whose format chunk comes before a non-empty sound-data chunk, both complete, of at
-// most five seconds of sound: an effect is converted whole to the device's format when it loads.
+// most five seconds of sound: an effect is converted whole to the mix's format when it loads.
 bool IsWholeWave(std::span<const std::uint8_t> bytes);
 
 // A standard MIDI file of format 0 or 1, timed in ticks per quarter note, whose tracks are all there and
