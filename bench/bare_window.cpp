@@ -1,10 +1,12 @@
 // The floor for start-up: a bare SDL program that opens a window the size of the game's picture and shows
-// one white picture through the window surface, then prints the wall-clock time of that moment in
-// nanoseconds, as startup_probe does for the game. bench/game.sh runs the two side by side.
+// one white picture through the window surface, then prints the wall-clock time of that moment and the
+// process's CPU time until then in nanoseconds, as startup_probe does for the game. bench/game.sh runs the
+// two side by side.
 #include <SDL.h>
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 
 int main() {
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
@@ -22,8 +24,11 @@ int main() {
   SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 255, 255, 255));
   SDL_UpdateWindowSurface(window);
   const auto now = std::chrono::system_clock::now().time_since_epoch();
-  std::printf("%lld\n",
-              static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+  timespec cpu{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+  std::printf("%lld %lld\n",
+              static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()),
+              static_cast<long long>(cpu.tv_sec) * 1000000000LL + cpu.tv_nsec);
   SDL_DestroyWindow(window);
   SDL_Quit();
   return 0;

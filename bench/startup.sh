@@ -18,7 +18,8 @@ seconds=$1
 times=()
 for _ in $(seq 1 10); do
   start=$(date +%s%N)
-  shown=$(./build/release/bench/startup_probe)
+  out=$(./build/release/bench/startup_probe)
+  read -r shown _ <<<"$out"
   times+=($(( (shown - start) / 1000 )))
 done
 printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {

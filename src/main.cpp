@@ -44,8 +44,7 @@ int main(int argc, char** argv) {
     std::fputs(talvessa::GameVersion().c_str(), stdout);
     return 0;
   }
-  // The fonts open while the window opens and the logo is revealed. Without fonts the game still plays; it
-  // only lacks its words and figures.
+  // Without fonts the game still plays; it only lacks its words and figures.
   auto fonts = std::make_unique<talvessa::FontsOnThread>([](const std::string& error) {
     std::fprintf(stderr, "talvessa: no text will be drawn (%s)\n", error.c_str());
   });
@@ -56,6 +55,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "talvessa: %s\n", error.c_str());
     return 1;
   }
+  // The fonts open while the logo is revealed, the window's opening left to itself.
+  platform->AfterFirstPicture([&fonts] { fonts->Start(); });
   // The tune of play is synthesised, and the effects read, while the logo and the attract sequence run.
   platform->PrepareTune(talvessa::Sound::TuneFile(platform->Services().programFolder, talvessa::Tune::Play));
   platform->PrepareEffects(talvessa::Sound::EffectFiles(platform->Services().programFolder));

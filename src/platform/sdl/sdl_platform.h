@@ -2,6 +2,7 @@
 // the services it hands to the game, and SDL itself, until it is destroyed.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,6 +46,8 @@ class SdlPlatform {
   SdlPlatform& operator=(const SdlPlatform&) = delete;
 
   Platform Services();
+  // Runs `then` once the first picture is shown: what the first picture has no use for starts there.
+  void AfterFirstPicture(std::function<void()> then) { window_->AfterFirstPicture(std::move(then)); }
   // Starts synthesising the tune at `path` ahead of its first play (see SdlSound::PrepareTune).
   void PrepareTune(const std::string& path) {
     if (sound_ != nullptr) sound_->PrepareTune(path);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <span>
+#include <utility>
 
 #include "platform/sdl/window_layout.h"
 
@@ -103,6 +104,7 @@ void SdlWindow::Present(const WindowPicture& picture) {
   if (changed || shown != drawn_ || shown == nullptr || shown->w != drawnWidth_ || shown->h != drawnHeight_) {
     Redraw();
   }
+  if (afterFirstPicture_) std::exchange(afterFirstPicture_, nullptr)();
 }
 
 void SdlWindow::Redraw() {

@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,6 +26,8 @@ class SdlWindow final : public Screen {
   SdlWindow& operator=(const SdlWindow&) = delete;
 
   void Present(const WindowPicture& picture) override;
+  // Runs `then` once, right after the first picture the game presents is on the screen.
+  void AfterFirstPicture(std::function<void()> then) { afterFirstPicture_ = std::move(then); }
   // Shows the last picture again: the window was uncovered or changed size.
   void Redraw();
   void ToggleFullscreen();
@@ -41,6 +44,7 @@ class SdlWindow final : public Screen {
   const SDL_Surface* drawn_ = nullptr;
   int drawnWidth_ = 0;
   int drawnHeight_ = 0;
+  std::function<void()> afterFirstPicture_;
 };
 
 }  // namespace talvessa
