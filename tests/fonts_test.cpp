@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sdl/fonts_on_thread.h"
 #include "present/text.h"
 #include "support/counting_glyphs.h"
 #include "support/scratch_folder.h"
@@ -304,6 +305,26 @@ TEST(FontsWithoutFonts, AConfigurationThatDoesNotParseFailsToOpen) {
   std::string error;
   EXPECT_EQ(OpenFontRasterizerWithConfiguration("<fontconfig><match>", error), nullptr);
   EXPECT_FALSE(error.empty());
+}
+
+// The game's fonts open on their thread once told to, or at the first line if never told: the lines are
+// the rasteriser's own either way, and one never used is put away without waiting for anything.
+TEST(FontsOnThread, DrawTheRasterisersLinesWhetherStartedFirstOrNot) {
+  std::string error;
+  const std::unique_ptr<FontRasterizer> direct = OpenFontRasterizer(error);
+  ASSERT_NE(direct, nullptr) << error;
+  TextImage wanted;
+  ASSERT_TRUE(direct->Rasterize(kBrush, 22, false, "GAME OVER", wanted));
+  for (const int starts : {0, 1, 2}) {
+    FontsOnThread fonts([](const std::string& why) { ADD_FAILURE() << why; });
+    for (int i = 0; i < starts; ++i) fonts.Start();
+    TextImage image;
+    EXPECT_TRUE(fonts.Rasterize(kBrush, 22, false, "GAME OVER", image)) << starts;
+    EXPECT_EQ(image.width, wanted.width) << starts;
+    EXPECT_EQ(image.height, wanted.height) << starts;
+    EXPECT_TRUE(image.coverage == wanted.coverage) << starts;
+  }
+  FontsOnThread unused(nullptr);
 }
 
 }  // namespace
