@@ -55,11 +55,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "talvessa: %s\n", error.c_str());
     return 1;
   }
-  // The fonts open while the logo is revealed, the window's opening left to itself.
-  platform->AfterFirstPicture([&fonts] { fonts->Start(); });
-  // The tune of play is synthesised, and the effects read, while the logo and the attract sequence run.
-  platform->PrepareTune(talvessa::Sound::TuneFile(platform->Services().programFolder, talvessa::Tune::Play));
-  platform->PrepareEffects(talvessa::Sound::EffectFiles(platform->Services().programFolder));
+  // Once the first picture is shown, the fonts open, the tune of play is synthesised and the effects are
+  // read, while the logo and the attract sequence run: the window's opening is left to itself.
+  platform->AfterFirstPicture([&fonts, &platform] {
+    fonts->Start();
+    const std::string folder = platform->Services().programFolder;
+    platform->PrepareTune(talvessa::Sound::TuneFile(folder, talvessa::Tune::Play));
+    platform->PrepareEffects(talvessa::Sound::EffectFiles(folder));
+  });
   // The sound device opens meanwhile too; whether it did is said once it is known.
   std::jthread soundCheck([&platform] {
     if (!platform->HasSoundDevice())

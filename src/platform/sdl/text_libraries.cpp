@@ -1,9 +1,6 @@
 // SDL_ttf and fontconfig, and FreeType and HarfBuzz behind them, opened by their first call rather than
-// loaded with the program: the fonts open on a thread of their own once the first picture is shown, and
-// loading a dozen libraries before it cost the start a tenth of its time. Each function of theirs the
-// game calls is defined here under its own name and forwards to the library's, found in the library
-// opened at that first call. The program exports none of these names, so the libraries' calls among
-// themselves still reach their own functions.
+// loaded with the program (first_call_library.h): the fonts open on a thread of their own once the first
+// picture is shown, and loading a dozen libraries before it cost the start a tenth of its CPU time.
 //
 // Without a library its opening calls fail as the library itself would fail: TTF_Init gives -1 (its
 // reason in SDL_GetError) and FcInitLoadConfig and FcConfigCreate null. Nothing else is called then.
@@ -12,58 +9,28 @@
 #include <dlfcn.h>
 #include <fontconfig/fontconfig.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include "platform/sdl/first_call_library.h"
 
 namespace {
 
-struct Library {
-  explicit Library(const char* name) : name(name), handle(dlopen(name, RTLD_NOW | RTLD_LOCAL)) {}
-  const char* name;
-  void* handle;
-};
+using talvessa::FirstCallLibrary;
+using talvessa::FindInLibrary;
 
 // Opened once, by whichever thread calls first (in the game, the fonts' thread).
-Library& Ttf() {
-  static Library library("libSDL2_ttf-2.0.so.0");
+FirstCallLibrary& Ttf() {
+  static FirstCallLibrary library("libSDL2_ttf-2.0.so.0");
   return library;
 }
-Library& Fontconfig() {
-  static Library library("libfontconfig.so.1");
+FirstCallLibrary& Fontconfig() {
+  static FirstCallLibrary library("libfontconfig.so.1");
   return library;
 }
-
-// The library's own `function`. Only the opening calls run without the library, and they check for it
-// first; an opened library without one of its functions is broken beyond use.
-template <typename Function>
-Function Find(Library& library, const char* function) {
-  void* found = library.handle != nullptr ? dlsym(library.handle, function) : nullptr;
-  if (found == nullptr) {
-    std::fprintf(stderr, "talvessa: %s has no %s\n", library.name, function);
-    std::abort();
-  }
-  return reinterpret_cast<Function>(found);
-}
-
-template <typename Function>
-struct ReturnOf;
-template <typename Result, typename... Parameters>
-struct ReturnOf<Result (*)(Parameters...)> {
-  using type = Result;
-};
 
 }  // namespace
 
-// Each forwarder finds its function at its first call.
-#define TALVESSA_FORWARD(library, name, parameters, arguments)                \
-  ReturnOf<decltype(&::name)>::type name parameters {                          \
-    static const auto function = Find<decltype(&::name)>(library(), #name); \
-    return function arguments;                                               \
-  }
-
 int TTF_Init() {
   if (Ttf().handle == nullptr) return SDL_SetError("cannot open %s (%s)", Ttf().name, dlerror());
-  static const auto function = Find<decltype(&::TTF_Init)>(Ttf(), "TTF_Init");
+  static const auto function = FindInLibrary<decltype(&::TTF_Init)>(Ttf(), "TTF_Init");
   return function();
 }
 TALVESSA_FORWARD(Ttf, TTF_Quit, (), ())
@@ -82,12 +49,12 @@ TALVESSA_FORWARD(Ttf, TTF_RenderUTF8_Blended, (TTF_Font * font, const char* text
 
 FcConfig* FcInitLoadConfig() {
   if (Fontconfig().handle == nullptr) return nullptr;
-  static const auto function = Find<decltype(&::FcInitLoadConfig)>(Fontconfig(), "FcInitLoadConfig");
+  static const auto function = FindInLibrary<decltype(&::FcInitLoadConfig)>(Fontconfig(), "FcInitLoadConfig");
   return function();
 }
 FcConfig* FcConfigCreate() {
   if (Fontconfig().handle == nullptr) return nullptr;
-  static const auto function = Find<decltype(&::FcConfigCreate)>(Fontconfig(), "FcConfigCreate");
+  static const auto function = FindInLibrary<decltype(&::FcConfigCreate)>(Fontconfig(), "FcConfigCreate");
   return function();
 }
 TALVESSA_FORWARD(Fontconfig, FcConfigDestroy, (FcConfig * config), (config))
