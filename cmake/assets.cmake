@@ -1,8 +1,8 @@
 # The sprite sheet, the logo and the icons: the generator that draws them from assets/art, and the build
-# step that turns the committed BMP files and the large icon into byte arrays compiled into the game.
+# step that turns the committed BMP files into byte arrays compiled into the game.
 #
 # This file is also the embedding script itself, run as
-#   cmake -DOUTPUT=<file.cpp> -DSHEET=<sheet.bmp> -DLOGO=<logo.bmp> -DICON=<icon.png> -P assets.cmake
+#   cmake -DOUTPUT=<file.cpp> -DSHEET=<sheet.bmp> -DLOGO=<logo.bmp> -DICON=<icon.bmp> -P assets.cmake
 
 if(CMAKE_SCRIPT_MODE_FILE)
   # One function returning the file's bytes, 24 to a line.
@@ -20,9 +20,9 @@ if(CMAKE_SCRIPT_MODE_FILE)
 
   talvessa_embed_bytes("${SHEET}" SheetBmp sheet_code)
   talvessa_embed_bytes("${LOGO}" LogoBmp logo_code)
-  talvessa_embed_bytes("${ICON}" IconPng icon_code)
+  talvessa_embed_bytes("${ICON}" IconBmp icon_code)
   file(WRITE "${OUTPUT}" "// Made by cmake/assets.cmake from assets/sheet.bmp, assets/logo.bmp and
-// assets/icons/talvessa-128.png; do not edit.
+// assets/icon.bmp; do not edit.
 #include <cstdint>
 #include <span>
 
@@ -43,11 +43,13 @@ talvessa_media_generator(assets
   SOURCES tools/make_assets/art_text.cpp tools/make_assets/icons.cpp tools/make_assets/pictures.cpp
   MAIN tools/make_assets/make_pictures.cpp
   ARGS ${PROJECT_SOURCE_DIR}/assets/art ${PROJECT_SOURCE_DIR}/assets
-  COMMENT "Drawing assets/sheet.bmp, assets/logo.bmp and assets/icons/*.png from assets/art"
+  COMMENT "Drawing assets/sheet.bmp, assets/logo.bmp, assets/icon.bmp and assets/icons/* from assets/art"
   LINK talvessa_png talvessa_present)
 
 set(TALVESSA_EMBEDDED_PICTURES ${CMAKE_CURRENT_BINARY_DIR}/generated/embedded_pictures.cpp)
-set(TALVESSA_WINDOW_ICON ${PROJECT_SOURCE_DIR}/assets/icons/talvessa-128.png)
+# The window's icon is the 128-pixel one as a BMP file, which SDL reads itself: no image library loads
+# before the first picture.
+set(TALVESSA_WINDOW_ICON ${PROJECT_SOURCE_DIR}/assets/icon.bmp)
 add_custom_command(
   OUTPUT ${TALVESSA_EMBEDDED_PICTURES}
   COMMAND ${CMAKE_COMMAND} -DOUTPUT=${TALVESSA_EMBEDDED_PICTURES}

@@ -5,12 +5,12 @@
 # The sprite sheet, the logo and the icon as byte arrays, by the same script as the desktop's.
 set(TALVESSA_EMBEDDED_PICTURES ${CMAKE_CURRENT_BINARY_DIR}/generated/embedded_pictures.cpp)
 set(pictures ${PROJECT_SOURCE_DIR}/assets/sheet.bmp ${PROJECT_SOURCE_DIR}/assets/logo.bmp
-             ${PROJECT_SOURCE_DIR}/assets/icons/talvessa-128.png)
+             ${PROJECT_SOURCE_DIR}/assets/icon.bmp)
 add_custom_command(
   OUTPUT ${TALVESSA_EMBEDDED_PICTURES}
   COMMAND ${CMAKE_COMMAND} -DOUTPUT=${TALVESSA_EMBEDDED_PICTURES}
           -DSHEET=${PROJECT_SOURCE_DIR}/assets/sheet.bmp -DLOGO=${PROJECT_SOURCE_DIR}/assets/logo.bmp
-          -DICON=${PROJECT_SOURCE_DIR}/assets/icons/talvessa-128.png
+          -DICON=${PROJECT_SOURCE_DIR}/assets/icon.bmp
           -P ${PROJECT_SOURCE_DIR}/cmake/assets.cmake
   DEPENDS ${pictures} ${PROJECT_SOURCE_DIR}/cmake/assets.cmake
   COMMENT "Embedding the sprite sheet, the logo and the window icon"

@@ -1,5 +1,7 @@
-// The game's icon: the committed PNG files against their text sources, what the pictures must be to serve
-// a desktop and a window, the built-in copy, and the PNG writer read back through libpng.
+// The game's icon: the committed PNG and BMP files against their text sources, what the pictures must be
+// to serve a desktop and a window, the built-in copy as SDL reads it, and the PNG writer read back through
+// libpng.
+#include <SDL.h>
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -18,7 +20,7 @@
 #include "support/scratch_folder.h"
 
 namespace talvessa::embedded {
-std::span<const std::uint8_t> IconPng();
+std::span<const std::uint8_t> IconBmp();
 }
 
 namespace talvessa {
@@ -85,6 +87,7 @@ TEST(IconGenerator, ReproducesTheCommittedFilesByteForByte) {
   }
   const std::vector<std::uint8_t> svg = ReadFile(kAssets / "icons" / "talvessa.svg");
   EXPECT_EQ(std::string(svg.begin(), svg.end()), built.icons.svg) << "rebuild the assets: talvessa.svg";
+  EXPECT_TRUE(built.icons.windowBmp == ReadFile(kAssets / "icon.bmp")) << "rebuild the assets: icon.bmp";
   EXPECT_NE(built.icons.svg.find("viewBox=\"0 0 64 64\""), std::string::npos);
 }
 
@@ -98,6 +101,7 @@ TEST(IconGenerator, WritesTheIconsIntoTheirOwnFolder) {
   }
   const std::vector<std::uint8_t> svg = ReadFile(out / "icons" / "talvessa.svg");
   EXPECT_EQ(std::string(svg.begin(), svg.end()), built.icons.svg);
+  EXPECT_TRUE(ReadFile(out / "icon.bmp") == built.icons.windowBmp);
 }
 
 TEST(IconFiles, AreRgbaWithOnlyTheChunksThatKeepThemReproducible) {
@@ -197,10 +201,27 @@ TEST(IconFiles, TheLargeIconIsTheSmallOneRedrawn) {
   EXPECT_LT(differ, 32 * 32 / 10);
 }
 
-TEST(IconEmbedded, IsTheCommittedLargeIcon) {
-  const std::span<const std::uint8_t> embedded = embedded::IconPng();
-  const std::vector<std::uint8_t> committed = ReadFile(kAssets / "icons" / "talvessa-128.png");
+// The window's icon as SDL reads it from the game: the large icon's pixels, alpha and all.
+TEST(IconEmbedded, IsTheCommittedLargeIconAsSdlReadsIt) {
+  const std::span<const std::uint8_t> embedded = embedded::IconBmp();
+  const std::vector<std::uint8_t> committed = ReadFile(kAssets / "icon.bmp");
   EXPECT_TRUE(std::equal(embedded.begin(), embedded.end(), committed.begin(), committed.end()));
+
+  SDL_Surface* read = SDL_LoadBMP_RW(SDL_RWFromConstMem(embedded.data(), static_cast<int>(embedded.size())), 1);
+  ASSERT_NE(read, nullptr) << SDL_GetError();
+  SDL_Surface* rgba = SDL_ConvertSurfaceFormat(read, SDL_PIXELFORMAT_ABGR8888, 0);  // bytes R, G, B, A
+  SDL_FreeSurface(read);
+  ASSERT_NE(rgba, nullptr) << SDL_GetError();
+  const Rgba large = DecodePng(ReadFile(kAssets / "icons" / "talvessa-128.png"));
+  ASSERT_EQ(rgba->w, large.width);
+  ASSERT_EQ(rgba->h, large.height);
+  int differ = 0;
+  for (int y = 0; y < rgba->h; ++y) {
+    const auto* row = static_cast<const std::uint8_t*>(rgba->pixels) + static_cast<std::ptrdiff_t>(y) * rgba->pitch;
+    differ += !std::equal(row, row + rgba->w * 4, large.At(0, y));
+  }
+  SDL_FreeSurface(rgba);
+  EXPECT_EQ(differ, 0) << "rows that differ";
 }
 
 TEST(IconPngWriter, ReadsBackExactlyAndTheSameEveryTime) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "make_assets/pictures.h"
 #include "png/png_file.h"
 
 namespace talvessa::art {
@@ -73,7 +74,9 @@ IconFiles BuildIcons(const std::filesystem::path& artDir, const Palette& palette
   for (int size : kIconSizes) {
     // The small grid down to its own size, the large one above it.
     const Grid& grid = size <= 32 ? small : large;
-    icons.pngs.push_back({size, EncodePng(size, size, PngPixels::kRgba, IconRgba(grid, palette, size))});
+    const std::vector<std::uint8_t> rgba = IconRgba(grid, palette, size);
+    icons.pngs.push_back({size, EncodePng(size, size, PngPixels::kRgba, rgba)});
+    if (size == kWindowIconSize) icons.windowBmp = EncodeBmp(size, size, 4, rgba);
   }
   icons.svg = IconSvg(large, palette);
   return icons;

@@ -21,7 +21,12 @@ struct IconFiles {
   // (16, 24, 48) are the nearest larger grid's pixels averaged over each icon pixel's area.
   std::vector<IconPng> pngs;
   std::string svg;  // the 64 x 64 grid, one square a pixel
+  // The icon of kWindowIconSize as the 32-bit BMP the game's window carries: SDL reads it without a
+  // library of its own.
+  std::vector<std::uint8_t> windowBmp;
 };
+
+inline constexpr int kWindowIconSize = 128;
 
 // The sizes of IconFiles::pngs.
 inline constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128, 256};

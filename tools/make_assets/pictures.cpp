@@ -98,11 +98,18 @@ void PlaceGround(Canvas& sheet, const std::filesystem::path& file, const Palette
 }  // namespace
 
 std::vector<std::uint8_t> EncodeBmp(int width, int height, const std::vector<std::uint8_t>& rgb) {
-  const std::uint32_t stride = (static_cast<std::uint32_t>(width) * 3 + 3) & ~3u;
+  return EncodeBmp(width, height, 3, rgb);
+}
+
+std::vector<std::uint8_t> EncodeBmp(int width, int height, int channels, const std::vector<std::uint8_t>& pixels) {
+  const bool alpha = channels == 4;
+  const std::uint32_t stride = (static_cast<std::uint32_t>(width) * channels + 3) & ~3u;
   const std::uint32_t imageSize = stride * static_cast<std::uint32_t>(height);
-  constexpr std::uint32_t kHeaderSize = 54;
+  // BITMAPINFOHEADER, or BITMAPV4HEADER, the first to carry an alpha mask.
+  const std::uint32_t infoSize = alpha ? 108 : 40;
+  const std::uint32_t headerSize = 14 + infoSize;
   std::vector<std::uint8_t> out;
-  out.reserve(kHeaderSize + imageSize);
+  out.reserve(headerSize + imageSize);
   auto put16 = [&](std::uint32_t v) {
     out.push_back(static_cast<std::uint8_t>(v));
     out.push_back(static_cast<std::uint8_t>(v >> 8));
@@ -113,28 +120,34 @@ std::vector<std::uint8_t> EncodeBmp(int width, int height, const std::vector<std
   };
   out.push_back('B');
   out.push_back('M');
-  put32(kHeaderSize + imageSize);
+  put32(headerSize + imageSize);
   put32(0);
-  put32(kHeaderSize);
-  put32(40);  // BITMAPINFOHEADER
+  put32(headerSize);
+  put32(infoSize);
   put32(static_cast<std::uint32_t>(width));
   put32(static_cast<std::uint32_t>(height));  // positive: rows stored bottom-up
   put16(1);
-  put16(24);
-  put32(0);  // uncompressed
+  put16(static_cast<std::uint32_t>(channels) * 8);
+  put32(alpha ? 3 : 0);  // bit fields (the masks below), or uncompressed
   put32(imageSize);
   put32(2835);  // 72 dots per inch
   put32(2835);
   put32(0);
   put32(0);
+  if (alpha) {
+    for (const std::uint32_t mask : {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u}) put32(mask);
+    put32(0x73524742);  // "sRGB"
+    out.resize(out.size() + 36 + 12, 0);  // no end points, no gamma: sRGB says it all
+  }
   for (int y = height - 1; y >= 0; --y) {
     for (int x = 0; x < width; ++x) {
-      const std::size_t at = (static_cast<std::size_t>(y) * width + x) * 3;
-      out.push_back(rgb[at + 2]);  // BMP pixels are blue, green, red
-      out.push_back(rgb[at + 1]);
-      out.push_back(rgb[at]);
+      const std::size_t at = (static_cast<std::size_t>(y) * width + x) * channels;
+      out.push_back(pixels[at + 2]);  // BMP pixels are blue, green, red (and alpha)
+      out.push_back(pixels[at + 1]);
+      out.push_back(pixels[at]);
+      if (alpha) out.push_back(pixels[at + 3]);
     }
-    for (std::uint32_t pad = static_cast<std::uint32_t>(width) * 3; pad < stride; ++pad) out.push_back(0);
+    for (std::uint32_t pad = static_cast<std::uint32_t>(width) * channels; pad < stride; ++pad) out.push_back(0);
   }
   return out;
 }
@@ -166,6 +179,7 @@ void WritePictures(const Pictures& pictures, const std::filesystem::path& outDir
   std::filesystem::create_directories(outDir / "icons");
   WriteFile(outDir / "sheet.bmp", pictures.sheetBmp);
   WriteFile(outDir / "logo.bmp", pictures.logoBmp);
+  WriteFile(outDir / "icon.bmp", pictures.icons.windowBmp);
   for (const IconPng& icon : pictures.icons.pngs) {
     WriteFile(outDir / "icons" / ("talvessa-" + std::to_string(icon.size) + ".png"), icon.png);
   }

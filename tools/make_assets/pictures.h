@@ -21,10 +21,13 @@ struct Pictures {
 // nothing half-made is ever written.
 Pictures BuildPictures(const std::filesystem::path& artDir);
 
-// Writes sheet.bmp, logo.bmp, icons/talvessa-<size>.png and icons/talvessa.svg into `outDir`.
+// Writes sheet.bmp, logo.bmp, icon.bmp, icons/talvessa-<size>.png and icons/talvessa.svg into `outDir`.
 void WritePictures(const Pictures& pictures, const std::filesystem::path& outDir);
 
 // A 24-bit uncompressed bottom-up BMP with a 54-byte header; `rgb` holds rows top to bottom.
 std::vector<std::uint8_t> EncodeBmp(int width, int height, const std::vector<std::uint8_t>& rgb);
+// The same of 3 channels (`pixels` red, green, blue) or of 4 (and alpha: a 32-bit BMP with a version 4
+// header and its colour masks, as SDL reads one).
+std::vector<std::uint8_t> EncodeBmp(int width, int height, int channels, const std::vector<std::uint8_t>& pixels);
 
 }  // namespace talvessa::art

@@ -1,7 +1,5 @@
 #include "platform/sdl/sdl_window.h"
 
-#include <SDL_image.h>
-
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -14,7 +12,7 @@
 namespace talvessa {
 
 namespace embedded {
-std::span<const std::uint8_t> IconPng();
+std::span<const std::uint8_t> IconBmp();
 }  // namespace embedded
 
 namespace {
@@ -33,8 +31,8 @@ std::array<SDL_Rect, 4> Bands(const PictureLayout& at, int width, int height) {
 
 // The flag icon for the title bar and the task switcher; a window without it still works.
 void SetIcon(SDL_Window* window) {
-  const std::span<const std::uint8_t> png = embedded::IconPng();
-  SDL_Surface* icon = IMG_Load_RW(SDL_RWFromConstMem(png.data(), static_cast<int>(png.size())), 1);
+  const std::span<const std::uint8_t> bmp = embedded::IconBmp();
+  SDL_Surface* icon = SDL_LoadBMP_RW(SDL_RWFromConstMem(bmp.data(), static_cast<int>(bmp.size())), 1);
   if (icon == nullptr) return;
   SDL_SetWindowIcon(window, icon);
   SDL_FreeSurface(icon);
