@@ -30,8 +30,8 @@ class StopAtFirstPicture final : public talvessa::SurfaceWatcher {
 }  // namespace
 
 int main() {
-  // As the game's main does: the platform, then once the first picture is out the fonts opening and the
-  // tune set rendering.
+  // As the game's main does: the platform, then once the first two pictures are out the fonts opening and
+  // the tune set rendering.
   talvessa::FontsOnThread fonts(nullptr);
   std::string error;
   std::unique_ptr<talvessa::SdlPlatform> platform = talvessa::SdlPlatform::Open({}, error);
@@ -39,7 +39,7 @@ int main() {
     std::fprintf(stderr, "startup: %s\n", error.c_str());
     return 1;
   }
-  platform->AfterFirstPicture([&fonts, &platform] {
+  platform->AfterPictures(2, [&fonts, &platform] {
     fonts.Start();
     platform->PrepareTune(platform->Services().programFolder + "../da/bg1.mid");  // the game's, beside bench/
   });

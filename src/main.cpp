@@ -55,9 +55,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "talvessa: %s\n", error.c_str());
     return 1;
   }
-  // Once the first picture is shown, the fonts open, the tune of play is synthesised and the effects are
-  // read, while the logo and the attract sequence run: the window's opening is left to itself.
-  platform->AfterFirstPicture([&fonts, &platform] {
+  // Once the first two pictures are shown (the white page the surfaces start as, and the logo's first
+  // frame), the fonts open, the tune of play is synthesised and the effects are read, while the logo and
+  // the attract sequence run: the window's opening and the first frame are left to themselves.
+  platform->AfterPictures(2, [&fonts, &platform] {
     fonts->Start();
     const std::string folder = platform->Services().programFolder;
     platform->PrepareTune(talvessa::Sound::TuneFile(folder, talvessa::Tune::Play));

@@ -1,7 +1,7 @@
 // The game's fonts opened on a thread of their own while the logo is revealed: fontconfig reads its
-// configuration and cache and SDL_ttf starts, work the first pictures have no use for. It starts once
-// the first picture is shown (on two cores it slowed the window's opening by a third); the first line of
-// text waits for the opening to end.
+// configuration and cache and SDL_ttf starts, work the first pictures have no use for. main starts it
+// once the logo's first frame is shown (on two cores it slowed the window's opening by a third); the
+// first line of text waits for the opening to end.
 #pragma once
 
 #include <functional>

@@ -46,8 +46,8 @@ class SdlPlatform {
   SdlPlatform& operator=(const SdlPlatform&) = delete;
 
   Platform Services();
-  // Runs `then` once the first picture is shown: what the first picture has no use for starts there.
-  void AfterFirstPicture(std::function<void()> then) { window_->AfterFirstPicture(std::move(then)); }
+  // Runs `then` once `count` pictures are shown: what the first pictures have no use for starts there.
+  void AfterPictures(int count, std::function<void()> then) { window_->AfterPictures(count, std::move(then)); }
   // Starts synthesising the tune at `path` ahead of its first play (see SdlSound::PrepareTune).
   void PrepareTune(const std::string& path) {
     if (sound_ != nullptr) sound_->PrepareTune(path);

@@ -102,7 +102,7 @@ void SdlWindow::Present(const WindowPicture& picture) {
   if (changed || shown != drawn_ || shown == nullptr || shown->w != drawnWidth_ || shown->h != drawnHeight_) {
     Redraw();
   }
-  if (afterFirstPicture_) std::exchange(afterFirstPicture_, nullptr)();
+  if (afterPictures_ && --picturesBefore_ <= 0) std::exchange(afterPictures_, nullptr)();
 }
 
 void SdlWindow::Redraw() {

@@ -26,8 +26,11 @@ class SdlWindow final : public Screen {
   SdlWindow& operator=(const SdlWindow&) = delete;
 
   void Present(const WindowPicture& picture) override;
-  // Runs `then` once, right after the first picture the game presents is on the screen.
-  void AfterFirstPicture(std::function<void()> then) { afterFirstPicture_ = std::move(then); }
+  // Runs `then` once, right after the `count`th picture the game presents is on the screen.
+  void AfterPictures(int count, std::function<void()> then) {
+    picturesBefore_ = count;
+    afterPictures_ = std::move(then);
+  }
   // Shows the last picture again: the window was uncovered or changed size.
   void Redraw();
   void ToggleFullscreen();
@@ -44,7 +47,8 @@ class SdlWindow final : public Screen {
   const SDL_Surface* drawn_ = nullptr;
   int drawnWidth_ = 0;
   int drawnHeight_ = 0;
-  std::function<void()> afterFirstPicture_;
+  int picturesBefore_ = 0;
+  std::function<void()> afterPictures_;
 };
 
 }  // namespace talvessa

@@ -1,6 +1,6 @@
 // SDL_ttf and fontconfig, and FreeType and HarfBuzz behind them, opened by their first call rather than
-// loaded with the program (first_call_library.h): the fonts open on a thread of their own once the first
-// picture is shown, and loading a dozen libraries before it cost the start a tenth of its CPU time.
+// loaded with the program (first_call_library.h): the fonts open on a thread of their own once the logo's
+// first frame is shown, and loading a dozen libraries before it cost the start a tenth of its CPU time.
 //
 // Without a library its opening calls fail as the library itself would fail: TTF_Init gives -1 (its
 // reason in SDL_GetError) and FcInitLoadConfig and FcConfigCreate null. Nothing else is called then.
