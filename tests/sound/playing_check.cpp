@@ -1,145 +1,150 @@
-// Effects and the tune played through the real sound backend: their lengths, levels, cuts and loops.
+// Effects and the tune played through the real sound backend: their lengths, levels, cuts, loops and the
+// player's volume.
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <string>
 
+#include "formats/media_checks.h"
 #include "listening.h"
+#include "platform/sdl/rendered_tune.h"
 
 namespace talvessa {
 namespace {
 
-using testing::Frames;
-using testing::kEdgeFrames;
-using testing::kLevelTolerance;
-using testing::kMarkerLevel;
-using testing::kSineRms;
-using testing::kTuneHeard;
-using testing::OneNoteTune;
-using testing::Recording;
-using testing::SdlSoundListening;
-using testing::ToneWave;
+using namespace testing;  // NOLINT: the helpers of these checks
 
-// Read once the device opens, not in the frame of its first play: the file is gone by then.
-TEST_F(SdlSoundListening, AnEffectReadAtStartSoundsForItsLengthAtItsLevelThenFallsSilent) {
+TEST_F(SdlSoundListening, EffectsSoundForTheirLengthAtTheirLevelAndAreCutByTheNextOrBySilence) {
   WriteMedia("se0.wav", ToneWave(0.3, 0.5));
+  WriteMedia("se8.wav", ToneWave(2.0, 0.25));
+  WriteMedia("se6.wav", ToneWave(0.2, 0.75, 660.0));
+  WriteMedia("se2.wav", ToneWave(2.0, 0.5));
   ASSERT_NO_FATAL_FAILURE(Open());
   ASSERT_TRUE(Record(0.3));
+  // Read once the device opens, not in the frame of its first play: the file is gone by then.
   std::filesystem::remove(Media("se0.wav"));
   audio().PlayEffect(Media("se0"));
   ASSERT_TRUE(Record(0.9));
-  const Recording heard = Finish();
-
-  const std::size_t start = heard.SoundStart();
-  const std::size_t end = heard.SoundEnd();
-  ASSERT_LT(start, end) << "nothing was heard in " << heard.Seconds(heard.frames()) << " s";
-  EXPECT_NEAR(end - start, Frames(0.3), kEdgeFrames);
-  EXPECT_NEAR(heard.Rms(start, end), 0.5 * kSineRms, kLevelTolerance);
-  EXPECT_GT(heard.frames(), end + kEdgeFrames) << "the recording ended before the effect did";
-}
-
-TEST_F(SdlSoundListening, ANewEffectCutsTheOnePlaying) {
-  WriteMedia("se8.wav", ToneWave(2.0, 0.25));
-  WriteMedia("se6.wav", ToneWave(0.2, 0.75, 660.0));
-  ASSERT_NO_FATAL_FAILURE(Open());
   audio().PlayEffect(Media("se8"));
   ASSERT_TRUE(Record(0.3));
   audio().PlayEffect(Media("se6"));
   ASSERT_TRUE(Record(0.7));
-  const Recording heard = Finish();
-
-  // The long tone, then the short one to its end, then silence: the long tone does not come back.
-  const std::size_t start = heard.SoundStart();
-  const std::size_t end = heard.SoundEnd();
-  ASSERT_GT(end, start + Frames(0.3));
-  EXPECT_NEAR(heard.Rms(start, start + Frames(0.1)), 0.25 * kSineRms, kLevelTolerance) << "the long tone";
-  EXPECT_NEAR(heard.Rms(end - Frames(0.2) + kEdgeFrames, end), 0.75 * kSineRms, kLevelTolerance)
-      << "the short tone, played to its end";
-  EXPECT_GT(heard.frames(), end + kEdgeFrames) << "the long tone went on after the short one";
-}
-
-TEST_F(SdlSoundListening, SilencingCutsTheEffect) {
-  WriteMedia("se2.wav", ToneWave(2.0, 0.5));
-  ASSERT_NO_FATAL_FAILURE(Open());
   audio().PlayEffect(Media("se2"));
   ASSERT_TRUE(Record(0.3));
   audio().SilenceEffects();
   ASSERT_TRUE(Record(0.5));
   const Recording heard = Finish();
 
-  // The recording holds less than the effect's two seconds: silence before its end means it was cut.
-  ASSERT_FALSE(heard.AllSilent());
-  EXPECT_GT(heard.frames(), heard.SoundEnd() + kEdgeFrames) << "the effect went on after it was silenced";
+  // A long tone not cut would join the next sound, or the end of the recording.
+  const auto sounds = heard.Runs(0, Frames(0.1));
+  ASSERT_EQ(sounds.size(), 3u) << "an effect was not heard, or went on into the next";
+  EXPECT_NEAR(sounds[0].end - sounds[0].start, Frames(0.3), kEdgeFrames);
+  EXPECT_NEAR(heard.Rms(sounds[0].start, sounds[0].end), 0.5 * kSineRms, kLevelTolerance);
+  // The long tone, then the short one that cut it, to its end.
+  const auto [start, end] = sounds[1];
+  EXPECT_NEAR(heard.Rms(start, start + Frames(0.1)), 0.25 * kSineRms, kLevelTolerance) << "the long tone";
+  EXPECT_NEAR(heard.Rms(end - Frames(0.2) + kEdgeFrames, end), 0.75 * kSineRms, kLevelTolerance)
+      << "the short tone, played to its end";
+  EXPECT_GT(heard.frames(), sounds[2].end + kEdgeFrames) << "the effect went on after it was silenced";
 }
 
-TEST_F(SdlSoundListening, TheTunePlaysLoopsAndStopsAtOnce) {
+TEST_F(SdlSoundListening, TheTunePlaysLoopsStopsAtOnceAndOpensAgainOnceClosed) {
   // A short note at the start of a tune of 0.6 s: each pass begins loud after a quiet end.
   WriteMedia("bg1.mid", OneNoteTune(0.15, 0.6));
   ASSERT_NO_FATAL_FAILURE(Open());
-  audio().OpenMusic(Media("bg1.mid"));
-  audio().PlayMusic();
+  PlayTune(Media("bg1.mid"));
   EXPECT_EQ(audio().MusicStatus(), MusicMode::Playing);
   ASSERT_TRUE(Record(1.0));
   audio().StopMusic();
   PlayMarker();
   EXPECT_EQ(audio().MusicStatus(), MusicMode::Stopped);
   ASSERT_TRUE(Record(0.3));
+  audio().CloseMusic();
+  EXPECT_EQ(audio().MusicStatus(), MusicMode::NotOpen);
+  ASSERT_TRUE(Record(0.2));
+  PlayTune(Media("bg1.mid"));  // the next game's
+  ASSERT_TRUE(Record(0.3));
   const Recording heard = Finish();
 
-  const std::size_t start = heard.SoundStart();
-  const auto marks = heard.Loud(kMarkerLevel);
+  const std::size_t start = heard.Sound().start;
+  const auto marks = heard.Marks();
   ASSERT_EQ(marks.size(), 1u);
   ASSERT_GT(marks[0].start, start + Frames(0.75)) << "the tune's second pass was not recorded";
-  const double firstNote = heard.Rms(start, start + Frames(0.15));
-  EXPECT_GT(firstNote, kTuneHeard);
+  EXPECT_GT(heard.Rms(start, start + Frames(0.15)), kTuneHeard);
   const double quietEnd = heard.Rms(start + Frames(0.45), start + Frames(0.58));
   const double secondPass = heard.Rms(start + Frames(0.62), start + Frames(0.75));
   EXPECT_GT(secondPass, 10 * quietEnd) << "the tune did not start again at its end";
-  // The marker was played as the tune stopped; after it, silence to the end, where a third pass would be.
-  EXPECT_LE(heard.SoundEnd(), marks[0].end + kEdgeFrames) << "the tune went on after it was stopped";
+  // Played as the tune stopped, the marker is followed by silence where a third pass would be.
+  const auto after = heard.Runs(0, Frames(0.1), marks[0].end + kEdgeFrames);
+  ASSERT_FALSE(after.empty()) << "the next game's tune was not heard";
+  EXPECT_GT(after[0].start, marks[0].start + Frames(0.4)) << "the tune went on after it was stopped";
+  EXPECT_GT(heard.Rms(after[0].start, after[0].start + Frames(0.15)), kTuneHeard) << "the next game's tune";
 }
 
-TEST_F(SdlSoundListening, AClosedTuneOpensAgainAndPlays) {
-  WriteMedia("bg1.mid", OneNoteTune(1.0, 1.0));
-  ASSERT_NO_FATAL_FAILURE(Open());
-  for (int game = 0; game < 2; ++game) {
-    audio().OpenMusic(Media("bg1.mid"));
-    audio().PlayMusic();
-    ASSERT_TRUE(Record(0.3));
-    audio().StopMusic();
-    audio().CloseMusic();
-    EXPECT_EQ(audio().MusicStatus(), MusicMode::NotOpen);
-    ASSERT_TRUE(Record(0.3));
+TEST_F(SdlSoundListening, TheVolumeStepsEffectsAndTheTuneByThreeDecibelsAndZeroSilencesThem) {
+  WriteMedia("se0.wav", ToneWave(0.2, 0.5));
+  // A church organ holds its note at one level, where a piano's would fade.
+  TuneTrack organ;
+  organ.At(0, {0xC0, 19}).At(0, {0x90, 60, 100}).At(3 * kTicksPerSecond, {0x80, 60, 0}).End();
+  WriteMedia("bg1.mid", TuneFile({organ}, {.format = 0}));
+  ASSERT_NO_FATAL_FAILURE(Open({.volume = kFullVolume - 2}));  // held from before anything plays
+  const auto effect = [&] {
+    audio().PlayEffect(Media("se0"));
+    return Record(0.4);
+  };
+  ASSERT_TRUE(effect());
+  audio().SetVolume(0);
+  ASSERT_TRUE(effect());
+  audio().SetVolume(kFullVolume);
+  ASSERT_TRUE(effect());
+  PlayTune(Media("bg1.mid"));
+  ASSERT_TRUE(AwaitSound());
+  ASSERT_TRUE(Record(0.8));
+  audio().SetVolume(kFullVolume - 2);
+  ASSERT_TRUE(Record(0.8));
+  audio().SetVolume(0);
+  ASSERT_TRUE(Record(0.5));
+  const Recording heard = Finish();
+
+  // Two steps down are 6 dB, half the amplitude.
+  const auto sounds = heard.Runs(0, Frames(0.1));
+  ASSERT_GE(sounds.size(), 3u) << "the effect at volume 0 was heard, or another was not";
+  EXPECT_NEAR(heard.Rms(sounds[0].start, sounds[0].end), 0.501 * 0.5 * kSineRms, kLevelTolerance);
+  EXPECT_NEAR(heard.Rms(sounds[1].start, sounds[1].end), 0.5 * kSineRms, kLevelTolerance);
+  EXPECT_GT(sounds[1].start, sounds[0].end + Frames(0.5)) << "the silent one lies between them";
+  // The note's steady middle at full volume, then two steps down; both well within their stretches.
+  const std::size_t tune = sounds[2].start;
+  const double full = heard.Rms(tune + Frames(0.4), tune + Frames(0.7));
+  ASSERT_GT(full, 0.0);
+  EXPECT_NEAR(Dbfs(heard.Rms(tune + Frames(1.0), tune + Frames(1.3)) / full), -6.0, 1.5);
+  // The synthesiser's dither may leave the lowest bit astir: silence is below -70 dBFS.
+  EXPECT_LT(heard.Rms(heard.frames() - Frames(0.3), heard.frames()), 3e-4) << "volume 0 left the tune heard";
+}
+
+// As loud a tune as the check lets through: at each of 99 ticks, 1,000 strikes at full force of the 96
+// notes it may hold, on twelve channels. Unlevelled, it played at -5.7 dBFS with its peaks at full scale.
+TEST_F(SdlSoundListening, ATuneOfAThousandNotesATickPlaysNoLouderThanTheTuneMayInTheMix) {
+  TuneTrack track;
+  for (int tick = 0; tick < 99; ++tick) {
+    for (int note = 0; note < 1000; ++note) {
+      const auto channel = static_cast<std::uint8_t>(0x90 | (note % 96) / 8);
+      track.At(note == 0 && tick > 0 ? 10 : 0, {channel, static_cast<std::uint8_t>(40 + note % 8 * 5), 127});
+    }
   }
+  const Bytes tune = TuneFile({track.End(kTicksPerSecond)});
+  ASSERT_TRUE(IsPlayableTune(tune)) << "the check no longer lets the loudest tune through";
+  WriteMedia("bg1.mid", tune);
+  ASSERT_NO_FATAL_FAILURE(Open());
+  PlayTune(Media("bg1.mid"));
+  ASSERT_TRUE(AwaitSound());
+  ASSERT_TRUE(Record(2.5));
   const Recording heard = Finish();
 
-  // Two stretches of sound with silence between them.
-  const std::size_t start = heard.SoundStart();
-  const std::size_t end = heard.SoundEnd();
-  ASSERT_LT(start, end);
-  EXPECT_GT(heard.LongestSilence(start, end), kEdgeFrames);
-  EXPECT_GT(heard.Rms(end - Frames(0.2), end), kTuneHeard) << "the second game's tune";
-}
-
-TEST_F(SdlSoundListening, AFolderNamedWithBlanksAndOtherLettersPlays) {
-  const std::string folder = "dir with blanks/日本語 フォルダ";
-  WriteMedia("se0.wav", ToneWave(0.2, 0.5), folder);
-  WriteMedia("bg1.mid", OneNoteTune(1.0, 1.0), folder);
-  ASSERT_NO_FATAL_FAILURE(Open({}, {Media("se0", folder)}));
-  audio().PlayEffect(Media("se0", folder));
-  ASSERT_TRUE(Record(0.3));
-  audio().OpenMusic(Media("bg1.mid", folder));
-  audio().PlayMusic();
-  EXPECT_EQ(audio().MusicStatus(), MusicMode::Playing);
-  ASSERT_TRUE(Record(0.6));
-  const Recording heard = Finish();
-
-  // The effect for its length, then the tune.
-  const std::size_t start = heard.SoundStart();
-  const std::size_t effectEnd = start + Frames(0.2);
-  ASSERT_GT(heard.SoundEnd(), effectEnd + kEdgeFrames);
-  EXPECT_NEAR(heard.Rms(start, effectEnd), 0.5 * kSineRms, kLevelTolerance) << "the effect";
-  EXPECT_GT(heard.Rms(effectEnd + kEdgeFrames, heard.frames()), kTuneHeard) << "the tune";
+  const std::size_t start = heard.Sound().start;
+  ASSERT_LT(start + Frames(1.0), heard.frames()) << "the tune was not heard for a second";
+  const double loudest = heard.LoudestRms(start, heard.frames(), Frames(0.1));
+  EXPECT_LE(Dbfs(loudest), RenderedTune::kLoudestSecondDbfs + 0.1);
+  EXPECT_LE(Dbfs(heard.Peak()), RenderedTune::kPeakDbfs + 0.1);
+  EXPECT_GT(Dbfs(loudest), RenderedTune::kLoudestSecondDbfs - 3) << "levelled far below what the tune may";
 }
 
 }  // namespace
