@@ -64,10 +64,14 @@ TEST_F(SdlSoundListening, EachDeviceThatComesBringsTheTuneBackAndALostOneIsLetGo
   PlayTune(Media("bg1.mid"));
   EXPECT_EQ(audio().MusicStatus(), MusicMode::Playing);
   Run(200);
+  // A device comes, recording to `file`, and a marker is played as it opens.
+  const auto arrive = [&](const std::filesystem::path& file) {
+    RecordTo(file);
+    Announce(input(), SDL_AUDIODEVICEADDED, 0);
+    PlayMarker();
+  };
   const auto first = scratch_ / "first.raw";
-  RecordTo(first);
-  Announce(input(), SDL_AUDIODEVICEADDED, 0);
-  PlayMarker();
+  arrive(first);
   ASSERT_TRUE(Record(0.5, first)) << "the device that came was not opened";
   // Another device goes away: nothing changes, and the marker is heard on ours.
   Announce(input(), SDL_AUDIODEVICEREMOVED, 0);
@@ -82,9 +86,7 @@ TEST_F(SdlSoundListening, EachDeviceThatComesBringsTheTuneBackAndALostOneIsLetGo
   audio().SeekMusicToStart();
   Run(300);
   const auto second = scratch_ / "second.raw";
-  RecordTo(second);
-  Announce(input(), SDL_AUDIODEVICEADDED, 0);
-  PlayMarker();
+  arrive(second);
   ASSERT_TRUE(Record(0.7, second)) << "the returning device was not opened";
   EXPECT_EQ(audio().MusicStatus(), MusicMode::Playing);
 

@@ -103,16 +103,12 @@ class Recording {
       loudest = std::max(loudest, Rms(at, at + window));
     return loudest;
   }
-  // The largest sample over frames [from, to), and how many samples sit at full scale (a louder mix clipped).
+  // The largest sample over frames [from, to), as a share of full scale.
   double Peak(std::size_t from = 0, std::size_t to = SIZE_MAX) const {
     int peak = 0;
     for (std::size_t i = 2 * from; i < 2 * std::min(to, frames()); ++i)
       peak = std::max(peak, std::abs(int{samples_[i]}));
     return peak / 32768.0;
-  }
-  std::size_t FullScaleSamples() const {
-    return static_cast<std::size_t>(
-        std::ranges::count_if(samples_, [](int s) { return std::abs(s) >= 32767; }));
   }
 
  private:
@@ -192,6 +188,14 @@ class SdlSoundListening : public ::testing::Test {
     return ::testing::AssertionFailure() << file << " stopped at " << RecordedFrames(file) << " frames";
   }
   ::testing::AssertionResult Record(double seconds) { return Record(seconds, output()); }
+  // Plays each effect of the game's folder in turn, each recorded for its time.
+  ::testing::AssertionResult Effects(const std::vector<std::pair<std::string, double>>& effects) {
+    for (const auto& [name, seconds] : effects) {
+      audio().PlayEffect(Media(name));
+      if (auto recorded = Record(seconds); !recorded) return recorded;
+    }
+    return ::testing::AssertionSuccess();
+  }
   // Pumps events until the last tenth of a second recorded holds sound: the tune is heard once its
   // render is done, later than its play on a machine too busy.
   ::testing::AssertionResult AwaitSound() {

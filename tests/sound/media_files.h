@@ -34,23 +34,18 @@ struct RiffChunk {
   Bytes body;
 };
 
-// A format chunk: `tag` 1 is PCM, 2 ADPCM, 3 floating point.
+// A format chunk: `tag` 1 is PCM, 2 ADPCM, 3 floating point. Its 16-bit fields are put two at a time.
 inline RiffChunk WaveFormat(std::uint32_t tag, std::uint32_t channels, std::uint32_t rate,
                             std::uint32_t bits) {
   Bytes body;
-  for (const auto& [value, count] : {std::pair{tag, 2},
-                                     {channels, 2},
-                                     {rate, 4},
-                                     {rate * channels * bits / 8, 4},
-                                     {channels * bits / 8, 2},
-                                     {bits, 2}})
-    PutLittle(body, value, count);
+  PutLittle(body, tag | channels << 16, 4);
+  PutLittle(body, rate, 4);
+  PutLittle(body, rate * channels * bits / 8, 4);
+  PutLittle(body, (channels * bits / 8) | bits << 16, 4);
   return {"fmt ", body};
 }
 // 16-bit PCM at the mixer's own rate.
-inline RiffChunk PcmFormat(int channels) {
-  return WaveFormat(1, static_cast<std::uint32_t>(channels), kSampleRate, 16);
-}
+inline RiffChunk PcmFormat(std::uint32_t channels) { return WaveFormat(1, channels, kSampleRate, 16); }
 
 // A sine tone; `amplitude` is a share of full scale.
 inline RiffChunk ToneData(double seconds, double amplitude, double hz, int channels) {

@@ -71,10 +71,9 @@ TEST_F(GameMix, TheBusiestMinuteOfPlayNeverReachesFullScale) {
   const Recording heard = Finish();
 
   ASSERT_GE(heard.frames(), Frames(60.0));
-  std::printf("the busiest minute: peak %.1f dBFS, %zu samples at full scale\n", Dbfs(heard.Peak()),
-              heard.FullScaleSamples());
-  EXPECT_EQ(heard.FullScaleSamples(), 0u);
-  EXPECT_LT(Dbfs(heard.Peak()), -1.0) << "no room left above the mix";
+  std::printf("the busiest minute: peak %.1f dBFS\n", Dbfs(heard.Peak()));
+  // No sample at full scale, where a louder mix is clipped, and room left above.
+  EXPECT_LT(Dbfs(heard.Peak()), -1.0);
 }
 
 TEST_F(GameMix, EveryEffectOfPlaySoundsAtLeastSixDecibelsAboveTheTune) {

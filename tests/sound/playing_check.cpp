@@ -22,14 +22,7 @@ TEST_F(SdlSoundListening, EffectsSoundForTheirLengthAtTheirLevelAndAreCutByTheNe
   ASSERT_TRUE(Record(0.3));
   // Read once the device opens, not in the frame of its first play: the file is gone by then.
   std::filesystem::remove(Media("se0.wav"));
-  audio().PlayEffect(Media("se0"));
-  ASSERT_TRUE(Record(0.9));
-  audio().PlayEffect(Media("se8"));
-  ASSERT_TRUE(Record(0.3));
-  audio().PlayEffect(Media("se6"));
-  ASSERT_TRUE(Record(0.7));
-  audio().PlayEffect(Media("se2"));
-  ASSERT_TRUE(Record(0.3));
+  ASSERT_TRUE(Effects({{"se0", 0.9}, {"se8", 0.3}, {"se6", 0.7}, {"se2", 0.3}}));
   audio().SilenceEffects();
   ASSERT_TRUE(Record(0.5));
   const Recording heard = Finish();
@@ -87,15 +80,11 @@ TEST_F(SdlSoundListening, TheVolumeStepsEffectsAndTheTuneByThreeDecibelsAndZeroS
   organ.At(0, {0xC0, 19}).At(0, {0x90, 60, 100}).At(3 * kTicksPerSecond, {0x80, 60, 0}).End();
   WriteMedia("bg1.mid", TuneFile({organ}, {.format = 0}));
   ASSERT_NO_FATAL_FAILURE(Open({.volume = kFullVolume - 2}));  // held from before anything plays
-  const auto effect = [&] {
-    audio().PlayEffect(Media("se0"));
-    return Record(0.4);
-  };
-  ASSERT_TRUE(effect());
+  ASSERT_TRUE(Effects({{"se0", 0.4}}));
   audio().SetVolume(0);
-  ASSERT_TRUE(effect());
+  ASSERT_TRUE(Effects({{"se0", 0.4}}));
   audio().SetVolume(kFullVolume);
-  ASSERT_TRUE(effect());
+  ASSERT_TRUE(Effects({{"se0", 0.4}}));
   PlayTune(Media("bg1.mid"));
   ASSERT_TRUE(AwaitSound());
   ASSERT_TRUE(Record(0.8));
