@@ -1,17 +1,14 @@
-// The real sound backend, listened to: SDL's disk driver writes the mix to a file in real time, read back
-// once the platform is closed. Each test makes its own media in a folder named with blanks and other
-// letters, as a player's may be, opens the platform, plays a second or so and closes it again.
-//
-// Waits are counted in recorded sound, not in wall time: on a busy machine the driver falls behind the
-// clock, and what lies between two commands in the recording would shrink. What must come in an order is
-// checked as an order, against other sounds or against markers played at the moment in question.
+// The real sound backend, listened to: SDL's disk driver writes the mix to a file in real time. Each test
+// makes its media in a folder named with blanks and other letters, as a player's may be, opens the
+// platform, plays a second or so and closes it. Waits are counted in recorded sound, not in wall time:
+// on a busy machine the driver falls behind the clock. What must come in an order is checked as an
+// order, against other sounds or against markers played at the moment in question.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -32,17 +29,26 @@ constexpr double kSineRms = 0.70710678;  // of a sine of amplitude 1
 constexpr double kLevelTolerance = 0.03;
 // Where a sound starts or ends in the file can be off by the few near-zero samples of a sine.
 constexpr std::size_t kEdgeFrames = 40;
-// A marker is a short tone louder than anything else the tests play (the tunes here peak near 0.09).
-constexpr double kMarkerLevel = 0.5;
-// A tune's notes are heard above this level: the tunes here, played at the mix's tune level (5 dB
-// below the synthesiser's full gain), sound at 0.015 or more while a note lasts.
+// A tune's notes are heard above this: the tunes here sound at 0.015 or more, markers above 0.5.
 constexpr double kTuneHeard = 0.011;
-// How long a wait may take on the busiest machine before the test gives up on it.
+constexpr double kMarkerLevel = 0.5;
+// A wait or a call that takes this long is a hang, not a busy machine.
 constexpr std::chrono::seconds kPatience{10};
-// A call that takes this long is a hang, not a slow machine.
 constexpr double kHeldMs = 1000;
 
 inline double Dbfs(double share) { return 20 * std::log10(share); }
+
+// How long `call` took, in milliseconds.
+inline double Ms(const std::function<void()>& call) {
+  const auto start = std::chrono::steady_clock::now();
+  call();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The lines written to stderr, by the process and the libraries in it, since gtest's CaptureStderr.
+inline std::size_t CapturedStderrLines() {
+  return static_cast<std::size_t>(std::ranges::count(::testing::internal::GetCapturedStderr(), '\n'));
+}
 
 // How many frames the driver has written to `file` so far (none while it does not exist).
 inline std::size_t RecordedFrames(const std::filesystem::path& file) {
@@ -65,30 +71,26 @@ class Recording {
     for (std::int16_t sample = 0; in.read(reinterpret_cast<char*>(&sample), 2);) samples_.push_back(sample);
   }
   std::size_t frames() const { return samples_.size() / 2; }
-  // The stretches from frame `from` on where a channel reaches `level` (a share of full scale; 0, any
-  // sound), parted where fewer than `gap` frames in a row do.
+  // The stretches from `from` on where a sample reaches `level` (a share of full scale; 0, any sound),
+  // parted where `gap` frames in a row do not.
   std::vector<Stretch> Runs(double level, std::size_t gap, std::size_t from = 0) const {
     const int threshold = std::max(1, static_cast<int>(level * 32768.0));
     std::vector<Stretch> runs;
     for (std::size_t frame = from; frame < frames(); ++frame) {
-      if (std::abs(samples_[2 * frame]) < threshold && std::abs(samples_[2 * frame + 1]) < threshold)
-        continue;
-      if (!runs.empty() && frame < runs.back().end + gap) {
-        runs.back().end = frame + 1;
-      } else {
-        runs.push_back({frame, frame + 1});
-      }
+      if (std::max(std::abs(samples_[2 * frame]), std::abs(samples_[2 * frame + 1])) < threshold) continue;
+      if (runs.empty() || frame >= runs.back().end + gap) runs.push_back({frame, frame});
+      runs.back().end = frame + 1;
     }
     return runs;
   }
   // The markers heard, the dips of their sine between its peaks bridged.
   std::vector<Stretch> Marks() const { return Runs(kMarkerLevel, kEdgeFrames + 1); }
-  // The first frame that is not silent and one past the last; both frames() when all is silent.
+  // From the first frame that is not silent to one past the last; empty at the end when all is silent.
   Stretch Sound() const {
     const auto all = Runs(0, frames());
     return all.empty() ? Stretch{frames(), frames()} : all[0];
   }
-  // The level of both channels over frames [from, to), as a share of full scale.
+  // The level over frames [from, to), as a share of full scale.
   double Rms(std::size_t from, std::size_t to) const {
     to = std::min(to, frames());
     double sum = 0;
@@ -96,11 +98,10 @@ class Recording {
     return to > from ? std::sqrt(sum / (2.0 * static_cast<double>(to - from))) / 32768.0 : 0.0;
   }
   // The loudest second of frames [from, to), looked for every `step` frames.
-  double LoudestRms(std::size_t from, std::size_t to, std::size_t step) const {
-    const std::size_t window = Frames(1.0);
+  double LoudestSecond(std::size_t from, std::size_t to, std::size_t step) const {
     double loudest = 0;
-    for (std::size_t at = from; at + window <= std::min(to, frames()); at += step)
-      loudest = std::max(loudest, Rms(at, at + window));
+    for (std::size_t at = from; at + Frames(1.0) <= std::min(to, frames()); at += step)
+      loudest = std::max(loudest, Rms(at, at + Frames(1.0)));
     return loudest;
   }
   // The largest sample over frames [from, to), as a share of full scale.
@@ -115,22 +116,8 @@ class Recording {
   std::vector<std::int16_t> samples_;  // left, right, left, …
 };
 
-// How long `call` took, in milliseconds.
-inline double Ms(const std::function<void()>& call) {
-  const auto start = std::chrono::steady_clock::now();
-  call();
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-// The lines written to stderr (by the process and the libraries in it) since CaptureStderr.
-inline std::size_t CapturedStderrLines() {
-  const std::string text = ::testing::internal::GetCapturedStderr();
-  return static_cast<std::size_t>(std::ranges::count(text, '\n'));
-}
-
 class SdlSoundListening : public ::testing::Test {
  protected:
-  // The folder the game's media is in, as the player installed it.
   static constexpr const char* kGame = "dir with blanks/日本語 フォルダ";
 
   void SetUp() override {
@@ -140,12 +127,11 @@ class SdlSoundListening : public ::testing::Test {
     RecordTo(output());
   }
   std::filesystem::path output() const { return scratch_ / "out.raw"; }
-  // Where the next device the game opens records; one in a folder that is not there cannot open.
+  // Where the next device opened records; one in a folder that is not there cannot open.
   static void RecordTo(const std::filesystem::path& file) { setenv("SDL_DISKAUDIOFILE", file.c_str(), 1); }
 
-  // Under ASSERT_NO_FATAL_FAILURE: without a platform there is nothing to go on with. The effects are
-  // prepared as the game prepares its own: `effects` (by default "se0" … "se8" of the game's folder), the
-  // control effect and the marker, read from their files as they are now.
+  // Under ASSERT_NO_FATAL_FAILURE. The effects are prepared as the game prepares its own: `effects` (by
+  // default "se0" … "se8" of the game's folder), the control effect and the marker.
   void Open(const SdlPlatformOptions& options = {}, std::vector<std::string> effects = {}) {
     std::string error;
     platform_ = SdlPlatform::Open(options, error);
@@ -155,8 +141,7 @@ class SdlSoundListening : public ::testing::Test {
     }
     WriteMedia("se1.wav", ToneWave(0.1, 0.5), "control");
     WriteMedia("se7.wav", ToneWave(0.05, 0.9), "marker");
-    effects.push_back(Media("se1", "control"));
-    effects.push_back(Media("se7", "marker"));
+    effects.insert(effects.end(), {Media("se1", "control"), Media("se7", "marker")});
     platform_->PrepareEffects(std::move(effects));
   }
   Audio& audio() { return platform_->Services().audio; }
@@ -169,10 +154,9 @@ class SdlSoundListening : public ::testing::Test {
   // Pumps window events, as the game's frames do, until `done` holds; false after kPatience.
   bool PumpUntil(const std::function<bool()>& done) {
     const auto limit = std::chrono::steady_clock::now() + kPatience;
-    while (!done()) {
+    for (; !done(); std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
       if (std::chrono::steady_clock::now() > limit) return false;
       input().PumpEvents();
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
   }
@@ -188,7 +172,7 @@ class SdlSoundListening : public ::testing::Test {
     return ::testing::AssertionFailure() << file << " stopped at " << RecordedFrames(file) << " frames";
   }
   ::testing::AssertionResult Record(double seconds) { return Record(seconds, output()); }
-  // Plays each effect of the game's folder in turn, each recorded for its time.
+  // Plays effects of the game's folder in turn, each recorded for its time.
   ::testing::AssertionResult Effects(const std::vector<std::pair<std::string, double>>& effects) {
     for (const auto& [name, seconds] : effects) {
       audio().PlayEffect(Media(name));
@@ -198,13 +182,11 @@ class SdlSoundListening : public ::testing::Test {
   }
   // Pumps events until the last tenth of a second recorded holds sound: the tune is heard once its
   // render is done, later than its play on a machine too busy.
-  ::testing::AssertionResult AwaitSound() {
-    if (PumpUntil([&] {
-          const Recording now(output());
-          return now.Peak(now.frames() - std::min(now.frames(), Frames(0.1))) > 0;
-        }))
-      return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "nothing was heard in " << kPatience.count() << " s";
+  bool AwaitSound() {
+    return PumpUntil([&] {
+      const Recording now(output());
+      return now.Peak(now.frames() - std::min(now.frames(), Frames(0.1))) > 0;
+    });
   }
   // Closes the platform, which closes the file, and reads what was played.
   Recording Finish() {
@@ -221,8 +203,8 @@ class SdlSoundListening : public ::testing::Test {
     return scratch_.Write(std::filesystem::path(folder) / "da" / file, bytes);
   }
 
-  // A tenth of a second at half scale from a folder of its own, played after a broken medium to show
-  // that the device was listening; it must then be all that was heard.
+  // A tenth of a second at half scale, played after broken media to show that the device was listening;
+  // it must then be all that was heard.
   void PlayControlEffect() { audio().PlayEffect(Media("se1", "control")); }
   static void ExpectOnlyTheControlEffect(const Recording& heard) {
     const auto [start, end] = heard.Sound();
@@ -230,8 +212,7 @@ class SdlSoundListening : public ::testing::Test {
     EXPECT_NEAR(end - start, Frames(0.1), kEdgeFrames);
     EXPECT_NEAR(heard.Rms(start, end), 0.5 * kSineRms, kLevelTolerance);
   }
-  // A twentieth of a second, louder than the rest (Recording::Marks finds it); an effect, so it cuts any
-  // other effect playing.
+  // A twentieth of a second, louder than the rest; an effect, so it cuts any other effect playing.
   void PlayMarker() { audio().PlayEffect(Media("se7", "marker")); }
 
   ScratchFolder scratch_{"sound"};

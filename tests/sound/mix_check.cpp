@@ -93,7 +93,7 @@ TEST_F(GameMix, EveryEffectOfPlaySoundsAtLeastSixDecibelsAboveTheTune) {
 
   // The tune at its loudest: the loudest second of the whole tune.
   const std::size_t tuneStart = heard.Sound().start;
-  const double tune = heard.LoudestRms(tuneStart, tuneEnd - Frames(0.1), Frames(0.25));
+  const double tune = heard.LoudestSecond(tuneStart, tuneEnd - Frames(0.1), Frames(0.25));
   ASSERT_GT(tune, 0.0) << "the tune was not heard";
   std::printf("the tune: loudest second %.1f dBFS, peak %.1f dBFS\n", Dbfs(tune),
               Dbfs(heard.Peak(tuneStart, tuneEnd)));
