@@ -1,5 +1,4 @@
-// Media files made by hand for the sound tests: WAV tones, standard MIDI files, and their pieces for
-// making broken ones.
+// Media files made by hand for the sound tests: WAV tones and standard MIDI files, whole or broken.
 #pragma once
 
 #include <cmath>
@@ -22,6 +21,12 @@ inline void PutBig(Bytes& out, std::uint32_t value, int count) {
   for (int i = count - 1; i >= 0; --i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 inline void PutText(Bytes& out, const std::string& text) { out.insert(out.end(), text.begin(), text.end()); }
+// A MIDI file's number of variable length: seven bits a byte, the last without its top bit.
+inline void PutNumber(Bytes& out, std::uint32_t value) {
+  Bytes number{static_cast<std::uint8_t>(value & 0x7Fu)};
+  for (value >>= 7; value != 0; value >>= 7) number.insert(number.begin(), (value & 0x7Fu) | 0x80u);
+  out.insert(out.end(), number.begin(), number.end());
+}
 
 // One chunk of a RIFF file: its four-letter name and what it holds.
 struct RiffChunk {
@@ -29,23 +34,23 @@ struct RiffChunk {
   Bytes body;
 };
 
-// 16-bit PCM at the mixer's own rate.
-inline RiffChunk PcmFormat(int channels) {
+// A format chunk: `tag` 1 is PCM, 2 ADPCM, 3 floating point. Its 16-bit fields are put two at a time.
+inline RiffChunk WaveFormat(std::uint32_t tag, std::uint32_t channels, std::uint32_t rate,
+                            std::uint32_t bits) {
   Bytes body;
-  PutLittle(body, 1, 2);
-  PutLittle(body, static_cast<std::uint32_t>(channels), 2);
-  PutLittle(body, kSampleRate, 4);
-  PutLittle(body, static_cast<std::uint32_t>(kSampleRate * 2 * channels), 4);
-  PutLittle(body, static_cast<std::uint32_t>(2 * channels), 2);
-  PutLittle(body, 16, 2);
+  PutLittle(body, tag | channels << 16, 4);
+  PutLittle(body, rate, 4);
+  PutLittle(body, rate * channels * bits / 8, 4);
+  PutLittle(body, (channels * bits / 8) | bits << 16, 4);
   return {"fmt ", body};
 }
+// 16-bit PCM at the mixer's own rate.
+inline RiffChunk PcmFormat(std::uint32_t channels) { return WaveFormat(1, channels, kSampleRate, 16); }
 
 // A sine tone; `amplitude` is a share of full scale.
 inline RiffChunk ToneData(double seconds, double amplitude, double hz, int channels) {
   Bytes body;
-  const int frames = static_cast<int>(std::lround(seconds * kSampleRate));
-  for (int i = 0; i < frames; ++i) {
+  for (long i = 0; i < std::lround(seconds * kSampleRate); ++i) {
     const double value = amplitude * 32767.0 * std::sin(2.0 * std::numbers::pi * hz * i / kSampleRate);
     for (int c = 0; c < channels; ++c) PutLittle(body, static_cast<std::uint16_t>(std::lround(value)), 2);
   }
@@ -81,10 +86,9 @@ constexpr std::uint32_t kTicksPerSecond = 960;
 // The events of one MIDI track, each after its delta time in ticks.
 class TuneTrack {
  public:
+  explicit TuneTrack(Bytes bytes = {}) : bytes_(std::move(bytes)) {}
   TuneTrack& At(std::uint32_t delta, std::initializer_list<std::uint8_t> event) {
-    Bytes number{static_cast<std::uint8_t>(delta & 0x7Fu)};
-    for (delta >>= 7; delta != 0; delta >>= 7) number.insert(number.begin(), (delta & 0x7Fu) | 0x80u);
-    bytes_.insert(bytes_.end(), number.begin(), number.end());
+    PutNumber(bytes_, delta);
     return Raw(event);
   }
   // Bytes as they stand, for tracks broken on purpose.

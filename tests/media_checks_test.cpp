@@ -1,5 +1,7 @@
-// What the sound backend lets through to the mixer: whole WAV effects and tunes worth playing, read
+// What the sound backends let through to the mixer: whole WAV effects and tunes worth playing, read
 // only from plain files.
+#include "formats/media_checks.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -10,7 +12,6 @@
 #include <span>
 #include <string>
 
-#include "formats/media_checks.h"
 #include "sound/media_files.h"
 #include "support/scratch_folder.h"
 
@@ -25,6 +26,7 @@ using testing::ToneData;
 using testing::ToneWave;
 using testing::TuneFile;
 using testing::TuneTrack;
+using testing::WaveFormat;
 
 std::span<const std::uint8_t> Prefix(const Bytes& bytes, std::size_t size) { return {bytes.data(), size}; }
 
@@ -63,18 +65,6 @@ TEST(SoundMedia, WaveChunksAreWalkedInOrder) {
   EXPECT_FALSE(IsWholeWave(bigEndian));
 }
 
-// A format chunk as it stands in the file.
-RiffChunk Format(std::uint32_t tag, std::uint32_t channels, std::uint32_t rate, std::uint32_t bits) {
-  Bytes body;
-  testing::PutLittle(body, tag, 2);
-  testing::PutLittle(body, channels, 2);
-  testing::PutLittle(body, rate, 4);
-  testing::PutLittle(body, rate * channels * bits / 8, 4);
-  testing::PutLittle(body, channels * bits / 8, 2);
-  testing::PutLittle(body, bits, 2);
-  return {"fmt ", body};
-}
-
 // An effect is judged by the sound it holds, which the mixer converts whole to its own format: at most
 // five seconds, whatever the file's size.
 TEST(SoundMedia, AnEffectLastsAFewSecondsAtMost) {
@@ -87,21 +77,21 @@ TEST(SoundMedia, AnEffectLastsAFewSecondsAtMost) {
     bool taken;
   };
   const Case cases[] = {
-      {"5 s of 16-bit stereo", wave(Format(1, 2, 44100, 16), 5 * 44100 * 4), true},
-      {"5.01 s of 16-bit stereo", wave(Format(1, 2, 44100, 16), 5 * 44100 * 4 + 1764), false},
-      {"a 16 MB file at 8 kHz, 8-bit mono: over half an hour", wave(Format(1, 1, 8000, 8), 16'000'000),
+      {"5 s of 16-bit stereo", wave(WaveFormat(1, 2, 44100, 16), 5 * 44100 * 4), true},
+      {"5.01 s of 16-bit stereo", wave(WaveFormat(1, 2, 44100, 16), 5 * 44100 * 4 + 1764), false},
+      {"a 16 MB file at 8 kHz, 8-bit mono: over half an hour", wave(WaveFormat(1, 1, 8000, 8), 16'000'000),
        false},
-      {"5 s at 8 kHz, 8-bit mono", wave(Format(1, 1, 8000, 8), 40000), true},
-      {"5 s of 32-bit float", wave(Format(3, 1, 48000, 32), 5 * 48000 * 4), true},
-      {"no channels", wave(Format(1, 0, 44100, 16), 1000), false},
-      {"nine channels", wave(Format(1, 9, 44100, 16), 1000), false},
-      {"no bits a sample", wave(Format(1, 1, 44100, 0), 1000), false},
-      {"a rate of 0", wave(Format(1, 1, 0, 16), 1000), false},
-      {"a rate of 1 Hz", wave(Format(1, 1, 1, 16), 2), false},
-      {"a rate of 1 MHz", wave(Format(1, 1, 1'000'000, 16), 1000), false},
+      {"5 s at 8 kHz, 8-bit mono", wave(WaveFormat(1, 1, 8000, 8), 40000), true},
+      {"5 s of 32-bit float", wave(WaveFormat(3, 1, 48000, 32), 5 * 48000 * 4), true},
+      {"no channels", wave(WaveFormat(1, 0, 44100, 16), 1000), false},
+      {"nine channels", wave(WaveFormat(1, 9, 44100, 16), 1000), false},
+      {"no bits a sample", wave(WaveFormat(1, 1, 44100, 0), 1000), false},
+      {"a rate of 0", wave(WaveFormat(1, 1, 0, 16), 1000), false},
+      {"a rate of 1 Hz", wave(WaveFormat(1, 1, 1, 16), 2), false},
+      {"a rate of 1 MHz", wave(WaveFormat(1, 1, 1'000'000, 16), 1000), false},
       // Compressed sound is counted at 4 bits a sample, whatever the file says: the least there is.
-      {"ADPCM, 5 s at 4 bits", wave(Format(2, 1, 22050, 4), 5 * 22050 / 2), true},
-      {"ADPCM, 10 s at 4 bits though it says 16", wave(Format(2, 1, 22050, 16), 10 * 22050 / 2), false},
+      {"ADPCM, 5 s at 4 bits", wave(WaveFormat(2, 1, 22050, 4), 5 * 22050 / 2), true},
+      {"ADPCM, 10 s at 4 bits though it says 16", wave(WaveFormat(2, 1, 22050, 16), 10 * 22050 / 2), false},
   };
   for (const Case& c : cases) EXPECT_EQ(IsWholeWave(c.file), c.taken) << c.what;
 }
