@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <span>
-#include <thread>
 #include <utility>
 
 #include "formats/media_checks.h"
@@ -22,9 +21,6 @@ constexpr std::uint64_t kLastSeekGapMs = 32000;
 // and the tune's render at its opening (the game's, some 2 s of a core, is done during the logo and the
 // title; one not done in time plays once it is there).
 constexpr std::chrono::milliseconds kWait = 2000ms;
-// A tune prepared at start-up renders after the logo's first pictures: reading the bank at once delayed
-// them on a busy machine.
-constexpr std::chrono::milliseconds kPrepareDelay = 200ms;
 
 // The tune plays 5 dB below the effects' full scale, where FluidSynth at a gain of 1.2 puts a General
 // MIDI tune at the level of the mix in platform/audio.h.
@@ -177,20 +173,17 @@ void SdlSound::SilenceEffects() {
   Locked([&] { effect_.reset(); });
 }
 
-void SdlSound::Render(std::vector<std::uint8_t> midi, std::chrono::milliseconds delay) {
+void SdlSound::Render(std::vector<std::uint8_t> midi) {
   *stopRender_ = true;
   if (rendering_.valid()) rendering_.wait();
   stopRender_ = std::make_shared<std::atomic<bool>>(false);
   renderedMidi_ = std::move(midi);
   render_ = nullptr;
-  rendering_ =
-      std::async(std::launch::async, [midi = renderedMidi_, font = soundFont_, stop = stopRender_, delay] {
-        for (auto waited = 0ms; waited < delay && !*stop; waited += delay / 20)
-          std::this_thread::sleep_for(delay / 20);
-        // The tune is rendered at the player's full volume, and turned down from there.
-        const float gain = kFullSynthGain * static_cast<float>(Gain(kFullVolume, kTuneShare)) / kFullGain;
-        return RenderTune(midi, font, gain, *stop);
-      });
+  rendering_ = std::async(std::launch::async, [midi = renderedMidi_, font = soundFont_, stop = stopRender_] {
+    // The tune is rendered at the player's full volume, and turned down from there.
+    const float gain = kFullSynthGain * static_cast<float>(Gain(kFullVolume, kTuneShare)) / kFullGain;
+    return RenderTune(midi, font, gain, *stop);
+  });
 }
 
 void SdlSound::TakeRender(std::chrono::milliseconds bound) {
@@ -216,14 +209,14 @@ void SdlSound::OpenMusic(const std::string& path) {
   auto bytes = ReadMediaFile(path, kLargestTune);
   if (!bytes || !IsPlayableTune(*bytes)) return;
   tune_ = std::move(*bytes);
-  if (tune_ != renderedMidi_) Render(tune_, 0ms);
+  if (tune_ != renderedMidi_) Render(tune_);
   TakeRender(kWait);
   LoadTune();
 }
 
 void SdlSound::PrepareTune(const std::string& path) {
   auto bytes = ReadMediaFile(path, kLargestTune);
-  if (bytes && IsPlayableTune(*bytes)) Render(std::move(*bytes), kPrepareDelay);
+  if (bytes && IsPlayableTune(*bytes)) Render(std::move(*bytes));
 }
 
 void SdlSound::PlayMusic() {

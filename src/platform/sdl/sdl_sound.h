@@ -60,7 +60,7 @@ class SdlSound final : public Audio {
   void UseDevice(SDL_AudioDeviceID device);
   void TakeFirstDevice(std::chrono::milliseconds bound);
   void TakeEffects(std::chrono::milliseconds bound);
-  void Render(std::vector<std::uint8_t> midi, std::chrono::milliseconds delay);
+  void Render(std::vector<std::uint8_t> midi);
   void TakeRender(std::chrono::milliseconds bound);
   // Hands the open tune's render, if there is one, to the mix from its beginning.
   void LoadTune();
