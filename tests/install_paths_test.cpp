@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/sdl/data_folder.h"
-#include "platform/sdl/soundfont_path.h"
+#include "platform/sdl/rendered_tune.h"
 #include "support/scratch_folder.h"
 
 namespace talvessa {

@@ -1,6 +1,8 @@
 // The audio service: sound effects on one voice, and one tune at a time.
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string>
 
 namespace talvessa {
@@ -15,6 +17,18 @@ inline constexpr int kFullVolume = 10;
 // its loudest second near -26 dBFS and its peaks near -10 dBFS. Effects stand 7 dB or more above the
 // tune, and an effect over the tune's loudest moment still stays below -1 dBFS. A backend sets its
 // synthesiser's gain to reach these levels.
+
+// The gain of the player's volume: 3 dB a step below kFullVolume, so that the steps sound even; 0 is
+// silence.
+double GainOfVolume(int volume);
+
+// The mix's ceiling for the tune: a render louder than this in its loudest second or its highest peak is
+// scaled down until it is not. The game's own tune stays below both.
+inline constexpr double kTuneLoudestSecondDbfs = -24.0;
+inline constexpr double kTunePeakDbfs = -8.0;
+// Scales `samples` (16-bit, interleaved stereo at `rate` frames a second) down to that ceiling, if they
+// are louder.
+void LevelTune(std::span<std::int16_t> samples, int rate);
 
 class Audio {
  public:

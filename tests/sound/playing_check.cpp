@@ -133,9 +133,9 @@ TEST_F(SdlSoundListening, ATuneOfAThousandNotesATickPlaysNoLouderThanTheTuneMayI
   const std::size_t start = heard.Sound().start;
   ASSERT_LT(start + Frames(1.0), heard.frames()) << "the tune was not heard for a second";
   const double loudest = heard.LoudestSecond(start, heard.frames(), Frames(0.1));
-  EXPECT_LE(Dbfs(loudest), RenderedTune::kLoudestSecondDbfs + 0.1);
-  EXPECT_LE(Dbfs(heard.Peak()), RenderedTune::kPeakDbfs + 0.1);
-  EXPECT_GT(Dbfs(loudest), RenderedTune::kLoudestSecondDbfs - 3) << "levelled far below what the tune may";
+  EXPECT_LE(Dbfs(loudest), kTuneLoudestSecondDbfs + 0.1);
+  EXPECT_LE(Dbfs(heard.Peak()), kTunePeakDbfs + 0.1);
+  EXPECT_GT(Dbfs(loudest), kTuneLoudestSecondDbfs - 3) << "levelled far below what the tune may";
 }
 
 // Devices: none at all, none at start, one lost during play and one that comes back, announced or not.

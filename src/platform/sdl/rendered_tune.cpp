@@ -7,8 +7,12 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <mutex>
 #include <set>
+#include <string_view>
+
+#include "platform/audio.h"
 
 namespace talvessa {
 
@@ -18,20 +22,19 @@ namespace {
 // tune could flood the terminal. Each kind of message (its text but for its numbers) is written once,
 // and a few dozen at most in all.
 void WriteOnce(int level, const char* message, void*) {
+  constexpr std::size_t kKinds = 24;
+  constexpr std::array<const char*, 4> kLabels = {"panic: ", "error: ", "warning: ", ""};
   static std::mutex mutex;
   static std::set<std::string> written;
   std::string kind(message);
   std::erase_if(kind, [](char c) { return c >= '0' && c <= '9'; });
   const std::lock_guard lock(mutex);
-  if (written.size() > 24 || !written.insert(kind).second) return;
-  const char* label = level == FLUID_PANIC  ? "panic: "
-                      : level == FLUID_ERR  ? "error: "
-                      : level == FLUID_WARN ? "warning: "
-                                            : "";
-  if (written.size() > 24)
+  if (written.size() > kKinds || !written.insert(kind).second) return;
+  if (written.size() > kKinds)
     std::fputs("fluidsynth: further messages are left out\n", stderr);
   else
-    std::fprintf(stderr, "fluidsynth: %s%s\n", label, message);
+    std::fprintf(stderr, "fluidsynth: %s%s\n", kLabels.at(static_cast<std::size_t>(std::clamp(level, 0, 3))),
+                 message);
 }
 
 // FluidSynth's functions, from the library opened once for the process by the first render.
@@ -78,25 +81,9 @@ std::int16_t Sample(float sample) {
   return static_cast<std::int16_t>(std::clamp(std::lround(sample * 32768.0), -32768L, 32767L));
 }
 
-// Scales `samples` down to the mix's ceiling for the tune, if they are louder.
-void Level(std::vector<std::int16_t>& samples) {
-  constexpr std::size_t kSecond = 2 * RenderedTune::kRate;
-  std::int64_t squares = 0;
-  std::int64_t loudest = 0;
-  int peak = 1;
-  for (std::size_t i = 0; i < samples.size(); ++i) {
-    squares += std::int64_t{samples[i]} * samples[i] -
-               (i < kSecond ? 0 : std::int64_t{samples[i - kSecond]} * samples[i - kSecond]);
-    loudest = std::max(loudest, squares);
-    peak = std::max(peak, std::abs(int{samples[i]}));
-  }
-  const auto share = [](double dbfs) { return 32768.0 * std::pow(10.0, dbfs / 20.0); };
-  const double second =
-      std::sqrt(static_cast<double>(loudest) / static_cast<double>(std::min(kSecond, samples.size())));
-  const double scale = std::min(
-      {1.0, share(RenderedTune::kPeakDbfs) / peak, share(RenderedTune::kLoudestSecondDbfs) / second});
-  if (scale < 1.0)
-    for (std::int16_t& sample : samples) sample = Sample(static_cast<float>(sample * scale / 32768.0));
+bool IsBank(std::string_view path) {
+  std::error_code error;
+  return !path.empty() && std::filesystem::is_regular_file(std::filesystem::path(path), error);
 }
 
 }  // namespace
@@ -140,8 +127,24 @@ std::shared_ptr<const std::vector<std::int16_t>> RenderTune(std::span<const std:
   // The second pass is as long as the first; the player may ring on beyond it.
   if (pass != 0) samples->resize(std::min(samples->size(), pass));
   if (stop || samples->empty()) return nullptr;
-  Level(*samples);
+  LevelTune(*samples, RenderedTune::kRate);
   return samples;
+}
+
+std::string SoundFontPath(const char* listed) {
+  constexpr std::array<std::string_view, 6> kStandardBanks = {
+      "/usr/share/sounds/sf2/TimGM6mb.sf2",   "/usr/share/sounds/sf2/default-GM.sf2",
+      "/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/soundfonts/FluidR3_GM.sf2",
+      "/usr/share/soundfonts/default.sf2",    "/usr/share/sounds/sf3/default-GM.sf3",
+  };
+  std::string_view rest = listed != nullptr ? listed : "";
+  while (!rest.empty()) {
+    const std::size_t end = rest.find_first_of(";:");
+    if (IsBank(rest.substr(0, end))) return std::string(rest.substr(0, end));
+    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+  }
+  const auto found = std::find_if(kStandardBanks.begin(), kStandardBanks.end(), IsBank);
+  return std::string(found != kStandardBanks.end() ? *found : kStandardBanks.front());
 }
 
 }  // namespace talvessa

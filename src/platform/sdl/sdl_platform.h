@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/sdl/rendered_tune.h"
 #include "platform/sdl/sdl_clock.h"
 #include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_pads.h"
 #include "platform/sdl/sdl_sound.h"
 #include "platform/sdl/sdl_window.h"
-#include "platform/sdl/soundfont_path.h"
 
 namespace talvessa {
 
@@ -47,7 +47,9 @@ class SdlPlatform {
 
   Platform Services();
   // Runs `then` once `count` pictures are shown: what the first pictures have no use for starts there.
-  void AfterPictures(int count, std::function<void()> then) { window_->AfterPictures(count, std::move(then)); }
+  void AfterPictures(int count, std::function<void()> then) {
+    window_->AfterPictures(count, std::move(then));
+  }
   // Starts synthesising the tune at `path` ahead of its first play (see SdlSound::PrepareTune).
   void PrepareTune(const std::string& path) {
     if (sound_ != nullptr) sound_->PrepareTune(path);

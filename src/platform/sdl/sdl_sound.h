@@ -16,13 +16,12 @@
 #include <vector>
 
 #include "platform/audio.h"
-#include "platform/sdl/rendered_tune.h"
 
 namespace talvessa {
 
 class SdlSound final : public Audio {
  public:
-  // Starts SDL's audio, and opens the device on a thread; null when SDL has no audio at all. `soundFont`
+  // Starts SDL's audio and opens the device on a thread; null when SDL has no audio at all. `soundFont`
   // is the General MIDI bank the tune is played with.
   static std::unique_ptr<SdlSound> Open(const std::string& soundFont);
   ~SdlSound() override;
@@ -37,8 +36,8 @@ class SdlSound final : public Audio {
   // An output device came or went (`which` as SDL's event gives it): ours lost is closed at once; one
   // coming while we have none is opened, and a playing tune starts again from its beginning.
   void DeviceEvent(bool added, std::uint32_t which);
-  // At every event pump: takes what the threads have made, and after a loss looks for a device now and
-  // then (1 s, 2, 4, … 32 s apart): a sound server that comes back announces none.
+  // At every event pump: takes a finished render, and after a loss looks for a device now and then
+  // (1 s, 2, 4, … 32 s apart): a sound server that comes back announces none.
   void Pump();
 
   // The first effect waits a bounded time for the effects, and a tune's opening for its render; a tune
@@ -56,14 +55,12 @@ class SdlSound final : public Audio {
  private:
   using Samples = std::shared_ptr<const std::vector<std::int16_t>>;
   explicit SdlSound(std::string soundFont) : soundFont_(std::move(soundFont)) {}
-  static SDL_AudioDeviceID OpenDevice(SdlSound* self);
+  SDL_AudioDeviceID OpenDevice();
   void UseDevice(SDL_AudioDeviceID device);
   void TakeFirstDevice(std::chrono::milliseconds bound);
-  void TakeEffects(std::chrono::milliseconds bound);
   void Render(std::vector<std::uint8_t> midi);
+  // Hands the open tune's render to the mix once it is there; a refused one closes the tune.
   void TakeRender(std::chrono::milliseconds bound);
-  // Hands the open tune's render, if there is one, to the mix from its beginning.
-  void LoadTune();
   // Runs `change` on what SDL's audio thread shares, holding it off meanwhile.
   template <typename Change>
   void Locked(Change change);
@@ -76,26 +73,23 @@ class SdlSound final : public Audio {
   // After a loss: when to look for a device next, and the wait after that (0 when none is lost).
   std::uint64_t nextSeekMs_ = 0;
   std::uint64_t seekGapMs_ = 0;
-  // The effects by path; null for one that would not load.
-  std::map<std::string, Samples> effects_;
-  std::future<std::map<std::string, Samples>> loadingEffects_;
-  // The open tune's file (empty when none is open); the file last given to the synthesiser, and its
-  // render (null while it renders, or if it was refused), kept for the next game.
+  // The effects by path, null for one that would not load.
+  std::shared_future<std::map<std::string, Samples>> effects_;
+  // The open tune's file (empty when none is open), and whether the mix has its render; the file last
+  // given to the synthesiser and its render (null if refused), kept for the next game.
   std::vector<std::uint8_t> tune_;
+  bool tuneTaken_ = false;
   std::vector<std::uint8_t> renderedMidi_;
-  Samples render_;
-  std::future<Samples> rendering_;
+  std::shared_future<Samples> render_;
   std::shared_ptr<std::atomic<bool>> stopRender_ = std::make_shared<std::atomic<bool>>(false);
-  bool playing_ = false;
 
-  // Shared with SDL's audio thread, under its device lock.
+  // Shared with SDL's audio thread, under its device lock (only this thread changes them).
   Samples effect_;
   std::size_t effectAt_ = 0;
   Samples tuneSamples_;
   std::size_t tuneAt_ = 0;
-  bool tuneHeard_ = false;
-  int effectGain_ = 0;  // of 128
-  int tuneGain_ = 0;    // of 1 << 15
+  bool playing_ = false;
+  float gain_ = 0;  // of the player's volume
 };
 
 }  // namespace talvessa

@@ -1,23 +1,10 @@
 #include "platform/web/web_audio.h"
 
-#include <algorithm>
-#include <cmath>
 #include <string_view>
 
 #include "platform/web/page_bridge.h"
 
 namespace talvessa {
-
-namespace {
-
-constexpr double kStepDb = 3.0;
-
-}  // namespace
-
-double GainOfVolume(int volume) {
-  if (volume <= 0) return 0.0;
-  return std::pow(10.0, kStepDb * (std::min(volume, kFullVolume) - kFullVolume) / 20.0);
-}
 
 std::string TuneRendering(const std::string& path) {
   constexpr std::string_view kMidi = ".mid";

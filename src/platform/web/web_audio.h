@@ -29,9 +29,6 @@ class WebAudio final : public Audio {
   bool tunePlaying_ = false;
 };
 
-// The gain of the player's volume: 3 dB a step below kFullVolume, as on the desktop; 0 is silence.
-double GainOfVolume(int volume);
-
 // The file the page plays for the tune at `path`: its rendering, with ".ogg" for ".mid".
 std::string TuneRendering(const std::string& path);
 
