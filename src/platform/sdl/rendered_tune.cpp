@@ -1,6 +1,5 @@
 #include "platform/sdl/rendered_tune.h"
 
-#include <dlfcn.h>
 #include <fluidsynth.h>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include <string_view>
 
 #include "platform/audio.h"
+#include "platform/sdl/first_call_library.h"
 
 namespace talvessa {
 
@@ -37,12 +37,13 @@ void WriteOnce(int level, const char* message, void*) {
                  message);
 }
 
-// FluidSynth's functions, from the library opened once for the process by the first render.
+// FluidSynth's functions, from the library opened once for the process by the first render; without
+// the library, or any of them, the tune stays silent.
 class FluidSynth {
-  void* library_ = dlopen("libfluidsynth.so.3", RTLD_NOW | RTLD_LOCAL);
+  const FirstCallLibrary library_{"libfluidsynth.so.3"};
   template <typename Function>
   Function Find(const char* name) {
-    auto found = library_ != nullptr ? reinterpret_cast<Function>(dlsym(library_, name)) : nullptr;
+    const auto found = FindIfThere<Function>(library_, name);
     missing = missing || found == nullptr;
     return found;
   }
