@@ -95,12 +95,14 @@ async function openChromium(modules, { device, serviceWorkers, inits }) {
   }
 }
 
-// Firefox differs from headless Chromium in three things the shared steps meet:
+// Where Firefox differs from headless Chromium for the shared steps (besides the space bar's name and
+// the main thread's busy time, which it does not tell):
 // - With no sound device (these machines have none) its AudioContext never leaves "suspended"; Firefox's
 //   own test backend for its audio layer (a mock device pulling the graph in real time, as headless
 //   Chromium's fake output does) lets the page's sound run and reach the analyser.
-// - Its remote agent counts the page as activated by the user from the start, so here too a page may
-//   play sound before the first key (the gesture rule stays untested in both engines).
+// - puppeteer-core runs every function it evaluates in the page as a gesture of the player's, so from
+//   the first read-back the page may play sound, as headless Chromium lets any page do (the rule that
+//   sound waits for a key is emulated in Chromium alone).
 async function openFirefox(modules, { device, serviceWorkers, inits }) {
   if (device || serviceWorkers) throw new Error('the Firefox tab takes only the default viewport');
   const browser = await load(modules, 'puppeteer-core').launch({
