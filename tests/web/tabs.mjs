@@ -31,9 +31,6 @@ class Tab {
       return Boolean(element?.checkVisibility({ visibilityProperty: true }) && element.getClientRects().length > 0);
     }, selector);
   }
-  text(selector) {
-    return this.evaluate((selector) => document.querySelector(selector)?.textContent ?? null, selector);
-  }
   screenshot(file) {
     return this.page.screenshot({ path: file });
   }
