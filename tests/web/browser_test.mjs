@@ -1,18 +1,20 @@
-// The web edition in a real browser: Debian's headless Chromium, driven by the pinned playwright-core,
-// loads the page from a local server and plays. Each case is one row of `cases`; a case fails on the
-// first check that does not hold, and every case runs. The figures of a run (download size, first
-// picture, frame spacing, main-thread share) are printed, never asserted beyond a tolerant band.
+// The web edition in real browsers: Debian's headless Chromium, driven by the pinned playwright-core, and
+// Debian's headless Firefox, driven by the pinned puppeteer-core (tabs.mjs), load the page from a local
+// server and play. Each case is one row of `cases`, run in Chromium unless it names its engine; a case
+// fails on the first check that does not hold, and every case runs. The figures of a run (download
+// size, first picture, frame spacing, main-thread share) are printed, never asserted beyond a tolerant
+// band.
 //
-// Usage: node browser_test.mjs PLAYWRIGHT_CORE_FOLDER SITE [--screenshot FILE] (browser_test.sh installs it)
+// Usage: node browser_test.mjs NODE_MODULES SITE [--screenshot FILE] ... (browser_test.sh installs them)
 import { spawn, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
-import { createRequire } from 'node:module';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 import zlib from 'node:zlib';
+import { openTab } from './tabs.mjs';
 
-const [playwright, site, ...options] = process.argv.slice(2);
+const [modules, site, ...options] = process.argv.slice(2);
 const option = (name) => {
   const at = options.indexOf(name);
   return at >= 0 && options[at + 1] ? path.resolve(options[at + 1]) : null;
@@ -24,7 +26,6 @@ const phoneShotsAt = option('--phone-screenshots');
 const nativeTool = option('--native');
 // --only TEXT: only the cases whose names hold TEXT.
 const only = options.includes('--only') ? options[options.indexOf('--only') + 1] : '';
-const { chromium } = createRequire(path.resolve(playwright, 'package.json'))(path.resolve(playwright));
 
 // Colours of the picture (R,G,B) and where the window picture shows them.
 const kWhite = '255,255,255';
@@ -168,25 +169,28 @@ function check(condition, what) {
 
 // The game's page, with the helpers the cases use.
 class Game {
-  constructor(page) {
-    this.page = page;
-    this.errors = [];
-    page.on('pageerror', (error) => this.errors.push(error.message));
+  constructor(tab) {
+    this.tab = tab;
+    this.page = tab.page;  // the library's page, for the steps of the cases only Chromium takes
+  }
+  // A figure of the run, named by its engine where that is not Chromium.
+  figure(text) {
+    figures.push(this.tab.engine === 'chromium' ? text : `${this.tab.engine}: ${text}`);
   }
   async hold(key, ms = kHoldMs) {
-    await this.page.keyboard.down(key);
-    await this.page.waitForTimeout(ms);
-    await this.page.keyboard.up(key);
+    await this.tab.down(key);
+    await this.tab.wait(ms);
+    await this.tab.up(key);
   }
   pixel(x, y) {
-    return this.page.evaluate(([x, y]) => {
+    return this.tab.evaluate(([x, y]) => {
       const data = document.getElementById('screen').getContext('2d').getImageData(x, y, 1, 1).data;
       return `${data[0]},${data[1]},${data[2]}`;
     }, [x, y]);
   }
   // How many pixels of the rectangle have the colour.
   count(colour, [x, y, width, height]) {
-    return this.page.evaluate(([colour, x, y, width, height]) => {
+    return this.tab.evaluate(([colour, x, y, width, height]) => {
       const data = document.getElementById('screen').getContext('2d').getImageData(x, y, width, height).data;
       let n = 0;
       for (let i = 0; i < data.length; i += 4) if (`${data[i]},${data[i + 1]},${data[i + 2]}` === colour) ++n;
@@ -194,7 +198,7 @@ class Game {
     }, [colour, x, y, width, height]);
   }
   picture() {
-    return this.page.evaluate(() => {
+    return this.tab.evaluate(() => {
       const data = document.getElementById('screen').getContext('2d').getImageData(0, 0, 576, 448).data;
       let hash = 2166136261;
       for (let i = 0; i < data.length; ++i) hash = Math.imul(hash ^ data[i], 16777619);
@@ -210,22 +214,22 @@ class Game {
       const seen = await this.pixel(x, y);
       if (seen === colour) return;
       check(Date.now() < until, `${what}: pixel ${x},${y} is ${seen}, not ${colour}`);
-      await this.page.waitForTimeout(key ? 250 : 50);
+      await this.tab.wait(key ? 250 : 50);
     }
   }
   peak() {
-    return this.page.evaluate(() => window.__tap.peak);
+    return this.tab.evaluate(() => window.__tap.peak);
   }
   async peakText() {
     return (await this.peak()).toFixed(3);
   }
   resetPeak() {
-    return this.page.evaluate(() => {
+    return this.tab.evaluate(() => {
       window.__tap.peak = 0;
     });
   }
   noticeShown() {
-    return this.page.evaluate(() => !document.getElementById('sound-notice').hidden);
+    return this.tab.evaluate(() => !document.getElementById('sound-notice').hidden);
   }
   // From the page's load: logo, title, play.
   async toPlay(loadMs = 5000) {
@@ -238,7 +242,7 @@ class Game {
   // Banknotes flying in the lower field (their top edge between y 150 and 380): a white outline 28 pixels
   // wide and 12 high, two pixels thick, around a picture that is not white.
   lowBanknotes() {
-    return this.page.evaluate(() => {
+    return this.tab.evaluate(() => {
       const data = document.getElementById('screen').getContext('2d').getImageData(0, 0, 576, 448).data;
       const white = (x, y) => {
         const i = 4 * (y * 576 + x);
@@ -261,40 +265,40 @@ class Game {
   async throws() {
     for (let until = Date.now() + 2000; (await this.lowBanknotes()) > 0;) {
       check(Date.now() < until, 'the last banknote leaves the lower field');
-      await this.page.waitForTimeout(100);
+      await this.tab.wait(100);
     }
     // The game counts a key held across its polls as one press: the key before must have been seen let
     // go, at a poll a busy machine may hold back a few frames.
-    await this.page.waitForTimeout(300);
+    await this.tab.wait(300);
     await this.hold('Space');
     for (let until = Date.now() + 600; (await this.lowBanknotes()) === 0;) {
       check(Date.now() < until, 'a thrown banknote flies up');
-      await this.page.waitForTimeout(30);
+      await this.tab.wait(30);
     }
   }
   // Sends the van: its dark body drives onto the field.
   async sendsVan() {
     check((await this.count(kVanBody, kFieldRect)) < 50, 'no van before V');
     await this.hold('v');
-    await this.page.waitForTimeout(300);
+    await this.tab.wait(300);
     check((await this.count(kVanBody, kFieldRect)) > 200, 'V sends the van');
   }
   // A paused game's picture stands, even as Space asks for a throw.
   async staysPaused(what) {
     const before = await this.picture();
     await this.hold('Space');
-    await this.page.waitForTimeout(500);
+    await this.tab.wait(500);
     check(before === (await this.picture()), what);
   }
   async pauses() {
     await this.hold('Enter');
-    await this.page.waitForTimeout(300);
+    await this.tab.wait(300);
     await this.staysPaused('the paused picture stands');
   }
   // Play goes on: a banknote flies again.
   async resumes() {
     await this.hold('Enter', 600);  // the pause reads the keys every twelfth pass only
-    await this.page.waitForTimeout(200);
+    await this.tab.wait(200);
     await this.throws();
   }
   // The share of the field's pixels in the field's colour: about 1 in play, a part under an end
@@ -304,7 +308,7 @@ class Game {
   }
   // The flag's column: the mean x of its red disc's pixels on the bottom row, or null.
   flagX() {
-    return this.page.evaluate(() => {
+    return this.tab.evaluate(() => {
       const data = document.getElementById('screen').getContext('2d').getImageData(32, 380, 512, 36).data;
       let sum = 0;
       let n = 0;
@@ -319,7 +323,7 @@ class Game {
   }
   // The column (0 to 15) the flag stands in: the one with most of its red disc's pixels.
   flagColumn() {
-    return this.page.evaluate(() => {
+    return this.tab.evaluate(() => {
       const data = document.getElementById('screen').getContext('2d').getImageData(32, 384, 512, 32).data;
       const red = new Array(16).fill(0);
       for (let i = 0; i < data.length; i += 4) {
@@ -332,7 +336,7 @@ class Game {
   // The column in which a hostage has been raised for a unit to fetch (the row above the flag's holds
   // a figure), or null.
   raisedColumn() {
-    return this.page.evaluate((field) => {
+    return this.tab.evaluate((field) => {
       const data = document.getElementById('screen').getContext('2d').getImageData(32, 354, 512, 28).data;
       const figure = new Array(16).fill(0);
       for (let i = 0; i < data.length; i += 4) {
@@ -348,13 +352,13 @@ class Game {
       const at = await this.flagColumn();
       if (at === column) return;
       await this.hold(at === null || at < column ? 'ArrowRight' : 'ArrowLeft', 70);
-      await this.page.waitForTimeout(70);
+      await this.tab.wait(70);
     }
   }
   // The effects the game has played since `listen`, by name ("se3": a rescue, "se4": a letter typed
   // on the game-over screen).
   listen() {
-    return this.page.evaluate(() => {
+    return this.tab.evaluate(() => {
       window.__effects = [];
       const sound = talvessaPage.sound;
       const play = sound.playEffect;
@@ -365,7 +369,7 @@ class Game {
     });
   }
   async played(name) {
-    return (await this.page.evaluate(() => window.__effects)).filter((effect) => effect === name).length;
+    return (await this.tab.evaluate(() => window.__effects)).filter((effect) => effect === name).length;
   }
   // Rescues a hostage: finds the column where one has been raised, walks the flag under it and throws
   // until the rescue sounds; if its unit gets away, the next hostage is hunted.
@@ -374,14 +378,14 @@ class Game {
     while ((await this.played('se3')) === 0) {
       check(Date.now() < until, 'a hostage is rescued');
       const column = await this.raisedColumn();
-      await this.page.waitForTimeout(100);
+      await this.tab.wait(100);
       // Seen twice: a banknote just thrown passes the row for a moment.
       if (column === null || column !== (await this.raisedColumn())) continue;
       await this.walkTo(column);
       // The unit comes down and lifts it for some 10 s, hittable all the way.
       for (const end = Date.now() + 11000; Date.now() < end && (await this.played('se3')) === 0;) {
         await this.hold('Space', 100);
-        await this.page.waitForTimeout(200);
+        await this.tab.wait(200);
       }
     }
   }
@@ -391,38 +395,35 @@ class Game {
       if (test(await this.fieldShare())) return;
       check(Date.now() < until, `${what} (the field's share ${(await this.fieldShare()).toFixed(2)})`);
       if (tap) await tap();
-      await this.page.waitForTimeout(tap ? 300 : 200);
+      await this.tab.wait(tap ? 300 : 200);
     }
   }
   async endsWithEsc() {
     await this.hold('Escape');
-    await this.page.waitForSelector('#ended:not([hidden])', { timeout: 3000 });
-    check(await this.page.isVisible('#play-again'), 'the ended page offers to play again');
+    await this.tab.waitFor('#ended:not([hidden])', 3000);
+    check(await this.tab.visible('#play-again'), 'the ended page offers to play again');
   }
 }
 
 const figures = [];
 
 // Frame spacing and the main thread's share over some seconds of play: a world step, and a picture,
-// every second frame.
-async function measurePlay(game, context) {
-  const cdp = await context.newCDPSession(game.page);
-  await cdp.send('Performance.enable');
-  const task = async () =>
-    (await cdp.send('Performance.getMetrics')).metrics.find((m) => m.name === 'TaskDuration').value;
-  const first = await game.page.evaluate(() => window.__pictures.length);
-  const [busy0, wall0] = [await task(), Date.now()];
-  await game.page.waitForTimeout(5000);
-  const [busy1, wall1] = [await task(), Date.now()];
-  const times = await game.page.evaluate((first) => window.__pictures.slice(first), first);
+// every second frame. Only Chromium tells the main thread's busy time (CDP); Firefox's frames are
+// measured all the same.
+async function measurePlay(game) {
+  const busyTime = await game.tab.busyMeter();
+  const first = await game.tab.evaluate(() => window.__pictures.length);
+  const [busy0, wall0] = [busyTime && (await busyTime()), Date.now()];
+  await game.tab.wait(5000);
+  const [busy1, wall1] = [busyTime && (await busyTime()), Date.now()];
+  const times = await game.tab.evaluate((first) => window.__pictures.slice(first), first);
   const steps = times.slice(1).map((t, i) => t - times[i]).sort((a, b) => a - b);
   const frame = steps[steps.length >> 1] / 2;
-  figures.push(`longest gap between play pictures, nothing throttled: ${steps[steps.length - 1].toFixed(0)} ms`);
-  figures.push(`play frame ${frame.toFixed(2)} ms (median of ${steps.length} steps of two frames; ` +
+  game.figure(`longest gap between play pictures, nothing throttled: ${steps[steps.length - 1].toFixed(0)} ms`);
+  game.figure(`play frame ${frame.toFixed(2)} ms (median of ${steps.length} steps of two frames; ` +
     `tenth to ninetieth percentile ${(steps[Math.floor(steps.length / 10)] / 2).toFixed(2)}` +
     `–${(steps[Math.floor((steps.length * 9) / 10)] / 2).toFixed(2)} ms)`);
-  const busy = (100 * (busy1 - busy0)) / ((wall1 - wall0) / 1000);
-  figures.push(`main thread busy in play ${busy.toFixed(1)} %`);
+  if (busyTime) game.figure(`main thread busy in play ${((100 * (busy1 - busy0)) / ((wall1 - wall0) / 1000)).toFixed(1)} %`);
   check(steps.length >= 20, `pictures keep coming in play (${steps.length} steps in 5 s)`);
   check(frame >= 31 && frame <= 37, `play frames are about 33-34 ms apart (${frame.toFixed(2)} ms)`);
 }
@@ -437,33 +438,32 @@ function oggSamples(file) {
 // The browser decodes the tune to exactly its samples, no padding: the loop has no gap.
 async function tuneLoopsWhole(game) {
   const samples = oggSamples(path.join(site, 'da', 'bg1.ogg'));
-  const decoded = await game.page.evaluate(async () => {
+  const decoded = await game.tab.evaluate(async () => {
     const bytes = await (await fetch('da/bg1.ogg')).arrayBuffer();
     return (await new OfflineAudioContext(2, 1, 44100).decodeAudioData(bytes)).length;
   });
   check(decoded === samples, `the tune decodes to its ${samples} samples (${decoded})`);
-  figures.push(`tune loop ${(samples / 44100).toFixed(3)} s`);
+  game.figure(`tune loop ${(samples / 44100).toFixed(3)} s`);
 }
 
-// logo → title → play → throws → van → pause → resume → a whole game, with sound, figures and the
-// screenshot.
-async function wholePath(game, context) {
+// The path every engine plays: logo → title → play → throws → van → pause → resume, the picture read
+// back at each step, the tune and the effects heard at the page's output, with the figures.
+async function mainPath(game) {
   await tuneLoopsWhole(game);
   await game.toPlay();
-  const firstPicture = await game.page.evaluate(() => talvessaPage.firstPictureMs);
-  figures.push(`first picture ${firstPicture.toFixed(0)} ms after the page's start`);
-  await game.page.waitForTimeout(1500);
+  const firstPicture = await game.tab.evaluate(() => talvessaPage.firstPictureMs);
+  game.figure(`first picture ${firstPicture.toFixed(0)} ms after the page's start`);
+  await game.tab.wait(1500);
   check((await game.peak()) > 0.02, `the tune reaches the page's output (peak ${await game.peakText()})`);
-  await measurePlay(game, context);
+  await measurePlay(game);
   await game.throws();
   await game.throws();
   await game.resetPeak();
   await game.sendsVan();
   check((await game.peak()) > 0.1, `the effects reach the page's output (peak ${await game.peakText()})`);
-  if (screenshotAt) await game.page.screenshot({ path: screenshotAt });
+  if (screenshotAt && game.tab.engine === 'chromium') await game.tab.screenshot(screenshotAt);
   await game.pauses();
   await game.resumes();
-  await wholeGame(game);
 }
 
 // A whole game by keyboard: a hostage rescued, then the units let go until the money runs out; the
@@ -475,7 +475,7 @@ async function wholeGame(game) {
   const white = () => game.count(kWhite, [80, 170, 420, 140]);
   for (let until = Date.now() + 10000; (await white()) < 300;) {
     check(Date.now() < until, `the game-over screen lists the results (${await white()} white pixels)`);
-    await game.page.waitForTimeout(250);
+    await game.tab.wait(250);
   }
   check((await game.played('se4')) === 8, `"GAME" and "OVER" are typed (${await game.played('se4')} letters)`);
   check((await game.count(kWhite, [200, 92, 150, 32])) > 50, 'the words show above the results');
@@ -808,7 +808,15 @@ const portrait = phone(kPixel7, false);
 const landscape = phone(kPixel7, true);
 const cases = [
   { name: 'logo, title, play, throws, van, pause, resume, a whole game to the results and the title', site: 'good',
-    long: true, run: wholePath },
+    long: true, run: async (game) => {
+      await mainPath(game);
+      await wholeGame(game);
+    } },
+  { name: 'firefox: logo, title, play, throws, van, pause, resume, Esc to play again', site: 'good',
+    engine: 'firefox', run: async (game) => {
+      await mainPath(game);
+      await game.endsWithEsc();
+    } },
   { name: 'help by ? and H; Enter plays again, muted as it was left', site: 'good', run: helpAndPlayAgain },
   { name: 'a hidden tab and a lost keyboard pause play and silence it', site: 'good', run: hiddenTab },
   { name: 'sound files missing: plays silently', site: 'missing', run: silentPlay },
@@ -866,30 +874,28 @@ makeSites(root);
 const { server, base } = await serve(root);
 let failed = 0;
 async function runCase(test) {
-  const browser = await chromium.launch({ executablePath: '/usr/bin/chromium' });
+  let tab = null;
   try {
-    const context = await browser.newContext({
-      ...(test.device || { viewport: { width: 1200, height: 950 } }),
-      serviceWorkers: test.serviceWorkers || 'block',
-      acceptDownloads: true,
+    tab = await openTab(test.engine || 'chromium', modules, {
+      device: test.device,
+      serviceWorkers: test.serviceWorkers,
+      inits: test.init ? [watchPage, test.init] : [watchPage],
     });
-    await context.addInitScript(watchPage);
-    if (test.init) await context.addInitScript(test.init);
-    const game = new Game(await context.newPage());
-    if (test.holdTune) await context.route('**/bg1.ogg*', () => {});
-    if (test.mbits) await throttle(game, context, test.mbits);
-    await game.page.goto(test.url ? test.url() : `${base}/${test.site}/index.html`);
-    await test.run(game, context);
-    check(game.errors.length === 0, `no errors on the page (${game.errors.join('; ')})`);
+    const game = new Game(tab);
+    if (test.holdTune) await tab.context.route('**/bg1.ogg*', () => {});
+    if (test.mbits) await throttle(game, tab.context, test.mbits);
+    await tab.page.goto(test.url ? test.url() : `${base}/${test.site}/index.html`);
+    await test.run(game, tab.context);
+    check(tab.errors.length === 0, `no errors on the page (${tab.errors.join('; ')})`);
     console.log(`ok   ${test.name}`);
   } catch (error) {
     const shot = ++failed;
     console.log(`FAIL ${test.name}: ${error instanceof Check ? error.message : error.stack}`);
-    if (process.env.TALVESSA_WEB_FAILED_SHOTS) {
-      await browser.contexts()[0]?.pages()[0]?.screenshot({ path: `${process.env.TALVESSA_WEB_FAILED_SHOTS}-${shot}.png` }).catch(() => {});
+    if (tab && process.env.TALVESSA_WEB_FAILED_SHOTS) {
+      await tab.screenshot(`${process.env.TALVESSA_WEB_FAILED_SHOTS}-${shot}.png`).catch(() => {});
     }
   } finally {
-    await browser.close();
+    await tab?.close();
   }
 }
 // Two cases at a time, each in a browser of its own (a page uses a tenth of a core in play, so two keep
