@@ -2,7 +2,9 @@
 
 namespace talvessa {
 
-SdlPads::SdlPads() : started_(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0) {}
+void SdlPads::Start() {
+  if (!started_) started_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
+}
 
 SdlPads::~SdlPads() {
   for (auto& [id, pad] : open_) SDL_GameControllerClose(pad);

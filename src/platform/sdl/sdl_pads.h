@@ -13,14 +13,16 @@ namespace talvessa {
 
 class SdlPads {
  public:
-  // Starts SDL's controller support; without it the game simply has no controllers. Controllers already
-  // plugged in announce themselves through the event queue like those plugged in later.
-  SdlPads();
+  SdlPads() = default;
   ~SdlPads();
 
   SdlPads(const SdlPads&) = delete;
   SdlPads& operator=(const SdlPads&) = delete;
 
+  // Starts SDL's controller support (a millisecond or more of scanning devices: the window starts it once
+  // its first picture is shown); without it the game simply has no controllers. Controllers already
+  // plugged in announce themselves through the event queue like those plugged in later.
+  void Start();
   // Opens and closes controllers as they come and go.
   void HandleEvent(const SDL_Event& event);
   // Reads every controller once, after the event pump has brought SDL's view of them up to date.

@@ -102,7 +102,17 @@ void SdlWindow::Present(const WindowPicture& picture) {
   if (changed || shown != drawn_ || shown == nullptr || shown->w != drawnWidth_ || shown->h != drawnHeight_) {
     Redraw();
   }
-  if (afterPictures_ && --picturesBefore_ <= 0) std::exchange(afterPictures_, nullptr)();
+  ++presented_;
+  // Each is taken out before it runs, so that it may wait for a picture of its own.
+  for (std::size_t i = 0; i < waiting_.size();) {
+    if (waiting_[i].first > presented_) {
+      ++i;
+      continue;
+    }
+    const std::function<void()> then = std::move(waiting_[i].second);
+    waiting_.erase(waiting_.begin() + static_cast<std::ptrdiff_t>(i));
+    then();
+  }
 }
 
 void SdlWindow::Redraw() {

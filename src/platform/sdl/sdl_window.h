@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/screen.h"
 
@@ -27,10 +29,7 @@ class SdlWindow final : public Screen {
 
   void Present(const WindowPicture& picture) override;
   // Runs `then` once, right after the `count`th picture the game presents is on the screen.
-  void AfterPictures(int count, std::function<void()> then) {
-    picturesBefore_ = count;
-    afterPictures_ = std::move(then);
-  }
+  void AfterPictures(int count, std::function<void()> then) { waiting_.emplace_back(count, std::move(then)); }
   // Shows the last picture again: the window was uncovered or changed size.
   void Redraw();
   void ToggleFullscreen();
@@ -47,8 +46,8 @@ class SdlWindow final : public Screen {
   const SDL_Surface* drawn_ = nullptr;
   int drawnWidth_ = 0;
   int drawnHeight_ = 0;
-  int picturesBefore_ = 0;
-  std::function<void()> afterPictures_;
+  int presented_ = 0;
+  std::vector<std::pair<int, std::function<void()>>> waiting_;
 };
 
 }  // namespace talvessa
