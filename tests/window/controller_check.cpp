@@ -54,8 +54,8 @@ class Controllers : public ::testing::Test {
     platform_ = SdlPlatform::Open({}, error);
     ASSERT_NE(platform_, nullptr) << error;
     game_ = std::make_unique<Game>(platform_->Services());
-    // The controllers start once the first picture is shown.
-    platform_->Services().screen.Present(WindowPicture{});
+    // The controllers start once the first two pictures are shown.
+    for (int picture = 0; picture < 2; ++picture) platform_->Services().screen.Present(WindowPicture{});
     // The window must have the keyboard before SDL hands it controller input.
     for (int i = 0; i < 200 && SDL_GetKeyboardFocus() == nullptr; ++i) Settle();
     ASSERT_NE(SDL_GetKeyboardFocus(), nullptr) << "the window never got the keyboard";

@@ -103,8 +103,8 @@ SdlPlatform::SdlPlatform(std::unique_ptr<SdlWindow> window, std::unique_ptr<SdlS
                                         FocusPause(options.pauseWhenUnfocused))),
       programFolder_(std::move(programFolder)) {
   if (sound_ != nullptr) sound_->SetVolume(options.muted ? 0 : options.volume);
-  // The controllers are of no use to the first picture.
-  window_->AfterPictures(1, [pads = pads_.get()] { pads->Start(); });
+  // The controllers are of no use to the first pictures (the white page and the logo's first frame).
+  window_->AfterPictures(2, [pads = pads_.get()] { pads->Start(); });
 }
 
 SdlPlatform::~SdlPlatform() {
