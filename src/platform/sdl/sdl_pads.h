@@ -19,9 +19,9 @@ class SdlPads {
   SdlPads(const SdlPads&) = delete;
   SdlPads& operator=(const SdlPads&) = delete;
 
-  // Starts SDL's controller support (a millisecond or more of scanning devices: the window starts it once
-  // its first picture is shown); without it the game simply has no controllers. Controllers already
-  // plugged in announce themselves through the event queue like those plugged in later.
+  // Starts SDL's controller support, a millisecond or more of scanning devices that the platform leaves
+  // until the logo's first frame is shown; without it the game simply has no controllers. Controllers
+  // already plugged in announce themselves through the event queue like those plugged in later.
   void Start();
   // Opens and closes controllers as they come and go.
   void HandleEvent(const SDL_Event& event);
