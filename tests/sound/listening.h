@@ -17,8 +17,8 @@
 #include <thread>
 #include <vector>
 
-#include "media_files.h"
 #include "platform/sdl/sdl_platform.h"
+#include "support/media_files.h"
 #include "support/scratch_folder.h"
 
 namespace talvessa::testing {
@@ -35,6 +35,11 @@ constexpr double kMarkerLevel = 0.5;
 // A wait or a call that takes this long is a hang, not a busy machine.
 constexpr std::chrono::seconds kPatience{10};
 constexpr double kHeldMs = 1000;
+
+// The game's own effect or tune `name`.
+inline std::string GameMedia(const std::string& name) {
+  return std::string(TALVESSA_SOURCE_DIR) + "/assets/da/" + name;
+}
 
 inline double Dbfs(double share) { return 20 * std::log10(share); }
 
@@ -104,10 +109,10 @@ class Recording {
       loudest = std::max(loudest, Rms(at, at + Frames(1.0)));
     return loudest;
   }
-  // The largest sample over frames [from, to), as a share of full scale.
-  double Peak(std::size_t from = 0, std::size_t to = SIZE_MAX) const {
+  // The largest sample from frame `from` on, as a share of full scale.
+  double Peak(std::size_t from = 0) const {
     int peak = 0;
-    for (std::size_t i = 2 * from; i < 2 * std::min(to, frames()); ++i)
+    for (std::size_t i = 2 * from; i < samples_.size(); ++i)
       peak = std::max(peak, std::abs(int{samples_[i]}));
     return peak / 32768.0;
   }

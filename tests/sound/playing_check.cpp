@@ -1,19 +1,13 @@
 // Effects and the tune played through the real sound backend: their lengths, levels, cuts, loops, the
 // player's volume, and sound devices coming and going.
 #include <SDL.h>
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <filesystem>
 
 #include "formats/media_checks.h"
 #include "listening.h"
 #include "platform/sdl/rendered_tune.h"
 
-namespace talvessa {
+namespace talvessa::testing {
 namespace {
-
-using namespace testing;  // NOLINT: the helpers of these checks
 
 TEST_F(SdlSoundListening, EffectsSoundForTheirLengthAtTheirLevelAndAreCutByTheNextOrBySilence) {
   WriteMedia("se0.wav", ToneWave(0.3, 0.5));
@@ -250,4 +244,4 @@ TEST_F(SdlSoundListening, EachDeviceThatComesBringsTheTuneBackAndALostOneIsLetGo
 }
 
 }  // namespace
-}  // namespace talvessa
+}  // namespace talvessa::testing
