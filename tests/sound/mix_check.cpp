@@ -28,32 +28,19 @@ class GameMix : public SdlSoundListening {
     ASSERT_TRUE(AwaitSound());
   }
   void TearDown() override { unsetenv("SDL_DISKAUDIODELAY"); }
-
-  // Plays on for `seconds` of the mix, calling `frame` with the number of each game frame as the
-  // recording reaches it (several at once when the driver ran ahead, as a busy machine would drop them).
-  ::testing::AssertionResult PlayFrames(double seconds, const std::function<void(std::size_t)>& frame) {
-    const std::size_t first = RecordedFrames(output());
-    std::size_t next = 0;
-    // In pieces of five seconds, each well within the patience of one wait.
-    for (double played = 0; played < seconds; played += 5.0) {
-      const std::size_t until = first + Frames(std::min(seconds, played + 5.0));
-      const bool done = PumpUntil([&] {
-        const std::size_t now = RecordedFrames(output());
-        while (now >= first + next * kGameFrame) frame(next++);
-        return now >= until;
-      });
-      if (!done) return ::testing::AssertionFailure() << "the mix stopped at " << RecordedFrames(output());
-    }
-    return ::testing::AssertionSuccess();
-  }
 };
 
 TEST_F(GameMix, TheBusiestMinuteOfPlayNeverReachesFullScale) {
   // Every three seconds: a banknote thrown on each of 45 frames, then one of the other effects of play
-  // sounding to its end, so that each meets the tune at several places.
-  ASSERT_TRUE(PlayFrames(60.0, [&](std::size_t frame) {
-    if (frame % 90 < 45) audio().PlayEffect(GameMedia("se0"));
-    if (frame % 90 == 45) audio().PlayEffect(GameMedia(kPlayEffects[frame / 90 % kPlayEffects.size()]));
+  // sounding to its end, so that each meets the tune at several places. Each game frame is played as the
+  // recording reaches it, several at once when the driver ran ahead, as a busy machine drops them.
+  const std::size_t first = RecordedFrames(output());
+  std::size_t frame = 0;
+  ASSERT_TRUE(Record(60.0, output(), [&] {
+    for (; first + frame * kGameFrame <= RecordedFrames(output()); ++frame) {
+      if (frame % 90 < 45) audio().PlayEffect(GameMedia("se0"));
+      if (frame % 90 == 45) audio().PlayEffect(GameMedia(kPlayEffects[frame / 90 % kPlayEffects.size()]));
+    }
   }));
   const Recording heard = Finish();
 
@@ -63,7 +50,7 @@ TEST_F(GameMix, TheBusiestMinuteOfPlayNeverReachesFullScale) {
 }
 
 TEST_F(GameMix, EveryEffectOfPlaySoundsAtLeastSixDecibelsAboveTheTune) {
-  ASSERT_TRUE(PlayFrames(kTuneSeconds, [](std::size_t) {}));
+  ASSERT_TRUE(Record(kTuneSeconds));
   audio().StopMusic();
   // The driver may have run past the tune's length before the tune was stopped.
   const std::size_t tuneEnd = RecordedFrames(output()) + Frames(0.1);

@@ -42,12 +42,12 @@ Tracks TakeApart(const Bytes& file) {
     std::int64_t tick = 0;
     tracks.emplace_back();
     for (const MidiEvent& event : events) {
-      Piece& piece =
-          tracks.back().emplace_back(Piece{static_cast<std::uint32_t>(event.tick - tick), {event.status}});
-      tick = event.tick;
-      if (event.status == 0xFF) piece.bytes.push_back(event.metaType);
-      if (!event.IsChannelMessage()) PutNumber(piece.bytes, static_cast<std::uint32_t>(event.data.size()));
-      piece.bytes.insert(piece.bytes.end(), event.data.begin(), event.data.end());
+      Bytes bytes{event.status};
+      if (event.status == 0xFF) bytes.push_back(event.metaType);
+      if (!event.IsChannelMessage()) PutNumber(bytes, static_cast<std::uint32_t>(event.data.size()));
+      bytes.insert(bytes.end(), event.data.begin(), event.data.end());
+      tracks.back().push_back(
+          {static_cast<std::uint32_t>(event.tick - std::exchange(tick, event.tick)), bytes});
     }
   }
   return tracks;
