@@ -70,11 +70,9 @@ Bytes Write(const Tracks& tracks, bool runningStatus = true) {
   return TuneFile(out);
 }
 
-// The big-endian number of `count` bytes at `at`, read and written in place.
-std::uint32_t BigAt(const Bytes& file, std::size_t at, int count = 4) {
-  std::uint32_t value = 0;
-  for (int i = 0; i < count; ++i) value = value << 8 | file[at + static_cast<std::size_t>(i)];
-  return value;
+// The big-endian number of four bytes at `at`, read; of `count` bytes, written in place.
+std::uint32_t BigAt(const Bytes& file, std::size_t at) {
+  return std::uint32_t{file[at]} << 24 | file[at + 1] << 16 | file[at + 2] << 8 | file[at + 3];
 }
 void SetBig(Bytes& file, std::size_t at, int count, std::uint32_t value) {
   for (int i = 0; i < count; ++i)
