@@ -4,7 +4,7 @@
 
 #include "formats/media_checks.h"
 #include "listening.h"
-#include "platform/sdl/rendered_tune.h"
+#include "platform/audio.h"
 
 namespace talvessa::testing {
 namespace {
