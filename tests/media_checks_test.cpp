@@ -12,7 +12,7 @@
 #include <span>
 #include <string>
 
-#include "sound/media_files.h"
+#include "support/media_files.h"
 #include "support/scratch_folder.h"
 
 namespace talvessa {

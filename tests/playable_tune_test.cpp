@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "formats/media_checks.h"
-#include "sound/media_files.h"
+#include "support/media_files.h"
 
 namespace talvessa {
 namespace {

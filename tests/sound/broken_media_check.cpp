@@ -1,39 +1,22 @@
 // Broken effects and tunes, and a missing or lacking sound bank, through the real sound backend: nothing
 // of them is heard, no call is held, and the device goes on playing what is whole.
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <filesystem>
-#include <fstream>
-#include <functional>
 #include <random>
-#include <string>
-#include <vector>
 
 #include "listening.h"
 
-namespace talvessa {
+namespace talvessa::testing {
 namespace {
 
-using namespace testing;  // NOLINT: the helpers of these checks
-
-// Something broken where an effect or the tune should be.
+// Something broken where an effect or the tune should be: a file holding `bytes`, or no plain file.
+enum class Shape { kFile, kNoDataFolder, kNoFile, kFolder, kPipe };
 struct BrokenMedium {
   std::string name;
   bool tune;
-  std::function<void(const std::filesystem::path& file)> make;
+  Bytes bytes;
+  Shape shape = Shape::kFile;
 };
-
-void Put(const std::filesystem::path& file, const Bytes& bytes) {
-  std::filesystem::create_directories(file.parent_path());
-  std::ofstream(file, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-Bytes Cut(Bytes bytes, std::size_t size) {
-  bytes.resize(size);
-  return bytes;
-}
 
 std::vector<BrokenMedium> BrokenMedia() {
   std::mt19937 random(7);
@@ -47,39 +30,30 @@ std::vector<BrokenMedium> BrokenMedia() {
   held.At(0, {0x90, 60, 100}).At(kTicksPerSecond, {0x80, 60, 0}).End();
   TuneTrack noteless;
   noteless.At(0, {0xC0, 0}).End(kTicksPerSecond);
-  const auto folder = [](const std::filesystem::path& file) { std::filesystem::create_directories(file); };
-  const auto holding = [](Bytes bytes) {
-    return [bytes](const std::filesystem::path& file) { Put(file, bytes); };
-  };
   std::vector<BrokenMedium> cases;
   for (const bool isTune : {false, true}) {
     const std::string kind = isTune ? "Tune" : "Effect";
-    cases.insert(cases.end(),
-                 {{kind + "NoDataFolder", isTune, [](const auto&) {}},
-                  {kind + "NoFile", isTune, [folder](const auto& file) { folder(file.parent_path()); }},
-                  {kind + "AFolder", isTune, folder},
-                  {kind + "APipe", isTune,
-                   [folder](const auto& file) {
-                     folder(file.parent_path());
-                     ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
-                   }},
-                  {kind + "Empty", isTune, holding({})},
-                  {kind + "Noise", isTune, holding(noise)}});
+    cases.insert(cases.end(), {{kind + "NoDataFolder", isTune, {}, Shape::kNoDataFolder},
+                               {kind + "NoFile", isTune, {}, Shape::kNoFile},
+                               {kind + "AFolder", isTune, {}, Shape::kFolder},
+                               {kind + "APipe", isTune, {}, Shape::kPipe},
+                               {kind + "Empty", isTune, {}},
+                               {kind + "Noise", isTune, noise}});
   }
   cases.insert(cases.end(),
-               {{"EffectHeaderOnly", false, holding(Cut(tone, 44))},
-                {"EffectCutInHalf", false, holding(Cut(tone, tone.size() / 2))},
-                {"EffectCutInTheHeader", false, holding(Cut(tone, 30))},
-                {"EffectATune", false, holding(OneNoteTune(0.5, 0.5))},
+               {{"EffectHeaderOnly", false, Bytes(tone.begin(), tone.begin() + 44)},
+                {"EffectCutInHalf", false, Bytes(tone.begin(), tone.begin() + tone.size() / 2)},
+                {"EffectCutInTheHeader", false, Bytes(tone.begin(), tone.begin() + 30)},
+                {"EffectATune", false, OneNoteTune(0.5, 0.5)},
                 // 16 MB at 8 kHz, 8-bit mono: the mixer would make 560 MB of it at its own rate and format.
                 {"EffectOfHalfAnHour", false,
-                 holding(WaveFile({WaveFormat(1, 1, 8000, 8), {"data", Bytes(16'000'000, 0x80)}}))},
-                {"TuneHeaderOnly", true, holding(Cut(tune, 14))},
-                {"TuneCutInTheTrack", true, holding(Cut(tune, tune.size() - 6))},
-                {"TuneLastingNoTime", true, holding(TuneFile({instant}))},
-                {"TuneStrikingNoNote", true, holding(TuneFile({noteless}))},
-                {"TuneTimedInFrames", true, holding(TuneFile({held}, {.division = 0xE728}))},
-                {"TuneAWave", true, holding(ToneWave(0.5, 0.5))}});
+                 WaveFile({WaveFormat(1, 1, 8000, 8), {"data", Bytes(16'000'000, 0x80)}})},
+                {"TuneHeaderOnly", true, Bytes(tune.begin(), tune.begin() + 14)},
+                {"TuneCutInTheTrack", true, Bytes(tune.begin(), tune.end() - 6)},
+                {"TuneLastingNoTime", true, TuneFile({instant})},
+                {"TuneStrikingNoNote", true, TuneFile({noteless})},
+                {"TuneTimedInFrames", true, TuneFile({held}, {.division = 0xE728})},
+                {"TuneAWave", true, ToneWave(0.5, 0.5)}});
   return cases;
 }
 
@@ -99,7 +73,13 @@ TEST_F(SdlSoundListening, BrokenMediaAreNotHeardNorHoldTheGame) {
   };
   std::vector<std::string> effects;
   for (const BrokenMedium& broken : cases) {
-    ASSERT_NO_FATAL_FAILURE(broken.make(path(broken) + (broken.tune ? "" : ".wav")));
+    const std::filesystem::path file = path(broken) + (broken.tune ? "" : ".wav");
+    if (broken.shape != Shape::kNoDataFolder) std::filesystem::create_directories(file.parent_path());
+    if (broken.shape == Shape::kFile) WriteMedia(file.filename(), broken.bytes, broken.name);
+    if (broken.shape == Shape::kFolder) std::filesystem::create_directory(file);
+    if (broken.shape == Shape::kPipe) {
+      ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+    }
     if (!broken.tune) effects.push_back(path(broken));
   }
   ASSERT_NO_FATAL_FAILURE(Open({}, effects));
@@ -113,12 +93,12 @@ TEST_F(SdlSoundListening, BrokenMediaAreNotHeardNorHoldTheGame) {
       EXPECT_TRUE(!broken.tune || audio().MusicStatus() == MusicMode::NotOpen) << broken.name << " was taken";
       audio().CloseMusic();
       ASSERT_TRUE(Record(0.2));
-      EXPECT_EQ(Recording(output()).Peak(from), 0.0)
+      EXPECT_EQ(Recording(output(), from).Peak(), 0.0)
           << broken.name << (mended ? ", mended," : "") << " was heard";
       // Mended while the game runs: the game plays on without it rather than read it at every rescue.
       if (!broken.tune && !mended) {
         std::filesystem::remove_all(path(broken) + ".wav");
-        Put(path(broken) + ".wav", ToneWave(0.2, 0.5));
+        WriteMedia("se0.wav", ToneWave(0.2, 0.5), broken.name);
       }
     }
   }
@@ -165,4 +145,4 @@ TEST_F(SdlSoundListening, TheSynthesiserSaysEachKindOfFaultOnce) {
 }
 
 }  // namespace
-}  // namespace talvessa
+}  // namespace talvessa::testing

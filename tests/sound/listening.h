@@ -17,8 +17,8 @@
 #include <thread>
 #include <vector>
 
-#include "media_files.h"
 #include "platform/sdl/sdl_platform.h"
+#include "support/media_files.h"
 #include "support/scratch_folder.h"
 
 namespace talvessa::testing {
@@ -31,10 +31,14 @@ constexpr double kLevelTolerance = 0.03;
 constexpr std::size_t kEdgeFrames = 40;
 // A tune's notes are heard above this: the tunes here sound at 0.015 or more, markers above 0.5.
 constexpr double kTuneHeard = 0.011;
-constexpr double kMarkerLevel = 0.5;
 // A wait or a call that takes this long is a hang, not a busy machine.
 constexpr std::chrono::seconds kPatience{10};
 constexpr double kHeldMs = 1000;
+
+// The game's own effect or tune `name`.
+inline std::string GameMedia(const std::string& name) {
+  return std::string(TALVESSA_SOURCE_DIR) + "/assets/da/" + name;
+}
 
 inline double Dbfs(double share) { return 20 * std::log10(share); }
 
@@ -59,15 +63,15 @@ inline std::size_t RecordedFrames(const std::filesystem::path& file) {
 
 // Frames [start, end) of a recording.
 struct Stretch {
-  std::size_t start;
-  std::size_t end;
+  std::size_t start, end;
 };
 
-// The mix as the disk driver wrote it: 44100 frames a second, 16-bit, stereo.
+// The mix as the disk driver wrote it: 44100 frames a second, 16-bit, stereo; from frame `from` on.
 class Recording {
  public:
-  explicit Recording(const std::filesystem::path& file) {
+  explicit Recording(const std::filesystem::path& file, std::size_t from = 0) {
     std::ifstream in(file, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(4 * from));
     for (std::int16_t sample = 0; in.read(reinterpret_cast<char*>(&sample), 2);) samples_.push_back(sample);
   }
   std::size_t frames() const { return samples_.size() / 2; }
@@ -84,7 +88,7 @@ class Recording {
     return runs;
   }
   // The markers heard, the dips of their sine between its peaks bridged.
-  std::vector<Stretch> Marks() const { return Runs(kMarkerLevel, kEdgeFrames + 1); }
+  std::vector<Stretch> Marks() const { return Runs(0.5, kEdgeFrames + 1); }
   // From the first frame that is not silent to one past the last; empty at the end when all is silent.
   Stretch Sound() const {
     const auto all = Runs(0, frames());
@@ -104,11 +108,10 @@ class Recording {
       loudest = std::max(loudest, Rms(at, at + Frames(1.0)));
     return loudest;
   }
-  // The largest sample over frames [from, to), as a share of full scale.
-  double Peak(std::size_t from = 0, std::size_t to = SIZE_MAX) const {
+  // The largest sample, as a share of full scale.
+  double Peak() const {
     int peak = 0;
-    for (std::size_t i = 2 * from; i < 2 * std::min(to, frames()); ++i)
-      peak = std::max(peak, std::abs(int{samples_[i]}));
+    for (const std::int16_t sample : samples_) peak = std::max(peak, std::abs(int{sample}));
     return peak / 32768.0;
   }
 
@@ -165,11 +168,20 @@ class SdlSoundListening : public ::testing::Test {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     PumpUntil([end] { return std::chrono::steady_clock::now() >= end; });
   }
-  // Pumps events until `seconds` more of the mix are in `file`.
-  ::testing::AssertionResult Record(double seconds, const std::filesystem::path& file) {
-    const std::size_t until = RecordedFrames(file) + Frames(seconds);
-    if (PumpUntil([&] { return RecordedFrames(file) >= until; })) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << file << " stopped at " << RecordedFrames(file) << " frames";
+  // Pumps events, calling `pumped` at each pump, until `seconds` more of the mix are in `file`: in pieces
+  // of five seconds, each well within the patience of one wait.
+  ::testing::AssertionResult Record(
+      double seconds, const std::filesystem::path& file, const std::function<void()>& pumped = [] {}) {
+    const std::size_t start = RecordedFrames(file);
+    for (double played = 0; played < seconds; played += 5.0) {
+      const std::size_t until = start + Frames(std::min(seconds, played + 5.0));
+      if (!PumpUntil([&] {
+            pumped();
+            return RecordedFrames(file) >= until;
+          }))
+        return ::testing::AssertionFailure() << file << " stopped at " << RecordedFrames(file) << " frames";
+    }
+    return ::testing::AssertionSuccess();
   }
   ::testing::AssertionResult Record(double seconds) { return Record(seconds, output()); }
   // Plays effects of the game's folder in turn, each recorded for its time.
@@ -184,8 +196,8 @@ class SdlSoundListening : public ::testing::Test {
   // render is done, later than its play on a machine too busy.
   bool AwaitSound() {
     return PumpUntil([&] {
-      const Recording now(output());
-      return now.Peak(now.frames() - std::min(now.frames(), Frames(0.1))) > 0;
+      const std::size_t frames = RecordedFrames(output());
+      return Recording(output(), frames - std::min(frames, Frames(0.1))).Peak() > 0;
     });
   }
   // Closes the platform, which closes the file, and reads what was played.

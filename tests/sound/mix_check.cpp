@@ -1,19 +1,11 @@
 // The game's own effects over its own tune, as the busiest play sounds through the real sound backend:
 // the mix never reaches full scale, and every effect stays clearly above the tune.
-#include <gtest/gtest.h>
-
 #include <array>
-#include <cstdio>
-#include <functional>
-#include <string>
-#include <vector>
 
 #include "listening.h"
 
-namespace talvessa {
+namespace talvessa::testing {
 namespace {
-
-using namespace testing;  // NOLINT: the helpers of these checks
 
 // The game's frame, 1/30 s, in recorded frames.
 constexpr std::size_t kGameFrame = 1470;
@@ -21,10 +13,6 @@ constexpr std::size_t kGameFrame = 1470;
 constexpr double kTuneSeconds = 28 * 4 * 60.0 / 132;
 // The effects of play: the van, the two rescue chimes, the fanfare, the escape, the start of play.
 constexpr std::array<const char*, 6> kPlayEffects = {"se7", "se3", "se5", "se6", "se8", "se2"};
-
-std::string GameMedia(const std::string& name) {
-  return std::string(TALVESSA_SOURCE_DIR) + "/assets/da/" + name;
-}
 
 class GameMix : public SdlSoundListening {
  protected:
@@ -40,44 +28,29 @@ class GameMix : public SdlSoundListening {
     ASSERT_TRUE(AwaitSound());
   }
   void TearDown() override { unsetenv("SDL_DISKAUDIODELAY"); }
-
-  // Plays on for `seconds` of the mix, calling `frame` with the number of each game frame as the
-  // recording reaches it (several at once when the driver ran ahead, as a busy machine would drop them).
-  ::testing::AssertionResult PlayFrames(double seconds, const std::function<void(std::size_t)>& frame) {
-    const std::size_t first = RecordedFrames(output());
-    std::size_t next = 0;
-    // In pieces of five seconds, each well within the patience of one wait.
-    for (double played = 0; played < seconds; played += 5.0) {
-      const std::size_t until = first + Frames(std::min(seconds, played + 5.0));
-      const bool done = PumpUntil([&] {
-        const std::size_t now = RecordedFrames(output());
-        while (now >= first + next * kGameFrame) frame(next++);
-        return now >= until;
-      });
-      if (!done) return ::testing::AssertionFailure() << "the mix stopped at " << RecordedFrames(output());
-    }
-    return ::testing::AssertionSuccess();
-  }
 };
 
 TEST_F(GameMix, TheBusiestMinuteOfPlayNeverReachesFullScale) {
   // Every three seconds: a banknote thrown on each of 45 frames, then one of the other effects of play
-  // sounding to its end, so that each meets the tune at several places.
-  std::size_t cycle = 0;
-  ASSERT_TRUE(PlayFrames(60.0, [&](std::size_t frame) {
-    if (frame % 90 < 45) audio().PlayEffect(GameMedia("se0"));
-    if (frame % 90 == 45) audio().PlayEffect(GameMedia(kPlayEffects[cycle++ % kPlayEffects.size()]));
+  // sounding to its end, so that each meets the tune at several places. Each game frame is played as the
+  // recording reaches it, several at once when the driver ran ahead, as a busy machine drops them.
+  const std::size_t first = RecordedFrames(output());
+  std::size_t frame = 0;
+  ASSERT_TRUE(Record(60.0, output(), [&] {
+    for (; first + frame * kGameFrame <= RecordedFrames(output()); ++frame) {
+      if (frame % 90 < 45) audio().PlayEffect(GameMedia("se0"));
+      if (frame % 90 == 45) audio().PlayEffect(GameMedia(kPlayEffects[frame / 90 % kPlayEffects.size()]));
+    }
   }));
   const Recording heard = Finish();
 
   ASSERT_GE(heard.frames(), Frames(60.0));
-  std::printf("the busiest minute: peak %.1f dBFS\n", Dbfs(heard.Peak()));
   // No sample at full scale, where a louder mix is clipped, and room left above.
   EXPECT_LT(Dbfs(heard.Peak()), -1.0);
 }
 
 TEST_F(GameMix, EveryEffectOfPlaySoundsAtLeastSixDecibelsAboveTheTune) {
-  ASSERT_TRUE(PlayFrames(kTuneSeconds, [](std::size_t) {}));
+  ASSERT_TRUE(Record(kTuneSeconds));
   audio().StopMusic();
   // The driver may have run past the tune's length before the tune was stopped.
   const std::size_t tuneEnd = RecordedFrames(output()) + Frames(0.1);
@@ -95,18 +68,14 @@ TEST_F(GameMix, EveryEffectOfPlaySoundsAtLeastSixDecibelsAboveTheTune) {
   const std::size_t tuneStart = heard.Sound().start;
   const double tune = heard.LoudestSecond(tuneStart, tuneEnd - Frames(0.1), Frames(0.25));
   ASSERT_GT(tune, 0.0) << "the tune was not heard";
-  std::printf("the tune: loudest second %.1f dBFS, peak %.1f dBFS\n", Dbfs(tune),
-              Dbfs(heard.Peak(tuneStart, tuneEnd)));
   // Each effect at its level while it sounds, found between the silences after the tune.
   const std::vector<Stretch> effects = heard.Runs(0, Frames(0.3), tuneEnd);
   ASSERT_EQ(effects.size(), kPlayEffects.size() + 1) << "not every effect was heard on its own";
   for (std::size_t i = 0; i < effects.size(); ++i) {
     const double level = heard.Rms(effects[i].start, effects[i].end);
-    const std::string name = i < kPlayEffects.size() ? kPlayEffects[i] : "se0";
-    std::printf("%s: %.1f dB over the tune's loudest second\n", name.c_str(), Dbfs(level / tune));
-    EXPECT_GE(Dbfs(level / tune), 6.0) << name;
+    EXPECT_GE(Dbfs(level / tune), 6.0) << (i < kPlayEffects.size() ? kPlayEffects[i] : "se0");
   }
 }
 
 }  // namespace
-}  // namespace talvessa
+}  // namespace talvessa::testing

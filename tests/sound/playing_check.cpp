@@ -1,19 +1,13 @@
 // Effects and the tune played through the real sound backend: their lengths, levels, cuts, loops, the
 // player's volume, and sound devices coming and going.
 #include <SDL.h>
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <filesystem>
 
 #include "formats/media_checks.h"
 #include "listening.h"
-#include "platform/sdl/rendered_tune.h"
+#include "platform/audio.h"
 
-namespace talvessa {
+namespace talvessa::testing {
 namespace {
-
-using namespace testing;  // NOLINT: the helpers of these checks
 
 TEST_F(SdlSoundListening, EffectsSoundForTheirLengthAtTheirLevelAndAreCutByTheNextOrBySilence) {
   WriteMedia("se0.wav", ToneWave(0.3, 0.5));
@@ -172,7 +166,8 @@ void Announce(Input& input, Uint32 type, Uint32 which) {
 void ExpectTheTuneFromItsStartWithTheMarker(const Recording& heard, std::size_t markers = 1) {
   const auto marks = heard.Marks();
   ASSERT_EQ(marks.size(), markers) << "the device did not record every marker";
-  const std::size_t noteEnd = heard.Sound().start + Frames(0.25);
+  const std::size_t start = heard.Sound().start;
+  const std::size_t noteEnd = start + Frames(0.25);
   ASSERT_LT(marks[0].end, noteEnd) << "the tune was not heard with the marker";
   const auto sound = heard.Runs(0, kEdgeFrames + 1, marks[0].end);  // parted by any silence but a sine's
   ASSERT_FALSE(sound.empty()) << "the tune's first note";
@@ -180,7 +175,6 @@ void ExpectTheTuneFromItsStartWithTheMarker(const Recording& heard, std::size_t 
   EXPECT_GE(sound[0].end + kEdgeFrames, noteEnd) << "the tune's first note broke off";
   EXPECT_GT(heard.Rms(marks[0].end, noteEnd), kTuneHeard) << "the tune's first note";
   // From its beginning, the tune's next pass comes loud after its quiet end.
-  const std::size_t start = heard.Sound().start;
   EXPECT_GT(heard.Rms(start + Frames(0.62), start + Frames(0.75)),
             5 * heard.Rms(start + Frames(0.5), start + Frames(0.58)))
       << "the tune did not start from its beginning";
@@ -196,13 +190,13 @@ TEST_F(SdlSoundListening, EachDeviceThatComesBringsTheTuneBackAndALostOneIsLetGo
   EXPECT_EQ(audio().MusicStatus(), MusicMode::Playing);
   Run(200);
   // A device comes, recording to `file`, and a marker is played as it opens.
-  const auto arrive = [&](const std::filesystem::path& file) {
-    RecordTo(file);
+  const auto arrive = [&](const std::string& file) {
+    RecordTo(scratch_ / file);
     Announce(input(), SDL_AUDIODEVICEADDED, 0);
     PlayMarker();
+    return scratch_ / file;
   };
-  const auto first = scratch_ / "first.raw";
-  arrive(first);
+  const auto first = arrive("first.raw");
   ASSERT_TRUE(Record(0.8, first)) << "the device that came was not opened";
   // Another device goes away: nothing changes, and the marker is heard on ours.
   Announce(input(), SDL_AUDIODEVICEREMOVED, 0);
@@ -216,8 +210,7 @@ TEST_F(SdlSoundListening, EachDeviceThatComesBringsTheTuneBackAndALostOneIsLetGo
   audio().PlayEffect(Media("se0"));
   audio().SeekMusicToStart();
   Run(300);
-  const auto second = scratch_ / "second.raw";
-  arrive(second);
+  const auto second = arrive("second.raw");
   ASSERT_TRUE(Record(0.8, second)) << "the returning device was not opened";
   EXPECT_EQ(audio().MusicStatus(), MusicMode::Playing);
 
@@ -250,4 +243,4 @@ TEST_F(SdlSoundListening, EachDeviceThatComesBringsTheTuneBackAndALostOneIsLetGo
 }
 
 }  // namespace
-}  // namespace talvessa
+}  // namespace talvessa::testing

@@ -1,4 +1,4 @@
-// Media files made by hand for the sound tests: WAV tones and standard MIDI files, whole or broken.
+// Media made by hand for the sound and media checks: WAV tones and standard MIDI files, whole or broken.
 #pragma once
 
 #include <cmath>
