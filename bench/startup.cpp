@@ -41,7 +41,8 @@ int main() {
   }
   platform->AfterPictures(2, [&fonts, &platform] {
     fonts.Start();
-    platform->PrepareTune(platform->Services().programFolder + "../da/bg1.mid");  // the game's, beside bench/
+    if (platform->Sound() != nullptr)  // the game's tune, beside bench/
+      platform->Sound()->PrepareTune(platform->Services().programFolder + "../da/bg1.mid");
   });
   talvessa::Game game(platform->Services(), &fonts);
   StopAtFirstPicture stop(game.window);

@@ -6,8 +6,8 @@
 #include "cli/command_line.h"
 #include "platform/sdl/fonts_on_thread.h"
 #include "platform/sdl/sdl_platform.h"
-#include "present/sound.h"
 #include "platform/standard_descriptors.h"
+#include "present/sound.h"
 #include "replay/play_game.h"
 
 namespace {
@@ -61,12 +61,14 @@ int main(int argc, char** argv) {
   platform->AfterPictures(2, [&fonts, &platform] {
     fonts->Start();
     const std::string folder = platform->Services().programFolder;
-    platform->PrepareTune(talvessa::Sound::TuneFile(folder, talvessa::Tune::Play));
-    platform->PrepareEffects(talvessa::Sound::EffectFiles(folder));
+    if (talvessa::SdlSound* sound = platform->Sound()) {
+      sound->PrepareTune(talvessa::Sound::TuneFile(folder, talvessa::Tune::Play));
+      sound->PrepareEffects(talvessa::Sound::EffectFiles(folder));
+    }
   });
   // The sound device opens meanwhile too; whether it did is said once it is known.
   std::jthread soundCheck([&platform] {
-    if (!platform->HasSoundDevice())
+    if (platform->Sound() == nullptr || !platform->Sound()->HasDevice())
       std::fputs("talvessa: no sound device; the game plays without sound\n", stderr);
   });
   const int status = talvessa::PlayGame(platform->Services(), fonts.get(), options.recordFile,

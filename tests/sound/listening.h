@@ -145,7 +145,7 @@ class SdlSoundListening : public ::testing::Test {
     WriteMedia("se1.wav", ToneWave(0.1, 0.5), "control");
     WriteMedia("se7.wav", ToneWave(0.05, 0.9), "marker");
     effects.insert(effects.end(), {Media("se1", "control"), Media("se7", "marker")});
-    platform_->PrepareEffects(std::move(effects));
+    if (SdlSound* sound = platform_->Sound()) sound->PrepareEffects(std::move(effects));
   }
   Audio& audio() { return platform_->Services().audio; }
   Input& input() { return platform_->Services().input; }

@@ -50,17 +50,8 @@ class SdlPlatform {
   void AfterPictures(int count, std::function<void()> then) {
     window_->AfterPictures(count, std::move(then));
   }
-  // Starts synthesising the tune at `path` ahead of its first play (see SdlSound::PrepareTune).
-  void PrepareTune(const std::string& path) {
-    if (sound_ != nullptr) sound_->PrepareTune(path);
-  }
-  // Makes the effects at `paths` ready to play (see SdlSound::PrepareEffects).
-  void PrepareEffects(std::vector<std::string> paths) {
-    if (sound_ != nullptr) sound_->PrepareEffects(std::move(paths));
-  }
-  // Whether a sound device opened at start (one that comes later is still taken); waits, a bounded time,
-  // for the device to have been tried. Safe on any thread.
-  bool HasSoundDevice() const { return sound_ != nullptr && sound_->HasDevice(); }
+  // The sound backend, for what only the game's start asks of it; null when SDL has no sound at all.
+  SdlSound* Sound() { return sound_.get(); }
 
  private:
   SdlPlatform(std::unique_ptr<SdlWindow> window, std::unique_ptr<SdlSound> sound, std::string programFolder,
