@@ -35,8 +35,8 @@ target_link_options(talvessa_page PRIVATE -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
   -sALLOW_MEMORY_GROWTH -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency)
 
 # The tune, rendered by the fluidsynth command line with the desktop's bank and level. The desktop's
-# mixer gives FluidSynth a gain of 1.2 at full volume and plays the tune at round(0.56 * 128) / 128 of
-# it (kTuneShare in the SDL backend): 1.2 * 72 / 128.
+# backend renders with FluidSynth at a gain of 1.2 times the tune's share of 0.5625 (kTuneSynthGain in
+# the SDL backend): 1.2 * 0.5625.
 set(TALVESSA_SOUND_FONT /usr/share/sounds/sf2/TimGM6mb.sf2 CACHE FILEPATH "The General MIDI bank of the tune")
 set(TALVESSA_TUNE_GAIN 0.675)
 set(tune_rendering ${TALVESSA_WEB_OUTPUT}/da/bg1.ogg)

@@ -21,9 +21,10 @@ constexpr std::uint64_t kLastSeekGapMs = 32000;
 // and the tune's render at its opening (the game's, some 2 s of a core, is done during the logo and the
 // title; one not done in time plays once it is there).
 constexpr std::chrono::milliseconds kWait = 2000ms;
-// The tune plays 5 dB below the effects' full scale, where FluidSynth at a gain of 1.2 puts a General
-// MIDI tune at the level of the mix in platform/audio.h.
-constexpr float kTuneSynthGain = 1.2f * 0.56f;
+// The tune plays 5 dB below the effects' full scale (a share of 0.5625), where FluidSynth at a gain of
+// 1.2 puts a General MIDI tune at the level of the mix in platform/audio.h. The page's tune is rendered at
+// the same gain (cmake/web_page.cmake).
+constexpr float kTuneSynthGain = 1.2f * 0.5625f;
 
 template <typename Result>
 bool Ready(const std::shared_future<Result>& future, std::chrono::milliseconds bound) {
