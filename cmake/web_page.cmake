@@ -20,18 +20,23 @@ set_target_properties(talvessa_page PROPERTIES OUTPUT_NAME talvessa SUFFIX .js
   RUNTIME_OUTPUT_DIRECTORY ${TALVESSA_WEB_OUTPUT})
 target_link_libraries(talvessa_page PRIVATE talvessa_replay talvessa_web ${TALVESSA_WEB_FONTS_LIBRARY})
 # The game's loops block as on the desktop; ASYNCIFY lets their waits give the page's thread back to the
-# browser. Indirect calls stay instrumented: the game waits inside virtual calls. The text libraries
-# (FreeType, HarfBuzz, SDL_ttf and SDL) never call back into the game, so never wait: their functions, by
-# their names in the program, are left as they are, which keeps the program smaller and faster.
-set(never_wait "FT_*" "ft_*" "tt_*" "TT_*" "cff_*" "cf2_*" "ps_*" "psh_*" "af_*" "sfnt_*" "t1_*"
-  "T1_*" "T42_*" "cid_*" "gray_*" "pfr_*" "pcf_*" "bdf_*" "hb_*" "_hb_*" "OT::*" "bool OT::*" "AAT::*"
-  "CFF::*" "TTF_*" "Load_Glyph" "Find_Glyph*" "SDL_*")
-list(JOIN never_wait "," never_wait)
-file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/never_wait.txt CONTENT "${never_wait}")
-set_property(TARGET talvessa_page APPEND PROPERTY LINK_DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/never_wait.txt)
+# browser. Only the functions on the way from main to a wait are instrumented: the frame skeleton and its
+# waits, the loop bodies (a command may start play, whose shatter waits between its steps), and the
+# services that wait (the page's, and the replay's around them). Indirect calls in them stay
+# instrumented: the game waits inside virtual calls. Any other function never waits, which keeps the
+# program smaller and faster; a function missing here aborts the program at its first wait.
+set(may_wait "main" "__main_argc_argv" "__original_main" "__main_void"
+  "talvessa::PlayGame*" "talvessa::*PlayBack*" "talvessa::RunGameStates*" "talvessa::RunPass*"
+  "talvessa::BeginPass*" "talvessa::PaceFrame*" "talvessa::WaitMs*" "talvessa::DelayMs*"
+  "talvessa::*Frame*" "talvessa::HandleCommand*" "talvessa::*Throw*" "talvessa::StartPlay*"
+  "talvessa::ShatterScreen*" "talvessa::*::Sleep*" "talvessa::*::WaitForEvents*")
+# One name a line: the names hold commas.
+list(JOIN may_wait "\n" may_wait)
+file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/may_wait.txt CONTENT "${may_wait}")
+set_property(TARGET talvessa_page APPEND PROPERTY LINK_DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/may_wait.txt)
 # The page's script writes the faces into the program's files before it starts.
 target_link_options(talvessa_page PRIVATE -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
-  -sASYNCIFY_REMOVE=@${CMAKE_CURRENT_BINARY_DIR}/never_wait.txt
+  -sASYNCIFY_ONLY=@${CMAKE_CURRENT_BINARY_DIR}/may_wait.txt
   -sALLOW_MEMORY_GROWTH -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency)
 
 # The tune, rendered by the fluidsynth command line with the desktop's bank and level. The desktop's

@@ -77,6 +77,41 @@ TEST(WaitMs, SleepsInsteadOfSpinningOnTheClock) {
   EXPECT_LT(sliced, kSpinningPumps / 10);
 }
 
+// A clock that sleeps in whole milliseconds, rounded up, and takes each wait in one sleep, as the page's
+// does; it counts its sleeps.
+class WholeWaitClock final : public Clock {
+ public:
+  explicit WholeWaitClock(Clock& clock) : clock_(clock) {}
+  std::uint64_t ClockUs() override { return clock_.ClockUs(); }
+  void Sleep(std::uint32_t us) override {
+    ++sleeps;
+    clock_.Sleep((us + 999) / 1000 * 1000);
+  }
+  std::uint64_t TimerSeed() override { return clock_.TimerSeed(); }
+  WaitShape FrameWait() const override { return {INT32_MAX, 0, 0}; }
+  int sleeps = 0;
+
+ private:
+  Clock& clock_;
+};
+
+TEST(WaitMs, AClockThatSleepsWholeWaitsEndsOnTimeInOneSleep) {
+  for (std::uint64_t offsetUs : {0u, 1u, 499u, 999u}) {
+    for (std::int32_t ms : {0, 1, 23, 33, 67}) {
+      Harness h;
+      WholeWaitClock clock(h.platform.clock);
+      Platform services = h.platform.Services();
+      Game game(Platform{clock, services.input, services.screen, services.audio, services.programFolder});
+      h.platform.clock.Advance(offsetUs);
+      const std::uint32_t t0 = TimeMs(game);
+      WaitMs(game, ms);
+      EXPECT_EQ(TimeMs(game) - t0, static_cast<std::uint32_t>(ms) + 1) << ms << " from +" << offsetUs;
+      // (An event pump's own cost may carry the clock past a wait of nothing.)
+      EXPECT_LE(clock.sleeps, 1) << ms << " from +" << offsetUs;
+    }
+  }
+}
+
 TEST(WaitMs, NeitherStallsNorHangsWhenTheClockWraps) {
   for (std::uint32_t before : {1u, 10u, 33u}) {
     HeadlessPlatform::Options options;

@@ -61,8 +61,10 @@ const talvessaPage = (() => {
   document.addEventListener('fullscreenchange', layOut);
   layOut();
 
-  // Waits. The browser clamps chained timers to 4 ms; a timer set from a message of a MessageChannel
-  // is not chained, so it keeps its millisecond, and a bare message is one turn of the event loop.
+  // Waits. The browser holds a timer set from within a timer (the program resumed by its last wait) to
+  // at least 4 ms: a shorter one is set from a message of a MessageChannel, which is not chained, so it
+  // keeps its millisecond, and a bare message is one turn of the event loop.
+  const kChainedMinMs = 4;
   const channel = new MessageChannel();
   const turns = [];
   channel.port1.onmessage = () => turns.shift()();
@@ -70,11 +72,29 @@ const talvessaPage = (() => {
     turns.push(then);
     channel.port2.postMessage(null);
   }
-  // A wait is rounded to the nearest millisecond: a timer fires a fraction of one late, and the frame's
-  // wait spins the rest on the clock, as on the desktop.
+  function after(ms, then) {
+    if (ms >= kChainedMinMs) return setTimeout(then, ms);
+    nextTurn(ms > 0 ? () => setTimeout(then, ms) : then);
+    return 0;
+  }
+  // Chromium lets a timer of 32 ms or more run up to 8 ms late, to share its wake-up with another timer
+  // of the page; shorter ones keep their time, and fire some tenths of a millisecond late. A frame's
+  // wait is one wake-up of the program: one such timer or a few, the last one's whole milliseconds
+  // rounded up from its time less that lateness, and what it leaves (seldom, a tenth of a millisecond
+  // or two) in turns of the event loop.
+  const kPreciseMs = 31;
+  const kTimerLateMs = 0.3;
   function sleep(us) {
-    const ms = Math.round(us / 1000);
-    return new Promise((resolve) => nextTurn(ms > 0 ? () => setTimeout(resolve, ms) : resolve));
+    const end = performance.now() + us / 1000;
+    return new Promise((resolve) => {
+      const finish = () => (performance.now() >= end ? resolve() : nextTurn(finish));
+      const step = () => {
+        const left = end - performance.now();
+        if (left <= kPreciseMs) return after(Math.ceil(left - kTimerLateMs), finish);
+        after(Math.min(kPreciseMs, Math.ceil(left) - kChainedMinMs), step);
+      };
+      step();
+    });
   }
 
   // Events for the game's pump: keys held (by the keyboard or the touch controls), sound keys pressed,
@@ -88,12 +108,17 @@ const talvessaPage = (() => {
     eventCame = true;
     if (wake !== null) wake();
   }
-  // The game waits for events only while it rests in its pause: a pause the page caused says so.
+  // The game waits for events only while it rests in its pause: a pause the page caused says so. Every
+  // key, touch and change of the page comes as an event, which ends the rest at once, so the page rests
+  // longer than the game asks, waking the program a tenth as often. A controller, which the page must
+  // poll, keeps the game's own rest, and so does a replay shown, whose pause passes keep the desktop's pace.
+  const kPauseRestMs = 100;
   const pausedLine = document.getElementById('paused');
   let awayPause = false;
   function waitForEvents(ms) {
     if (awayPause) pausedLine.hidden = false;
     if (eventCame) return Promise.resolve(1);
+    if (!padsSeen && replayText === null) ms = Math.max(ms, kPauseRestMs);
     return new Promise((resolve) => {
       let timer = 0;
       const waiting = () => {
@@ -102,12 +127,10 @@ const talvessaPage = (() => {
         resolve(1);
       };
       wake = waiting;
-      nextTurn(() => {
+      timer = after(ms, () => {
         if (wake !== waiting) return;
-        timer = setTimeout(() => {
-          if (wake === waiting) wake = null;
-          resolve(0);
-        }, ms);
+        wake = null;
+        resolve(0);
       });
     });
   }

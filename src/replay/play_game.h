@@ -22,6 +22,7 @@ class SeededClock final : public Clock {
   std::uint64_t ClockUs() override { return clock_.ClockUs(); }
   void Sleep(std::uint32_t us) override { clock_.Sleep(us); }
   std::uint64_t TimerSeed() override { return seed_; }
+  WaitShape FrameWait() const override { return clock_.FrameWait(); }
 
  private:
   Clock& clock_;

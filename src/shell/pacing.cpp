@@ -8,15 +8,10 @@ namespace talvessa {
 
 namespace {
 
-// WaitMs sleeps in slices of at most kSliceUs, pumping events between them, until kNapUs before
-// the moment the clock passes, so that a late wake-up cannot make the frame late. One last nap then
-// sleeps to kSpinUs before that moment: with the timer slack the game sets, a sleep ends some tens of
-// microseconds after its time, so there is nearly never anything left to spin, and the frames keep
-// their time to a fraction of a millisecond while the process sleeps through the whole wait.
-constexpr std::int64_t kSliceUs = 8000;
-constexpr std::int64_t kNapUs = 1500;
-constexpr std::int64_t kSpinUs = 5;
-
+// WaitMs sleeps in slices, pumping events between them, until shortly before the moment the clock
+// passes, so that a late wake-up cannot make the frame late; one last nap sleeps nearly to that moment,
+// and the rest is spun on the clock. The clock says how (Clock::FrameWait): on the desktop there is
+// nearly never anything left to spin, and the process sleeps through the whole wait.
 std::uint32_t MillisecondsOf(std::uint64_t us) { return static_cast<std::uint32_t>(us / 1000); }
 
 // The end of a wait of `ms` begun at `startUs`: when the millisecond clock has passed t0 + ms.
@@ -50,26 +45,28 @@ void PumpEvents(Game& game) {
 std::uint32_t TimeMs(Game& game) { return MillisecondsOf(game.platform.clock.ClockUs()); }
 
 void WaitMs(Game& game, std::int32_t ms) {
+  const Clock::WaitShape shape = game.platform.clock.FrameWait();
   const Deadline deadline(game.platform.clock.ClockUs(), ms);
   for (;;) {
     PumpEvents(game);
     const std::uint64_t nowUs = game.platform.clock.ClockUs();
     if (deadline.Passed(nowUs)) return;
     const std::int64_t left = deadline.LeftUs(nowUs);
-    if (left > kNapUs) {
-      game.platform.clock.Sleep(static_cast<std::uint32_t>(std::min(left - kNapUs, kSliceUs)));
-    } else if (left > kSpinUs) {
-      game.platform.clock.Sleep(static_cast<std::uint32_t>(left - kSpinUs));
+    if (left > shape.napUs) {
+      game.platform.clock.Sleep(static_cast<std::uint32_t>(std::min(left - shape.napUs, shape.sliceUs)));
+    } else if (left > shape.spinUs) {
+      game.platform.clock.Sleep(static_cast<std::uint32_t>(left - shape.spinUs));
     }
   }
 }
 
 void DelayMs(Game& game, std::int32_t ms) {
+  const std::int64_t sliceUs = game.platform.clock.FrameWait().sliceUs;
   const Deadline deadline(game.platform.clock.ClockUs(), ms);
   for (std::uint64_t nowUs = game.platform.clock.ClockUs(); !deadline.Passed(nowUs);
        nowUs = game.platform.clock.ClockUs()) {
     game.platform.clock.Sleep(
-        static_cast<std::uint32_t>(std::clamp<std::int64_t>(deadline.LeftUs(nowUs), 1, kSliceUs)));
+        static_cast<std::uint32_t>(std::clamp<std::int64_t>(deadline.LeftUs(nowUs), 1, sliceUs)));
   }
 }
 

@@ -14,8 +14,8 @@ namespace talvessa::page {
 double NowMs();
 double DateMs();
 
-// Gives the thread to the browser for about `us` microseconds; the browser times in whole milliseconds,
-// and a wait too short for them is one turn of its event loop.
+// Gives the thread to the browser for at least `us` microseconds, rounded up to the whole milliseconds
+// its timers count (0 is one turn of its event loop).
 void Sleep(std::uint32_t us);
 // Gives the thread to the browser until a key, a click or a change of the tab's visibility comes, or
 // `ms` milliseconds have passed; reports whether one came.

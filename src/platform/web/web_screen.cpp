@@ -7,6 +7,8 @@
 namespace talvessa {
 
 void WebScreen::Present(const WindowPicture& picture) {
+  if (picture.rgb == shown_) return;
+  shown_ = picture.rgb;
   const std::size_t pixels = static_cast<std::size_t>(WindowPicture::kWidth) * WindowPicture::kHeight;
   for (std::size_t i = 0; i < pixels; ++i) {
     rgba_[4 * i] = picture.rgb[3 * i];

@@ -10,9 +10,12 @@ namespace talvessa {
 
 class WebScreen final : public Screen {
  public:
+  // A picture the same as the one shown is not drawn again: the pause shows its picture a hundred
+  // times a second, and each drawing costs the browser a canvas upload and a composited frame.
   void Present(const WindowPicture& picture) override;
 
  private:
+  std::vector<std::uint8_t> shown_;
   // The canvas takes four bytes a pixel; the alpha bytes stay opaque.
   std::vector<std::uint8_t> rgba_ =
       std::vector<std::uint8_t>(WindowPicture::kWidth * WindowPicture::kHeight * 4, 255);
