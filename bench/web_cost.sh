@@ -31,7 +31,7 @@ echo "the desktop game (bench/game.sh, the disk audio driver), for the ratios:"
 desktop=$(bench/game.sh "$((seconds * 2))" "$seconds" | awk '/AUDIODRIVER=disk/ {on = 1} /AUDIODRIVER=dummy/ {on = 0}
   on && $1 == "play" {play = $2} on && $1 == "paused" {paused = $2} END {print play, paused}')
 read -r play paused <<<"$desktop"
-read -r _ _ web_play _ web_paused _ main_play _ main_paused <"$web"
+read -r _ _ web_play _ web_paused _ main_play _ main_paused < <(grep "^RESULT" "$web")
 awk -v dp="$play" -v dz="$paused" -v wp="$web_play" -v wz="$web_paused" -v mp="$main_play" -v mz="$main_paused" 'BEGIN {
   printf "  desktop: %.2f %% of a core in play, %.2f %% paused\n", dp, dz
   printf "  page / desktop at 1200 x 950: all processes %.1fx in play, %.1fx paused; main thread %.1fx, %.1fx\n",
