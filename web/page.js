@@ -108,17 +108,14 @@ const talvessaPage = (() => {
     eventCame = true;
     if (wake !== null) wake();
   }
-  // The game waits for events only while it rests in its pause: a pause the page caused says so. Every
-  // key, touch and change of the page comes as an event, which ends the rest at once, so the page rests
-  // longer than the game asks, waking the program a tenth as often. A controller, which the page must
-  // poll, keeps the game's own rest, and so does a replay shown, whose pause passes keep the desktop's pace.
-  const kPauseRestMs = 100;
+  // The game waits for events only while it rests in its pause: a pause the page caused says so. The
+  // rest is the game's own 10 ms, so that the pause's passes, which a replay counts, keep the desktop's
+  // pace (docs/fidelity.md).
   const pausedLine = document.getElementById('paused');
   let awayPause = false;
   function waitForEvents(ms) {
     if (awayPause) pausedLine.hidden = false;
     if (eventCame) return Promise.resolve(1);
-    if (!padsSeen && replayText === null) ms = Math.max(ms, kPauseRestMs);
     return new Promise((resolve) => {
       let timer = 0;
       const waiting = () => {
