@@ -43,25 +43,18 @@ function watch() {
   const cost = { timers: 0, messages: 0, frames: 0, pictures: [], waits: 0, calls: [] };
   window.__cost = cost;
   const timeout = window.setTimeout;
-  window.setTimeout = function (...args) {
-    ++cost.timers;
-    return timeout.apply(this, args);
+  // Has `owner[name]` run `onCall` before each of its calls.
+  const counted = (owner, name, onCall) => {
+    const original = owner[name];
+    owner[name] = function (...args) {
+      onCall();
+      return original.apply(this, args);
+    };
   };
-  const post = MessagePort.prototype.postMessage;
-  MessagePort.prototype.postMessage = function (...args) {
-    ++cost.messages;
-    return post.apply(this, args);
-  };
-  const frame = window.requestAnimationFrame;
-  window.requestAnimationFrame = function (...args) {
-    ++cost.frames;
-    return frame.apply(this, args);
-  };
-  const put = CanvasRenderingContext2D.prototype.putImageData;
-  CanvasRenderingContext2D.prototype.putImageData = function (...args) {
-    cost.pictures.push(performance.now());
-    return put.apply(this, args);
-  };
+  counted(window, 'setTimeout', () => ++cost.timers);
+  counted(MessagePort.prototype, 'postMessage', () => ++cost.messages);
+  counted(window, 'requestAnimationFrame', () => ++cost.frames);
+  counted(CanvasRenderingContext2D.prototype, 'putImageData', () => cost.pictures.push(performance.now()));
   // The program calls the page's waits and pumps by name: each wait resolved is one wake-up of it.
   const wrap = () => {
     if (typeof talvessaPage !== 'object') return timeout(wrap, 0);
