@@ -8,7 +8,7 @@
 #include "headless.h"
 #include "platform/keys.h"
 #include "png/png_file.h"
-#include "quoted.h"
+#include "formats/quoted.h"
 #include "support/scratch_folder.h"
 #include "support/trace.h"
 

@@ -7,7 +7,7 @@
 
 #include "formats/numbers.h"
 #include "platform/keys.h"
-#include "quoted.h"
+#include "formats/quoted.h"
 
 namespace talvessa {
 

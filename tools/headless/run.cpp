@@ -10,7 +10,7 @@
 #include "formats/numbers.h"
 #include "headless.h"
 #include "png/png_file.h"
-#include "quoted.h"
+#include "formats/quoted.h"
 #include "replays.h"
 
 namespace talvessa {

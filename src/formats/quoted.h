@@ -1,4 +1,4 @@
-// Words from a command line or a key script as an error message shows them.
+// Words from a command line, a file or the environment as an error message shows them: never raw.
 #pragma once
 
 #include <string>

@@ -1,4 +1,4 @@
-#include "quoted.h"
+#include "formats/quoted.h"
 
 #include <cstdio>
 
