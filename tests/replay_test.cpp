@@ -136,7 +136,11 @@ TEST(ReplayFile, TheLongestLinesAreRead) {
   const Replay ended = ParseReplay(ReplayHeader("1.1.0", 1, 1) + EndLine({1, ReplayEndReason::Stopped, widest}));
   EXPECT_EQ(ended.end->values, widest);
   const std::string longest = "p1 Space down #" + std::string(kLongestReplayLine - 16, '.') + "\r\n";
-  EXPECT_EQ(ParseReplay(ReplayHeader("1.1.0", 1, 30) + longest + "p1.1 Space up\n").keys.size(), 2u);
+  const Replay replay = ParseReplay(ReplayHeader("1.1.0", 1, 30) + longest + "p30.1000 Space up\n");
+  ASSERT_EQ(replay.keys.size(), 2u);
+  EXPECT_EQ(replay.keys[1].query, kMostQueries);
+  EXPECT_EQ(replay.keys[1].pass, 30u);
+  EXPECT_FALSE(replay.keys[1].down);
 }
 
 TEST(ReplayFile, AHugeFileIsRefusedUnread) {
