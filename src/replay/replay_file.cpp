@@ -61,10 +61,11 @@ class Reader {
       bytes_ += got;
       if (in_.bad()) throw BadReplay("cannot read it");
       if (bytes_ > mostBytes_) throw BadReplay("it grew while being read");
+      // Without its line break, the line filled the buffer or was the last.
       const bool whole = !in_.fail() && !in_.eof();
       std::string_view line(buffer_.data(), whole ? got - 1 : got);
       if (number_ == 0) first_ = line.substr(0, kMagic.size());
-      if (!whole && got > 0 && in_.fail() && !in_.eof()) {
+      if (in_.fail() && !in_.eof()) {
         ++number_;
         if (number_ == 1 && !line.starts_with(kMagic)) Fail(std::string(kNotAReplay));
         Fail("longer than " + std::to_string(kLongestReplayLine) + " bytes, which no line of a replay is");
