@@ -1,6 +1,7 @@
 // Talvessa: the game in its window.
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <thread>
 
 #include "cli/command_line.h"
@@ -44,6 +45,10 @@ int main(int argc, char** argv) {
     std::fputs(talvessa::GameVersion().c_str(), stdout);
     return 0;
   }
+  // A replay that cannot be shown is said before any window opens.
+  std::optional<talvessa::ShownReplay> replay;
+  if (!options.replayFile.empty() && !(replay = talvessa::ReadReplayToShow(options.replayFile, std::cerr)))
+    return 2;
   // Without fonts the game still plays; it only lacks its words and figures.
   auto fonts = std::make_unique<talvessa::FontsOnThread>([](const std::string& error) {
     std::fprintf(stderr, "talvessa: no text will be drawn (%s)\n", error.c_str());
@@ -72,7 +77,7 @@ int main(int argc, char** argv) {
       std::fputs("talvessa: no sound device; the game plays without sound\n", stderr);
   });
   const int status = talvessa::PlayGame(platform->Services(), fonts.get(), options.recordFile,
-                                        options.replayFile, std::cerr);
+                                        replay ? &*replay : nullptr, std::cerr);
   // The fonts go before SDL does.
   soundCheck.join();
   fonts.reset();

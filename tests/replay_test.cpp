@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/stat.h>
+
 #include "headless.h"
 #include "platform/keys.h"
 #include "replay/replay_file.h"
@@ -67,7 +69,7 @@ TEST(ReplayFile, BadFilesAreRefusedWithTheLineAndTheFault) {
       {"\x7f"
        "ELF\x02\x01\x01\n\x00\x00garbage",
        "not a Talvessa replay"},
-      {"talvessa-replay 2\ngame 1\nseed 1\ncheck-every 30\n", "format version 2"},
+      {"talvessa-replay 2\ngame 1\nseed 1\ncheck-every 30\n", "format version \"2\""},
       {"talvessa-replay 1\ngame 1.1.0\n", "header is incomplete"},
       {"talvessa-replay 1\ngame 1.1.0\nseed many\ncheck-every 30\n", "seed"},
       {"talvessa-replay 1\ngame 1.1.0\nseed 1\ncheck-every 0\n", "check-every"},
@@ -88,6 +90,9 @@ TEST(ReplayFile, BadFilesAreRefusedWithTheLineAndTheFault) {
       {head + EndLine({7, ReplayEndReason::Quit, Values(1)}) + "p8 Space down\n", "after the end"},
       {head + EndLine({7, ReplayEndReason::Closed, Values(1)}), "does not agree with the window"},
       {head + "p7 close\np8 Space down\n", "after the window was closed"},
+      {head + "p1 Space down #" + std::string(kLongestReplayLine - 14, '.') + "\n", "line 6: longer than"},
+      {std::string(kLongestReplayLine + 1, '\x7f') + "\n", "line 1: not a Talvessa replay"},
+      {"talvessa-replay 1\ngame 1.1.0\nseed \x1b[2J\ncheck-every 30\n", "not \"\\x1b[2J\""},
   };
   for (const Case& c : cases) {
     try {
@@ -120,6 +125,24 @@ TEST(ReplayFile, CutAtAnyByteIsRefusedOrCutShort) {
   EXPECT_TRUE(ParseReplay(text).end.has_value());
 }
 
+// The longest line a recorder can write, and a line of the longest a reader takes, are read; the line
+// cap itself is checked above (a line one byte longer).
+TEST(ReplayFile, TheLongestLinesAreRead) {
+  WorldCheck widest{};
+  for (std::size_t i = 0; i < widest.size(); ++i)
+    widest[i] = kCheckFields[i].kind == CheckKind::Value ? std::int64_t{INT32_MIN} : 0xffffffff;
+  const std::string end = EndLine({kMostPasses, ReplayEndReason::Stopped, widest});
+  EXPECT_EQ(end.size(), LongestWrittenLine() + 1);
+  const Replay ended = ParseReplay(ReplayHeader("1.1.0", 1, 1) + EndLine({1, ReplayEndReason::Stopped, widest}));
+  EXPECT_EQ(ended.end->values, widest);
+  const std::string longest = "p1 Space down #" + std::string(kLongestReplayLine - 16, '.') + "\r\n";
+  const Replay replay = ParseReplay(ReplayHeader("1.1.0", 1, 30) + longest + "p30.1000 Space up\n");
+  ASSERT_EQ(replay.keys.size(), 2u);
+  EXPECT_EQ(replay.keys[1].query, kMostQueries);
+  EXPECT_EQ(replay.keys[1].pass, 30u);
+  EXPECT_FALSE(replay.keys[1].down);
+}
+
 TEST(ReplayFile, AHugeFileIsRefusedUnread) {
   const testing::ScratchFolder dir("replay-huge");
   const fs::path huge = dir / "huge.txt";
@@ -131,7 +154,19 @@ TEST(ReplayFile, AHugeFileIsRefusedUnread) {
   } catch (const BadReplay& bad) {
     EXPECT_NE(std::string(bad.what()).find("at most 64 MiB"), std::string::npos) << bad.what();
   }
-  EXPECT_THROW(ReadReplayFile((dir / "missing.txt").string()), BadReplay);
+  const std::string folder = dir.path().string() + "/";
+  const fs::path fifo = dir / "fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const auto& [path, why] : {std::pair{(dir / "missing.txt").string(), ": no such replay file"},
+                                  std::pair{folder, "is a folder, not a replay file"},
+                                  std::pair{fifo.string(), "a pipe, a device or a socket"}}) {
+    try {
+      ReadReplayFile(path);
+      ADD_FAILURE() << path << " was read";
+    } catch (const BadReplay& bad) {
+      EXPECT_NE(std::string(bad.what()).find(why), std::string::npos) << bad.what();
+    }
+  }
 }
 
 TEST(KeyScript, LinesMayBeKeyedByPass) {
@@ -220,6 +255,37 @@ TEST(HeadlessReplay, BadReplaysAndOptionsEndWithOneLineAndAFailingStatus) {
     EXPECT_NE(out.status, 0) << args[0];
     EXPECT_NE(out.status, -1) << args[0];
     EXPECT_EQ(std::count(out.output.begin(), out.output.end(), '\n'), 1) << out.output;
+  }
+}
+
+// A replay from another version of the game verifies with a warning, whose version is quoted, never
+// raw; a line longer than any replay has and a folder are refused in one line that says so.
+TEST(HeadlessReplay, OtherVersionsLongLinesAndFoldersAreSaidSo) {
+  const testing::ScratchFolder dir("replay-hostile");
+  const std::string saved = (dir / "saved.txt").string();
+  ASSERT_EQ(testing::RunHeadless({"--seed", "7", "--autopilot", "--until-pass", "300", "--save-replay", saved})
+                .status,
+            0);
+  std::string text = testing::ReadText(saved);
+  text.replace(text.find("game 1.1.0"), 10, "game 0.9\x1b[31m");
+  std::string longLine = ReplayHeader("1.1.0", 1, 30) + "p30 check";
+  while (longLine.size() < 2 * kLongestReplayLine) longLine += " x";
+  const struct {
+    std::string file;
+    int status;
+    std::string said;
+  } cases[] = {
+      {dir.WriteText("other.txt", text).string(), 0,
+       " was recorded by version \"0.9\\x1b[31m\" of the game, this is "},
+      {dir.WriteText("long.txt", longLine + "\n").string(), 2, "line 6: longer than"},
+      {dir.path().string(), 2, "is a folder, not a replay file"},
+  };
+  for (const auto& c : cases) {
+    const testing::ProcessResult out = testing::RunHeadless({"--replay", c.file, "--verify"});
+    EXPECT_EQ(out.status, c.status) << out.output;
+    EXPECT_NE(out.output.find(c.said), std::string::npos) << out.output;
+    EXPECT_EQ(std::count(out.output.begin(), out.output.end(), '\n'), 1) << out.output;
+    EXPECT_EQ(out.output.find('\x1b'), std::string::npos) << out.output;
   }
 }
 

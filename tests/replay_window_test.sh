@@ -17,6 +17,21 @@ me="replay_window_test ($mode)"
 # shellcheck source=window_driver.sh
 . "$(cd "$(dirname "$0")" && pwd)/window_driver.sh"
 
+# A replay that cannot be shown is refused before any window opens: in one line, status 2, the same
+# with no display at all (a game that opened its window first would fail on that instead).
+if [ "$mode" = plain ]; then
+  bad=$out/bad.txt
+  { printf 'talvessa-replay 1\ngame 1.1.0\nseed 1\ncheck-every 30\np30 check'
+    for _ in $(seq 1 3000); do printf ' x'; done; echo; } >"$bad"
+  for display in "$DISPLAY" ""; do
+    status=0
+    DISPLAY=$display timeout 20 "$game" --replay "$bad" >"$out/bad-replay.txt" 2>&1 || status=$?
+    [ "$status" = 2 ] && [ "$(wc -l <"$out/bad-replay.txt")" = 1 ] &&
+      grep -q ': line 5: ' "$out/bad-replay.txt" ||
+      fail "a bad replay with DISPLAY=$display gave status $status: $(cat "$out/bad-replay.txt")"
+  done
+fi
+
 rec=$out/recorded.txt
 rm -f "$rec"
 loaders=()
@@ -70,10 +85,15 @@ status=0
 grep -q "pass $((first_play + every)): the world differs: Funds is" "$out/altered.txt" ||
   fail "the difference is not named: $(cat "$out/altered.txt")"
 
-# The game shows the recording again at its pace and ends where it ended, by the recorded Esc.
+# The game shows the recording again at its pace and ends where it ended, by the recorded Esc; said to
+# be of another version (whose name, escape and all, is quoted), it plays the same.
 if [ "$mode" = plain ]; then
+  other=$out/other-version.txt
+  sed 's/^game .*/game 0.9\x1b[2J/' "$rec" >"$other"
   status=0
-  timeout 120 "$game" --replay "$rec" >"$out/window-replay.txt" 2>&1 || status=$?
+  timeout 120 "$game" --replay "$other" >"$out/window-replay.txt" 2>&1 || status=$?
   [ "$status" = 0 ] || fail "the game's playback ended with status $status: $(cat "$out/window-replay.txt")"
+  grep -qF 'recorded by version "0.9\x1b[2J" of the game' "$out/window-replay.txt" &&
+    ! grep -q $'\x1b' "$out/window-replay.txt" || fail "the version is not quoted: $(cat -v "$out/window-replay.txt")"
 fi
 echo "$me: ok"

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "formats/quoted.h"
 #include "replay/playback.h"
 #include "replay/recording.h"
 
@@ -9,18 +10,9 @@ namespace talvessa {
 
 namespace {
 
-int PlayBack(const Platform& machine, GlyphRasterizer* glyphs, const std::string& file, std::ostream& err) {
-  Replay replay;
-  try {
-    replay = ReadReplayFile(file);
-  } catch (const BadReplay& bad) {
-    err << "talvessa: " << bad.what() << '\n';
-    return 2;
-  }
-  if (replay.gameVersion != ReplayGameVersion()) {
-    err << "talvessa: " << file << " was recorded by version " << replay.gameVersion
-        << " of the game, this is " << ReplayGameVersion() << "; it may not play back as it was\n";
-  }
+int PlayBack(const Platform& machine, GlyphRasterizer* glyphs, const ShownReplay& shown, std::ostream& err) {
+  const Replay& replay = shown.replay;
+  const std::string file = Quoted(shown.file);
   SeededClock clock(machine.clock, replay.seed);
   ReplayPlayer player(replay, machine.input, nullptr, {.stopAtDifference = false, .escapeEnds = true});
   Game game({clock, player, machine.screen, machine.audio, machine.programFolder}, glyphs);
@@ -48,9 +40,27 @@ int PlayBack(const Platform& machine, GlyphRasterizer* glyphs, const std::string
 
 const char* ReplayGameVersion() { return TALVESSA_VERSION; }
 
+std::string OtherVersionWarning(const std::string& file, const Replay& replay) {
+  if (replay.gameVersion == ReplayGameVersion()) return "";
+  return Quoted(file) + " was recorded by version " + Quoted(replay.gameVersion) + " of the game, this is " +
+         ReplayGameVersion() + "; it may not play back as it was";
+}
+
+std::optional<ShownReplay> ReadReplayToShow(const std::string& file, std::ostream& err) {
+  try {
+    ShownReplay shown{file, ReadReplayFile(file)};
+    if (const std::string warning = OtherVersionWarning(file, shown.replay); !warning.empty())
+      err << "talvessa: " << warning << '\n';
+    return shown;
+  } catch (const BadReplay& bad) {
+    err << "talvessa: " << bad.what() << '\n';
+    return std::nullopt;
+  }
+}
+
 int PlayGame(const Platform& machine, GlyphRasterizer* glyphs, const std::string& recordFile,
-             const std::string& replayFile, std::ostream& err) {
-  if (!replayFile.empty()) return PlayBack(machine, glyphs, replayFile, err);
+             const ShownReplay* replay, std::ostream& err) {
+  if (replay != nullptr) return PlayBack(machine, glyphs, *replay, err);
   // A recording sits between the game and the machine's keys, with the seed it notes.
   const std::uint64_t seed = machine.clock.TimerSeed();
   SeededClock clock(machine.clock, seed);

@@ -1,13 +1,17 @@
 #include "replay/replay_file.h"
 
 #include <array>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <istream>
+#include <sstream>
 #include <string>
 #include <system_error>
 #include <tuple>
 
 #include "formats/numbers.h"
+#include "formats/quoted.h"
 #include "platform/keys.h"
 
 namespace talvessa {
@@ -15,10 +19,7 @@ namespace talvessa {
 namespace {
 
 constexpr std::string_view kMagic = "talvessa-replay";
-// A pass asks for a dozen keys at most; anything far beyond is not a recording.
-constexpr std::uint64_t kMostQueries = 1000;
-// Far beyond any game (a thousand years of play), and small enough that no sum overflows.
-constexpr std::uint64_t kMostPasses = std::uint64_t{1} << 40;
+constexpr std::string_view kNotAReplay = "not a Talvessa replay (it should begin with \"talvessa-replay 1\")";
 
 std::vector<std::string_view> Words(std::string_view line) {
   std::vector<std::string_view> words;
@@ -32,21 +33,15 @@ std::vector<std::string_view> Words(std::string_view line) {
   return words;
 }
 
-std::string Shown(std::string_view word) {
-  std::string shown;
-  for (char c : word.substr(0, 24)) shown += (c >= 0x20 && c < 0x7F) ? c : '?';
-  return word.size() > 24 ? shown + "..." : shown;
-}
-
 // The order of the lines of one pass: its key changes by query, its close, its check, the end.
 enum class LineKind { Key, Close, Check, End };
 
 class Reader {
  public:
-  explicit Reader(std::string_view text) : text_(text) {}
+  // Reads `in` to its end, but no more than `mostBytes`.
+  Reader(std::istream& in, std::uint64_t mostBytes) : in_(in), mostBytes_(mostBytes) {}
 
   Replay Read() {
-    if (text_.empty()) throw BadReplay("the file is empty");
     Header();
     while (NextLine()) Body(Words(line_));
     return std::move(replay_);
@@ -60,32 +55,39 @@ class Reader {
   // The next line with something on it, without its comment; false at the end of the text. A last
   // line without its line break was cut short and does not count.
   bool NextLine() {
-    while (at_ < text_.size()) {
-      const std::size_t stop = text_.find('\n', at_);
-      if (stop == std::string_view::npos) {
-        at_ = text_.size();
-        return false;
+    while (true) {
+      in_.getline(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+      const auto got = static_cast<std::size_t>(in_.gcount());
+      bytes_ += got;
+      if (in_.bad()) throw BadReplay("cannot read it");
+      if (bytes_ > mostBytes_) throw BadReplay("it grew while being read");
+      // Without its line break, the line filled the buffer or was the last.
+      const bool whole = !in_.fail() && !in_.eof();
+      std::string_view line(buffer_.data(), whole ? got - 1 : got);
+      if (number_ == 0) first_ = line.substr(0, kMagic.size());
+      if (in_.fail() && !in_.eof()) {
+        ++number_;
+        if (number_ == 1 && !line.starts_with(kMagic)) Fail(std::string(kNotAReplay));
+        Fail("longer than " + std::to_string(kLongestReplayLine) + " bytes, which no line of a replay is");
       }
+      if (!whole) return false;
       ++number_;
-      line_ = text_.substr(at_, stop - at_);
-      at_ = stop + 1;
-      if (!line_.empty() && line_.back() == '\r') line_.remove_suffix(1);
-      if (const auto hash = line_.find('#'); hash != std::string_view::npos) line_ = line_.substr(0, hash);
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      if (const auto hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
+      line_ = line;
       if (!Words(line_).empty()) return true;
     }
-    return false;
   }
 
   std::string_view HeaderValue(std::string_view name) {
     if (!NextLine()) {
-      if (name == kMagic && !text_.starts_with(kMagic)) {
-        throw BadReplay("not a Talvessa replay (it should begin with \"talvessa-replay 1\")");
-      }
+      if (bytes_ == 0) throw BadReplay("the file is empty");
+      if (name == kMagic && !first_.starts_with(kMagic)) throw BadReplay(std::string(kNotAReplay));
       throw BadReplay("the header is incomplete (it has no \"" + std::string(name) + "\" line)");
     }
     const std::vector<std::string_view> words = Words(line_);
     if (words[0] != name || words.size() != 2) {
-      if (name == kMagic) Fail("not a Talvessa replay (it should begin with \"talvessa-replay 1\")");
+      if (name == kMagic) Fail(std::string(kNotAReplay));
       Fail("expected \"" + std::string(name) + " <value>\" here");
     }
     return words[1];
@@ -94,13 +96,13 @@ class Reader {
   void Header() {
     const std::string_view format = HeaderValue(kMagic);
     if (format != std::to_string(kReplayFormat)) {
-      Fail("format version " + Shown(format) + " is not one this game reads (it reads version " +
+      Fail("format version " + Quoted(format) + " is not one this game reads (it reads version " +
            std::to_string(kReplayFormat) + ")");
     }
     replay_.gameVersion = std::string(HeaderValue("game"));
     const std::string_view seed = HeaderValue("seed");
     const auto seedValue = ParseNumber<std::uint64_t>(seed);
-    if (!seedValue) Fail("the seed must be a whole number, not \"" + Shown(seed) + "\"");
+    if (!seedValue) Fail("the seed must be a whole number, not " + Quoted(seed));
     replay_.seed = *seedValue;
     const std::string_view every = HeaderValue("check-every");
     const auto everyValue = ParseNumber<std::uint64_t>(every);
@@ -113,17 +115,14 @@ class Reader {
   // "p<pass>" or "p<pass>.<query>".
   void Position(std::string_view word, bool withQuery, std::uint64_t& pass, std::uint64_t& query) {
     query = 0;
-    if (word.size() < 2 || word[0] != 'p') Fail("expected a pass \"p<N>\", found \"" + Shown(word) + "\"");
-    word.remove_prefix(1);
+    if (word.size() < 2 || word[0] != 'p') Fail("expected a pass \"p<N>\", found " + Quoted(word));
     const std::size_t dot = word.find('.');
-    const auto passValue = ParseNumber<std::uint64_t>(word.substr(0, dot));
-    if (!passValue || *passValue < 1 || *passValue > kMostPasses)
-      Fail("bad pass number \"p" + Shown(word) + "\"");
+    const auto passValue = ParseNumber<std::uint64_t>(word.substr(1, dot - 1));
+    if (!passValue || *passValue < 1 || *passValue > kMostPasses) Fail("bad pass number " + Quoted(word));
     pass = *passValue;
     if (dot == std::string_view::npos) return;
     const auto queryValue = ParseNumber<std::uint64_t>(word.substr(dot + 1));
-    if (!withQuery || !queryValue || *queryValue > kMostQueries)
-      Fail("bad key query \"p" + Shown(word) + "\"");
+    if (!withQuery || !queryValue || *queryValue > kMostQueries) Fail("bad key query " + Quoted(word));
     query = *queryValue;
   }
 
@@ -153,7 +152,7 @@ class Reader {
       const std::string_view word = words[from + i];
       const std::string_view name = kCheckFields[i].name;
       if (!word.starts_with(name) || word.size() <= name.size() || word[name.size()] != '=') {
-        Fail("expected " + std::string(name) + "=… , found \"" + Shown(word) + "\"");
+        Fail("expected " + std::string(name) + "=… , found " + Quoted(word));
       }
       const std::string_view value = word.substr(name.size() + 1);
       std::optional<std::int64_t> parsed;
@@ -162,7 +161,7 @@ class Reader {
       } else if (value.size() == 8 && value.find_first_not_of("0123456789abcdef") == std::string_view::npos) {
         parsed = std::stoll(std::string(value), nullptr, 16);
       }
-      if (!parsed) Fail("bad value for " + std::string(name) + ": \"" + Shown(value) + "\"");
+      if (!parsed) Fail("bad value for " + std::string(name) + ": " + Quoted(value));
       values[i] = *parsed;
     }
     return values;
@@ -189,7 +188,7 @@ class Reader {
       } else if (words[2] == "stopped") {
         end.reason = ReplayEndReason::Stopped;
       } else if (words[2] != "quit") {
-        Fail("the end is \"quit\", \"closed\" or \"stopped\", not \"" + Shown(words[2]) + "\"");
+        Fail("the end is \"quit\", \"closed\" or \"stopped\", not " + Quoted(words[2]));
       }
       if ((end.reason == ReplayEndReason::Closed) != replay_.closeAt.has_value() ||
           (replay_.closeAt && *replay_.closeAt != pass)) {
@@ -199,7 +198,7 @@ class Reader {
       replay_.end = end;
     } else if (words.size() == 3 && (words[2] == "down" || words[2] == "up")) {
       const std::optional<int> key = KeyByName(what);
-      if (!key) Fail("unknown key \"" + Shown(what) + "\" (keys: " + std::string(kKeyNameList) + ")");
+      if (!key) Fail("unknown key " + Quoted(what) + " (keys: " + std::string(kKeyNameList) + ")");
       InOrder(pass, LineKind::Key, query);
       const bool down = words[2] == "down";
       bool& held = held_[KeyIndex(*key)];
@@ -218,8 +217,11 @@ class Reader {
     return 0;
   }
 
-  std::string_view text_;
-  std::size_t at_ = 0;
+  std::istream& in_;
+  const std::uint64_t mostBytes_;
+  std::uint64_t bytes_ = 0;
+  std::array<char, kLongestReplayLine + 1> buffer_{};
+  std::string first_;  // how the text begins
   int number_ = 0;
   std::string_view line_;
   Replay replay_;
@@ -256,12 +258,23 @@ const char* EndReasonName(ReplayEndReason reason) {
   return "?";
 }
 
-Replay ParseReplay(std::string_view text) { return Reader(text).Read(); }
+Replay ParseReplay(std::string_view text) {
+  std::istringstream in{std::string(text)};
+  return Reader(in, text.size()).Read();
+}
 
 Replay ReadReplayFile(const std::string& path) {
-  const auto fail = [&](const std::string& why) -> Replay { throw BadReplay(path + ": " + why); };
+  const std::string named = Quoted(path);
+  const auto fail = [&](const std::string& why) -> Replay { throw BadReplay(named + ": " + why); };
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return fail("no such replay file");
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (status.type() == std::filesystem::file_type::not_found) return fail("no such replay file");
+  if (error) return fail("cannot read it (" + error.message() + ")");
+  if (status.type() == std::filesystem::file_type::directory)
+    throw BadReplay(named + " is a folder, not a replay file");
+  // Opening a pipe or a device could wait for ever or read without end.
+  if (status.type() != std::filesystem::file_type::regular)
+    throw BadReplay(named + " is a pipe, a device or a socket, not a replay file");
   const std::uintmax_t size = std::filesystem::file_size(path, error);
   if (error) return fail("cannot read it (" + error.message() + ")");
   if (size > kLargestReplayBytes) {
@@ -269,14 +282,9 @@ Replay ReadReplayFile(const std::string& path) {
                 std::to_string(kLargestReplayBytes >> 20) + " MiB");
   }
   std::ifstream in(path, std::ios::binary);
-  // One byte beyond the limit shows a file that grew since its size was taken.
-  std::string text(static_cast<std::size_t>(size) + 1, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  if (in.bad() || (!in && in.gcount() == 0 && size > 0)) return fail("cannot read it");
-  text.resize(static_cast<std::size_t>(in.gcount()));
-  if (text.size() > size) return fail("it grew while being read");
+  if (!in) return fail("cannot read it (" + std::generic_category().message(errno) + ")");
   try {
-    return ParseReplay(text);
+    return Reader(in, size).Read();
   } catch (const BadReplay& bad) {
     return fail(bad.what());
   }

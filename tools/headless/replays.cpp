@@ -1,5 +1,6 @@
 #include "replays.h"
 
+#include "formats/quoted.h"
 #include "replay/play_game.h"
 
 namespace talvessa {
@@ -22,6 +23,8 @@ bool HeadlessReplays::Attach(HeadlessPlatform& platform, PassObserver& next, std
   next_ = &next;
   if (options_.untilPass) platform.input.StopAfterPass(*options_.untilPass);
   if (replay_) {
+    if (const std::string warning = OtherVersionWarning(options_.replayFile, *replay_); !warning.empty())
+      err << "talvessa-headless: " << warning << '\n';
     player_ = std::make_unique<ReplayPlayer>(*replay_, platform.input, &next,
                                              ReplayPlayer::Options{.stopAtDifference = options_.verify});
     next_ = player_.get();
@@ -67,7 +70,7 @@ int HeadlessReplays::Finish(const Game& game, const char* reason, std::ostream& 
   if (how == "quit" || how == "closed") {
     player_->RunEnded(game, how == "quit" ? ReplayEndReason::Quit : ReplayEndReason::Closed);
   }
-  const std::string& file = options_.replayFile;
+  const std::string file = Quoted(options_.replayFile);
   if (!player_->Difference().empty()) {
     err << "talvessa-headless: " << file << ": " << player_->Difference() << '\n';
     if (options_.verify) return 3;
