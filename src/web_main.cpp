@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/fonts/fonts.h"
@@ -24,9 +25,14 @@ int main(int argc, char** argv) {
   // Without its faces the game still plays; it only lacks its words and figures.
   std::unique_ptr<talvessa::FontRasterizer> fonts = talvessa::OpenFontRasterizerFromFiles("/fonts", error);
   if (fonts == nullptr) std::fprintf(stderr, "talvessa: no text will be drawn (%s)\n", error.c_str());
-  const std::string replay = argc == 3 && std::string(argv[1]) == "--replay" ? argv[2] : "";
-  const int status =
-      talvessa::PlayGame(platform.Services(), fonts.get(), replay.empty() ? kRecording : "", replay, std::cerr);
-  platform.Ended(status, !replay.empty());
+  const bool showing = argc == 3 && std::string(argv[1]) == "--replay";
+  std::optional<talvessa::ShownReplay> replay;
+  if (showing) replay = talvessa::ReadReplayToShow(argv[2], std::cerr);
+  // A replay that cannot be shown ends at once with its line, as on the desktop.
+  const int status = showing && !replay
+                         ? 2
+                         : talvessa::PlayGame(platform.Services(), fonts.get(), showing ? "" : kRecording,
+                                              replay ? &*replay : nullptr, std::cerr);
+  platform.Ended(status, showing);
   return status;
 }
