@@ -92,11 +92,11 @@ bool IsBank(std::string_view path) {
   return !path.empty() && std::filesystem::is_regular_file(std::filesystem::path(path), error);
 }
 
-// Whether the address space the process may still map holds the synthesiser loading the bank `path`
-// (its samples, and as much again while it reads them), the longest render (and the copy its growth
-// makes) and the synthesiser's own tables: FluidSynth does not survive every allocation that fails
-// while it loads a bank.
-bool RoomForBank(const std::string& path, const RenderBounds& bounds) {
+// Whether the address space the process may still map (what the threads' heaps hold in reserve is
+// mapped already) holds the synthesiser loading the bank `path`: its samples, as much again while it
+// reads them, and its tables. FluidSynth does not survive every allocation that fails while it loads a
+// bank; the render's own growth throws, and leaves the tune out.
+bool RoomForBank(const std::string& path) {
   rlimit limit{};
   if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return true;
   std::ifstream statm("/proc/self/statm");
@@ -104,10 +104,8 @@ bool RoomForBank(const std::string& path, const RenderBounds& bounds) {
   if (!(statm >> pages)) return true;
   std::error_code error;
   const std::uint64_t bank = std::filesystem::file_size(path, error);
-  constexpr std::uint64_t kTables = 32u << 20;
-  const std::uint64_t render =
-      std::uint64_t{2} * 2 * RenderedTune::kRate * static_cast<std::uint64_t>(bounds.seconds);
-  const std::uint64_t need = (error ? 0 : 2 * bank) + 2 * render + kTables;
+  constexpr std::uint64_t kTables = 16u << 20;
+  const std::uint64_t need = (error ? 0 : 2 * bank) + kTables;
   return pages * static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE)) + need <= limit.rlim_cur;
 }
 
@@ -140,7 +138,7 @@ std::shared_ptr<const std::vector<std::int16_t>> RenderTune(std::span<const std:
                                                             RenderBounds bounds) {
   static const FluidSynth fluid;
   if (fluid.missing) return nullptr;
-  if (!RoomForBank(soundFont, bounds)) {
+  if (!RoomForBank(soundFont)) {
     std::fprintf(stderr, "talvessa: too little memory left for the sound bank %s; the tune is left out\n",
                  Quoted(soundFont).c_str());
     return nullptr;
