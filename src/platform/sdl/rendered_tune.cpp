@@ -74,6 +74,8 @@ class FluidSynth {
 #undef TALVESSA_FLUID
 
   FluidSynth() {
+    // Not installed, or no room left to map it.
+    if (missing) std::fprintf(stderr, "talvessa: %s cannot be opened; the tune is left out\n", library_.name);
     // Debugging messages stay off, as the library ships them.
     for (const int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO})
       if (!missing) fluid_set_log_function(level, WriteOnce, nullptr);
