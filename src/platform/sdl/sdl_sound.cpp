@@ -202,8 +202,7 @@ void SdlSound::PrepareEffects(std::vector<std::string> paths) {
         for (const std::string& path : paths) {
           try {
             effects[path] = LoadEffect(path + ".wav");
-          } catch (const std::bad_alloc&) {
-            effects[path] = nullptr;
+          } catch (const std::bad_alloc&) {  // left out of the map, which would need memory for it
             if (!std::exchange(told, true))
               std::fputs("talvessa: too little memory for every effect; some are left out\n", stderr);
           }
