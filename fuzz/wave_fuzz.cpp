@@ -6,6 +6,6 @@
 #include "formats/media_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  talvessa::IsWholeWave(std::span(data, size));
+  talvessa::WholeWave(std::span(data, size));
   return 0;
 }

@@ -19,6 +19,7 @@ namespace talvessa {
 namespace {
 
 using testing::Bytes;
+using testing::ExtensibleFormat;
 using testing::kTicksPerSecond;
 using testing::PcmFormat;
 using testing::RiffChunk;
@@ -27,8 +28,10 @@ using testing::ToneWave;
 using testing::TuneFile;
 using testing::TuneTrack;
 using testing::WaveFormat;
+using testing::WithSizes;
 
 std::span<const std::uint8_t> Prefix(const Bytes& bytes, std::size_t size) { return {bytes.data(), size}; }
+bool IsWholeWave(std::span<const std::uint8_t> bytes) { return WholeWave(bytes).has_value(); }
 
 // A note played for `ticks` in a tune that ends with it.
 TuneTrack NoteFor(std::uint32_t ticks) {
@@ -65,9 +68,9 @@ TEST(SoundMedia, WaveChunksAreWalkedInOrder) {
   EXPECT_FALSE(IsWholeWave(bigEndian));
 }
 
-// An effect is judged by the sound it holds, which the mixer converts whole to its own format: at most
-// five seconds, whatever the file's size.
-TEST(SoundMedia, AnEffectLastsAFewSecondsAtMost) {
+// An effect is judged by what it becomes at the mix's format (44,100 stereo 16-bit frames a second),
+// as it is converted whole when it loads: at most 16 MB, some 95 s, whatever the file's size.
+TEST(SoundMedia, AnEffectCostsTheMixSixteenMegabytesAtMost) {
   const auto wave = [](RiffChunk format, std::size_t dataBytes) {
     return testing::WaveFile({std::move(format), {"data", Bytes(dataBytes, 0x80)}});
   };
@@ -76,12 +79,13 @@ TEST(SoundMedia, AnEffectLastsAFewSecondsAtMost) {
     Bytes file;
     bool taken;
   };
+  // 760,871 frames at 8 kHz are 4,194,302 frames of the mix, 2 short of 16 MB.
   const Case cases[] = {
-      {"5 s of 16-bit stereo", wave(WaveFormat(1, 2, 44100, 16), 5 * 44100 * 4), true},
-      {"5.01 s of 16-bit stereo", wave(WaveFormat(1, 2, 44100, 16), 5 * 44100 * 4 + 1764), false},
+      {"95 s at 8 kHz, 8-bit mono", wave(WaveFormat(1, 1, 8000, 8), 760871), true},
+      {"a frame more", wave(WaveFormat(1, 1, 8000, 8), 760872), false},
       {"a 16 MB file at 8 kHz, 8-bit mono: over half an hour", wave(WaveFormat(1, 1, 8000, 8), 16'000'000),
        false},
-      {"5 s at 8 kHz, 8-bit mono", wave(WaveFormat(1, 1, 8000, 8), 40000), true},
+      {"6.5 s of 16-bit stereo", wave(WaveFormat(1, 2, 44100, 16), 1'146'600), true},
       {"5 s of 32-bit float", wave(WaveFormat(3, 1, 48000, 32), 5 * 48000 * 4), true},
       {"no channels", wave(WaveFormat(1, 0, 44100, 16), 1000), false},
       {"nine channels", wave(WaveFormat(1, 9, 44100, 16), 1000), false},
@@ -89,11 +93,61 @@ TEST(SoundMedia, AnEffectLastsAFewSecondsAtMost) {
       {"a rate of 0", wave(WaveFormat(1, 1, 0, 16), 1000), false},
       {"a rate of 1 Hz", wave(WaveFormat(1, 1, 1, 16), 2), false},
       {"a rate of 1 MHz", wave(WaveFormat(1, 1, 1'000'000, 16), 1000), false},
+      {"blocks of no bytes", wave(WaveFormat(1, 1, 44100, 16, 0), 1000), false},
+      // SDL counts frames in blocks, even in blocks smaller than a frame: 5 MB make 5 million frames here.
+      {"blocks of a byte: 28 s of 32-bit stereo, 113 s as SDL counts",
+       wave(WaveFormat(1, 2, 44100, 32, 1), 5'000'000), false},
       // Compressed sound is counted at 4 bits a sample, whatever the file says: the least there is.
-      {"ADPCM, 5 s at 4 bits", wave(WaveFormat(2, 1, 22050, 4), 5 * 22050 / 2), true},
-      {"ADPCM, 10 s at 4 bits though it says 16", wave(WaveFormat(2, 1, 22050, 16), 10 * 22050 / 2), false},
+      {"ADPCM, 95 s at 4 bits", wave(WaveFormat(2, 1, 22050, 4, 256), 95 * 22050 / 2), true},
+      {"ADPCM, 100 s at 4 bits though it says 16", wave(WaveFormat(2, 1, 22050, 16, 256), 100 * 22050 / 2),
+       false},
+      {"MPEG sound, which SDL does not decode", wave(WaveFormat(0x55, 1, 22050, 4, 256), 1000), false},
   };
   for (const Case& c : cases) EXPECT_EQ(IsWholeWave(c.file), c.taken) << c.what;
+}
+
+// As SDL's loader reads a WAV: the first format chunk, the first data chunk, chunks looked for within
+// the RIFF's size, and a data size beyond any effect's, as a WAV written into a pipe has, to the end of
+// the file.
+TEST(SoundMedia, AWaveIsReadAsSdlReadsIt) {
+  const RiffChunk tone = ToneData(0.5, 0.5, 440.0, 2);
+  const RiffChunk megabyte{"data", Bytes(1'000'000, 0xC0)};
+  Bytes noRiffSize = testing::WaveFile({PcmFormat(2), tone});
+  std::fill_n(noRiffSize.begin() + 4, 4, 0);
+  Bytes shortRiff = testing::WaveFile({PcmFormat(2), tone});
+  shortRiff[4] = 4 + 8 + 16;  // the form and the format chunk
+  std::fill_n(shortRiff.begin() + 5, 3, 0);
+  const Bytes extensible = ExtensibleFormat(1, 2, 44100, 16).body;
+  struct Case {
+    const char* what;
+    Bytes file;
+    bool taken;
+  };
+  const Case cases[] = {
+      // 131 s at the first format, though 0.9 s at the second.
+      {"8-bit mono at 8 kHz, then 64-bit 8 channels at 192 kHz",
+       testing::WaveFile({WaveFormat(1, 1, 8000, 8), WaveFormat(1, 8, 192000, 64), megabyte}), false},
+      {"16-bit stereo at 44.1 kHz, then 8-bit mono at 8 kHz",
+       testing::WaveFile({PcmFormat(2), WaveFormat(1, 1, 8000, 8), megabyte}), true},
+      {"written into a pipe by sox",
+       WithSizes(testing::WaveFile({ExtensibleFormat(1, 2, 44100, 16), tone}), 0x7ffff000), true},
+      {"all sizes at their largest", WithSizes(testing::WaveFile({PcmFormat(2), tone}), 0xFFFFFFFF), true},
+      {"a data size of 1 MB with 0.5 s there: cut off",
+       WithSizes(testing::WaveFile({PcmFormat(2), tone}), 1'000'000), false},
+      {"no RIFF size: looked for to the end", noRiffSize, true},
+      {"a RIFF size that ends before the sound", shortRiff, false},
+      {"a format of another GUID", testing::WaveFile({ExtensibleFormat(1, 2, 44100, 16, 0x11), tone}), false},
+      {"an extensible format cut short",
+       testing::WaveFile({{"fmt ", Bytes(extensible.begin(), extensible.begin() + 30)}, tone}), false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(IsWholeWave(c.file), c.taken) << c.what;
+
+  // The sound of a pipe's WAV is what there is of it.
+  const Bytes piped = WithSizes(testing::WaveFile({PcmFormat(2), tone}), 0x7ffff000);
+  const auto sound = WholeWave(piped);
+  ASSERT_TRUE(sound.has_value());
+  EXPECT_EQ(sound->bytes, tone.body.size());
+  EXPECT_EQ(sound->sizeField, piped.size() - tone.body.size() - 4);
 }
 
 TEST(SoundMedia, NoiseIsNeitherWaveNorTune) {

@@ -29,32 +29,67 @@ constexpr std::size_t kMostEventsAtOnce = 1000;
 constexpr int kMostNotesHeld = 96;
 constexpr std::int64_t kMostTicks = (std::int64_t{1} << 31) - 1;
 
-// An effect is a few seconds of sound at most; it is converted whole to the mix's format (44,100
-// stereo 16-bit frames a second, 176 kB), so the length bounds the memory too.
-constexpr std::int64_t kLongestEffectMs = 5000;
+// An effect is converted whole to the mix's format when it loads.
+constexpr std::uint64_t kMixRate = 44100;
+constexpr std::uint64_t kMixFrameBytes = 4;
 constexpr std::uint32_t kLowestRate = 4000;
 constexpr std::uint32_t kHighestRate = 192000;
-// The WAV format tags whose samples stand whole in the file: PCM, IEEE float, A-law, mu-law, and the
-// extensible form of them. The rest are compressed, to no less than 4 bits a sample.
-constexpr std::uint32_t kUncompressedFormats[] = {0x0001, 0x0003, 0x0006, 0x0007, 0xFFFE};
-constexpr std::uint32_t kLeastCompressedBits = 4;
+constexpr std::uint32_t kMostChannels = 8;
+// SDL's loader gives up after this many chunks, and reads no more of a format chunk than this.
+constexpr int kMostChunks = 10000;
+constexpr std::size_t kLongestFormat = 1046;
+// The WAV format tags SDL decodes: PCM, IEEE float, A-law and mu-law stand whole in the file; its two
+// ADPCMs take 4 bits a sample, their block headers more. The extensible form names one of them in a
+// GUID of which the rest is fixed.
+constexpr std::uint32_t kUncompressedFormats[] = {0x0001, 0x0003, 0x0006, 0x0007};
+constexpr std::uint32_t kAdpcmFormats[] = {0x0002, 0x0011};
+constexpr std::uint32_t kExtensible = 0xFFFE;
+constexpr std::uint8_t kGuidTail[] = {0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+constexpr std::uint64_t kAdpcmBits = 4;
 
-// The length of a sound data chunk of `dataBytes`, as its format chunk describes it; -1 for a format no
-// sound can have.
-std::int64_t SoundMs(std::span<const std::uint8_t> format, std::uint32_t dataBytes) {
+template <std::size_t N>
+bool IsOneOf(std::uint32_t tag, const std::uint32_t (&tags)[N]) {
+  return std::find(std::begin(tags), std::end(tags), tag) != std::end(tags);
+}
+
+std::uint32_t LittleEndianAt(std::span<const std::uint8_t> bytes, std::size_t at, std::size_t count) {
+  ByteReader field(bytes.subspan(at));
+  return field.LittleEndian(count);
+}
+
+// The bytes `dataBytes` of sound decode to at the mix's format, as the format chunk describes it (as
+// much of it as SDL reads); none for a format SDL does not decode or no sound can have.
+std::optional<std::uint64_t> MixBytes(std::span<const std::uint8_t> format, std::uint64_t dataBytes) {
   ByteReader fields(format);
-  const std::uint32_t tag = fields.LittleEndian(2);
+  std::uint32_t tag = fields.LittleEndian(2);
   const std::uint32_t channels = fields.LittleEndian(2);
   const std::uint32_t rate = fields.LittleEndian(4);
-  fields.Take(6);  // bytes a second and a frame: derived, and often wrong
-  std::uint32_t bits = fields.LittleEndian(2);
-  if (!fields.Ok() || channels == 0 || channels > 8 || rate < kLowestRate || rate > kHighestRate) return -1;
-  if (std::find(std::begin(kUncompressedFormats), std::end(kUncompressedFormats), tag) ==
-      std::end(kUncompressedFormats)) {
-    bits = kLeastCompressedBits;
+  fields.Take(4);  // bytes a second: derived, and often wrong
+  const std::uint32_t blockBytes = fields.LittleEndian(2);
+  const std::uint32_t bits = fields.LittleEndian(2);
+  if (tag == kExtensible) {
+    const std::uint32_t extension = fields.LittleEndian(2);
+    fields.Take(6);  // valid bits and channel mask
+    tag = fields.LittleEndian(2);
+    const auto tail = fields.Take(sizeof kGuidTail);
+    if (!fields.Ok() || extension < 22 || !std::equal(tail.begin(), tail.end(), std::begin(kGuidTail)))
+      return std::nullopt;
   }
-  if (bits == 0 || bits > 64) return -1;
-  return std::int64_t{dataBytes} * 8 * 1000 / (std::int64_t{channels} * bits * rate);
+  if (!fields.Ok() || channels == 0 || channels > kMostChannels || rate < kLowestRate ||
+      rate > kHighestRate || blockBytes == 0 || bits == 0)
+    return std::nullopt;
+  std::uint64_t frames = 0;
+  if (IsOneOf(tag, kUncompressedFormats)) {
+    // SDL counts frames in blocks, which it lets be smaller than a frame of samples.
+    const std::uint64_t frameBytes = std::min<std::uint64_t>(blockBytes, std::uint64_t{channels} * bits / 8);
+    if (frameBytes == 0) return std::nullopt;
+    frames = dataBytes / frameBytes;
+  } else if (IsOneOf(tag, kAdpcmFormats)) {
+    frames = dataBytes * 8 / (kAdpcmBits * channels);
+  } else {
+    return std::nullopt;
+  }
+  return (frames * kMixRate + rate - 1) / rate * kMixFrameBytes;
 }
 
 // The cost of playing a tune, measured over all its tracks.
@@ -119,26 +154,39 @@ std::optional<std::vector<std::uint8_t>> ReadMediaFile(const std::string& path, 
   return bytes;
 }
 
-bool IsWholeWave(std::span<const std::uint8_t> bytes) {
-  ByteReader file(bytes);
-  if (file.Id() != "RIFF") return false;
-  file.Take(4);  // the size of the whole, often wrong in files that play well, and not needed here
-  if (file.Id() != "WAVE") return false;
+std::optional<WaveSound> WholeWave(std::span<const std::uint8_t> bytes) {
+  ByteReader header(bytes);
+  if (header.Id() != "RIFF") return std::nullopt;
+  const std::uint64_t riffSize = header.LittleEndian(4);
+  if (header.Id() != "WAVE") return std::nullopt;
+  // Chunks are looked for as SDL does: while the RIFF's size reaches past the last one's end (with its
+  // pad byte: chunks start on even offsets), and until the file ends.
+  const std::uint64_t riffEnd = 8 + (riffSize == 0 ? std::uint64_t{UINT32_MAX} : riffSize);
   std::span<const std::uint8_t> format;
-  while (file.Ok() && !file.AtEnd()) {
-    const std::string_view id = file.Id();
-    const std::uint32_t size = file.LittleEndian(4);
-    const auto body = file.Take(size);
-    if (!file.Ok()) return false;
-    if (id == "fmt ") format = size >= 16 ? body : std::span<const std::uint8_t>();
-    if (id == "data") {
-      if (format.empty() || size == 0) return false;
-      const std::int64_t ms = SoundMs(format, size);
-      return ms >= 0 && ms <= kLongestEffectMs;
+  bool formatFound = false;
+  std::uint64_t next = 12;
+  for (int chunks = 0; riffEnd > next && next + 8 <= bytes.size(); ++chunks) {
+    if (chunks == kMostChunks) return std::nullopt;
+    const std::string_view id(reinterpret_cast<const char*>(bytes.data() + next), 4);
+    const std::uint32_t size = LittleEndianAt(bytes, next + 4, 4);
+    const std::size_t body = next + 8;
+    const std::size_t there = bytes.size() - body;
+    if (id == "fmt " && !formatFound) {
+      // Only the first counts; SDL reads what the file holds of it.
+      formatFound = true;
+      format = bytes.subspan(body, std::min<std::size_t>({size, there, kLongestFormat}));
     }
-    file.Take(size & 1u);  // chunks start on even offsets
+    if (id == "data") {
+      if (!formatFound || format.size() < 16 || size == 0) return std::nullopt;
+      if (size > there && size <= kLargestMedia) return std::nullopt;  // cut off
+      const auto sound = static_cast<std::uint32_t>(std::min<std::size_t>(size, there));
+      const std::optional<std::uint64_t> cost = MixBytes(format, sound);
+      if (sound == 0 || !cost || *cost > kLargestEffect) return std::nullopt;
+      return WaveSound{next + 4, sound};
+    }
+    next = body + std::uint64_t{size} + (size & 1u);
   }
-  return false;
+  return std::nullopt;
 }
 
 bool IsPlayableTune(std::span<const std::uint8_t> bytes) {

@@ -2,6 +2,8 @@
 // of them is heard, no call is held, and the device goes on playing what is whole.
 #include <sys/stat.h>
 
+#include <cstring>
+#include <limits>
 #include <random>
 
 #include "listening.h"
@@ -17,6 +19,21 @@ struct BrokenMedium {
   Bytes bytes;
   Shape shape = Shape::kFile;
 };
+
+// A tenth of a second of float samples that are no numbers, or infinite: SDL's conversion made full-scale
+// blasts of them.
+Bytes NonFiniteWave() {
+  Bytes samples;
+  for (int i = 0; i < 4410; ++i) {
+    const float sample = i % 3 == 0   ? std::numeric_limits<float>::quiet_NaN()
+                         : i % 3 == 1 ? std::numeric_limits<float>::infinity()
+                                      : -std::numeric_limits<float>::infinity();
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &sample, 4);
+    PutLittle(samples, bits, 4);
+  }
+  return WaveFile({WaveFormat(3, 1, kSampleRate, 32), {"data", samples}});
+}
 
 std::vector<BrokenMedium> BrokenMedia() {
   std::mt19937 random(7);
@@ -40,20 +57,27 @@ std::vector<BrokenMedium> BrokenMedia() {
                                {kind + "Empty", isTune, {}},
                                {kind + "Noise", isTune, noise}});
   }
-  cases.insert(cases.end(),
-               {{"EffectHeaderOnly", false, Bytes(tone.begin(), tone.begin() + 44)},
-                {"EffectCutInHalf", false, Bytes(tone.begin(), tone.begin() + tone.size() / 2)},
-                {"EffectCutInTheHeader", false, Bytes(tone.begin(), tone.begin() + 30)},
-                {"EffectATune", false, OneNoteTune(0.5, 0.5)},
-                // 16 MB at 8 kHz, 8-bit mono: the mixer would make 560 MB of it at its own rate and format.
-                {"EffectOfHalfAnHour", false,
-                 WaveFile({WaveFormat(1, 1, 8000, 8), {"data", Bytes(16'000'000, 0x80)}})},
-                {"TuneHeaderOnly", true, Bytes(tune.begin(), tune.begin() + 14)},
-                {"TuneCutInTheTrack", true, Bytes(tune.begin(), tune.end() - 6)},
-                {"TuneLastingNoTime", true, TuneFile({instant})},
-                {"TuneStrikingNoNote", true, TuneFile({noteless})},
-                {"TuneTimedInFrames", true, TuneFile({held}, {.division = 0xE728})},
-                {"TuneAWave", true, ToneWave(0.5, 0.5)}});
+  cases.insert(
+      cases.end(),
+      {{"EffectHeaderOnly", false, Bytes(tone.begin(), tone.begin() + 44)},
+       {"EffectCutInHalf", false, Bytes(tone.begin(), tone.begin() + tone.size() / 2)},
+       {"EffectCutInTheHeader", false, Bytes(tone.begin(), tone.begin() + 30)},
+       {"EffectATune", false, OneNoteTune(0.5, 0.5)},
+       // 16 MB at 8 kHz, 8-bit mono: the mixer would make 560 MB of it at its own rate and format.
+       {"EffectOfHalfAnHour", false,
+        WaveFile({WaveFormat(1, 1, 8000, 8), {"data", Bytes(16'000'000, 0x80)}})},
+       // 11 MB at SDL's reading of it (the first format: 8 kHz, 8-bit mono) last 46 minutes, 0.9 s
+       // at the last format's.
+       {"EffectOfTwoFormats", false,
+        WaveFile(
+            {WaveFormat(1, 1, 8000, 8), WaveFormat(1, 8, 192000, 64), {"data", Bytes(11'000'000, 0xC0)}})},
+       {"EffectOfNonFiniteFloats", false, NonFiniteWave()},
+       {"TuneHeaderOnly", true, Bytes(tune.begin(), tune.begin() + 14)},
+       {"TuneCutInTheTrack", true, Bytes(tune.begin(), tune.end() - 6)},
+       {"TuneLastingNoTime", true, TuneFile({instant})},
+       {"TuneStrikingNoNote", true, TuneFile({noteless})},
+       {"TuneTimedInFrames", true, TuneFile({held}, {.division = 0xE728})},
+       {"TuneAWave", true, ToneWave(0.5, 0.5)}});
   return cases;
 }
 

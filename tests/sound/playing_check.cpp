@@ -36,6 +36,46 @@ TEST_F(SdlSoundListening, EffectsSoundForTheirLengthAtTheirLevelAndAreCutByTheNe
   EXPECT_GT(heard.frames(), sounds[2].end + kEdgeFrames) << "the effect went on after it was silenced";
 }
 
+// Real effects that the loader plays: one written into a pipe, its sizes unknown when it was begun, and
+// a long one of 6.5 s.
+TEST_F(SdlSoundListening, AnEffectFromAPipeAndOneOfSixAndAHalfSecondsAreHeardWhole) {
+  WriteMedia(
+      "se3.wav",
+      WithSizes(WaveFile({ExtensibleFormat(1, 1, kSampleRate, 16), ToneData(0.3, 0.5, 440, 1)}), 0x7ffff000));
+  WriteMedia("se4.wav", ToneWave(6.5, 0.25));
+  ASSERT_NO_FATAL_FAILURE(Open());
+  ASSERT_TRUE(Record(0.3));  // the effects are read meanwhile
+  ASSERT_TRUE(Effects({{"se3", 0.5}, {"se4", 6.7}}));
+  const Recording heard = Finish();
+
+  const auto sounds = heard.Runs(0, Frames(0.1));
+  ASSERT_EQ(sounds.size(), 2u) << "an effect was not heard";
+  EXPECT_NEAR(sounds[0].end - sounds[0].start, Frames(0.3), kEdgeFrames);
+  EXPECT_NEAR(heard.Rms(sounds[0].start, sounds[0].end), 0.5 * kSineRms, kLevelTolerance);
+  EXPECT_NEAR(sounds[1].end - sounds[1].start, Frames(6.5), kEdgeFrames);
+  EXPECT_NEAR(heard.Rms(sounds[1].start, sounds[1].end), 0.25 * kSineRms, kLevelTolerance);
+}
+
+// Effects as large as an effect may be (95 s, 16 MB at the mix's format) take a while to read: an effect
+// asked for meanwhile does not wait for them in the caller's frame, and sounds once they are read.
+TEST_F(SdlSoundListening, AnEffectAskedForWhileTheEffectsAreReadHoldsNoFrameAndSoundsOnceTheyAre) {
+  ASSERT_NO_FATAL_FAILURE(Open());
+  ASSERT_TRUE(Record(0.2));
+  std::vector<std::string> effects = {Media("se7", "marker")};
+  for (const std::string name : {"se2", "se3"}) {
+    WriteMedia(name + ".wav", WaveFile({PcmFormat(2), {"data", Bytes(95 * kSampleRate * 4, 0)}}));
+    effects.push_back(Media(name));
+  }
+  platform_->Sound()->PrepareEffects(effects);
+  const std::size_t asked = RecordedFrames(output());
+  const double callMs = Ms([&] { PlayMarker(); });
+  ASSERT_TRUE(PumpUntil([&] { return !Recording(output(), asked).Marks().empty(); }))
+      << "the marker never sounded";
+  const double heardAfterMs =
+      1000.0 * static_cast<double>(Recording(output(), asked).Marks()[0].start) / kSampleRate;
+  EXPECT_LT(callMs, heardAfterMs / 2) << "the call waited for the effects to be read";
+}
+
 TEST_F(SdlSoundListening, TheTunePlaysLoopsStopsAtOnceAndOpensAgainOnceClosed) {
   // A short note at the start of a tune of 0.6 s: each pass begins loud after a quiet end.
   WriteMedia("bg1.mid", OneNoteTune(0.15, 0.6));

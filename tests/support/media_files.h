@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
+#include <iterator>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -34,15 +35,38 @@ struct RiffChunk {
   Bytes body;
 };
 
-// A format chunk: `tag` 1 is PCM, 2 ADPCM, 3 floating point. Its 16-bit fields are put two at a time.
-inline RiffChunk WaveFormat(std::uint32_t tag, std::uint32_t channels, std::uint32_t rate,
-                            std::uint32_t bits) {
+// A format chunk: `tag` 1 is PCM, 2 ADPCM, 3 floating point; `block` the bytes of a block (by default
+// of a frame of samples). Its 16-bit fields are put two at a time.
+inline RiffChunk WaveFormat(std::uint32_t tag, std::uint32_t channels, std::uint32_t rate, std::uint32_t bits,
+                            int block = -1) {
   Bytes body;
   PutLittle(body, tag | channels << 16, 4);
   PutLittle(body, rate, 4);
   PutLittle(body, rate * channels * bits / 8, 4);
-  PutLittle(body, (channels * bits / 8) | bits << 16, 4);
+  PutLittle(body, (block >= 0 ? static_cast<std::uint32_t>(block) : channels * bits / 8) | bits << 16, 4);
   return {"fmt ", body};
+}
+// The extensible form of a format chunk, as sox writes it: the format's tag stands in a GUID, whose
+// other bytes are fixed (`guidByte` changes one of them).
+inline RiffChunk ExtensibleFormat(std::uint32_t tag, std::uint32_t channels, std::uint32_t rate,
+                                  std::uint32_t bits, std::uint8_t guidByte = 0x10) {
+  RiffChunk format = WaveFormat(0xFFFE, channels, rate, bits);
+  PutLittle(format.body, 22 | bits << 16, 4);  // the extension's size, and the valid bits
+  PutLittle(format.body, 0, 4);                // no channel mask
+  PutLittle(format.body, tag, 4);
+  const std::uint8_t rest[] = {0, 0, guidByte, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+  format.body.insert(format.body.end(), std::begin(rest), std::end(rest));
+  return format;
+}
+// `file` with the size of its RIFF and of its data chunk (the first) set to `size`, as a WAV written
+// into a pipe has them, its length unknown when it was begun.
+inline Bytes WithSizes(Bytes file, std::uint32_t size) {
+  const auto put = [&](std::size_t at) {
+    for (int i = 0; i < 4; ++i) file[at + i] = static_cast<std::uint8_t>(size >> (8 * i));
+  };
+  put(4);
+  put(std::string(file.begin(), file.end()).find("data") + 4);
+  return file;
 }
 // 16-bit PCM at the mixer's own rate.
 inline RiffChunk PcmFormat(std::uint32_t channels) { return WaveFormat(1, channels, kSampleRate, 16); }

@@ -1,16 +1,21 @@
 #include "platform/sdl/rendered_tune.h"
 
 #include <fluidsynth.h>
+#include <sys/resource.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <set>
 #include <string_view>
 
+#include "formats/quoted.h"
 #include "platform/audio.h"
 #include "platform/sdl/first_call_library.h"
 
@@ -69,6 +74,8 @@ class FluidSynth {
 #undef TALVESSA_FLUID
 
   FluidSynth() {
+    // Not installed, or no room left to map it.
+    if (missing) std::fprintf(stderr, "talvessa: %s cannot be opened; the tune is left out\n", library_.name);
     // Debugging messages stay off, as the library ships them.
     for (const int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO})
       if (!missing) fluid_set_log_function(level, WriteOnce, nullptr);
@@ -87,13 +94,57 @@ bool IsBank(std::string_view path) {
   return !path.empty() && std::filesystem::is_regular_file(std::filesystem::path(path), error);
 }
 
+// Whether the address space the process may still map (what the threads' heaps hold in reserve is
+// mapped already) holds the synthesiser loading the bank `path`: its samples, as much again while it
+// reads them, and its tables. FluidSynth does not survive every allocation that fails while it loads a
+// bank; the render's own growth throws, and leaves the tune out.
+bool RoomForBank(const std::string& path) {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return true;
+  std::ifstream statm("/proc/self/statm");
+  std::uint64_t pages = 0;
+  if (!(statm >> pages)) return true;
+  std::error_code error;
+  const std::uint64_t bank = std::filesystem::file_size(path, error);
+  constexpr std::uint64_t kTables = 16u << 20;
+  const std::uint64_t need = (error ? 0 : 2 * bank) + kTables;
+  return pages * static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE)) + need <= limit.rlim_cur;
+}
+
+double ThreadCpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// The last `seconds` of a render cut off at a bound, faded out, so that it starts over after a close
+// rather than mid-note.
+void FadeOut(std::vector<std::int16_t>& samples, double seconds) {
+  const std::size_t frames =
+      std::min(samples.size() / 2, static_cast<std::size_t>(seconds * RenderedTune::kRate));
+  const std::size_t start = samples.size() / 2 - frames;
+  for (std::size_t frame = 0; frame < frames; ++frame) {
+    const double gain = static_cast<double>(frames - frame) / static_cast<double>(frames + 1);
+    for (std::size_t channel = 0; channel < 2; ++channel) {
+      std::int16_t& sample = samples[2 * (start + frame) + channel];
+      sample = static_cast<std::int16_t>(std::lround(sample * gain));
+    }
+  }
+}
+
 }  // namespace
 
 std::shared_ptr<const std::vector<std::int16_t>> RenderTune(std::span<const std::uint8_t> midi,
                                                             const std::string& soundFont, float gain,
-                                                            const std::atomic<bool>& stop) {
+                                                            const std::atomic<bool>& stop,
+                                                            RenderBounds bounds) {
   static const FluidSynth fluid;
   if (fluid.missing) return nullptr;
+  if (!RoomForBank(soundFont)) {
+    std::fprintf(stderr, "talvessa: too little memory left for the sound bank %s; the tune is left out\n",
+                 Quoted(soundFont).c_str());
+    return nullptr;
+  }
   const Owned<fluid_settings_t> settings(fluid.new_fluid_settings(), fluid.delete_fluid_settings);
   if (settings == nullptr) return nullptr;
   fluid.fluid_settings_setnum(settings.get(), "synth.sample-rate", RenderedTune::kRate);
@@ -110,12 +161,21 @@ std::shared_ptr<const std::vector<std::int16_t>> RenderTune(std::span<const std:
   // In the synthesiser's own step, so that the loop is placed to it where the player goes on to the
   // second pass.
   constexpr int kStep = 64;
-  const std::size_t longest = std::size_t{2} * RenderedTune::kRate * RenderedTune::kLongestSeconds;
+  // The CPU time is looked at every 64 steps, some 0.1 s of sound.
+  constexpr int kStepsBetweenClocks = 64;
+  const std::size_t longest = std::size_t{2} * RenderedTune::kRate * static_cast<std::size_t>(bounds.seconds);
+  const double cpuEnd = ThreadCpuSeconds() + bounds.cpuSeconds;
   auto samples = std::make_shared<std::vector<std::int16_t>>();
   std::array<float, 2 * kStep> piece;
   std::size_t pass = 0;  // the first pass's length in samples, once it has ended
-  for (int lastTick = 0; !stop && samples->size() < (pass != 0 ? pass : longest) &&
-                         fluid.fluid_player_get_status(player.get()) == FLUID_PLAYER_PLAYING;) {
+  bool bounded = false;
+  for (int lastTick = 0, step = 0; !stop && samples->size() < (pass != 0 ? pass : longest) &&
+                                   fluid.fluid_player_get_status(player.get()) == FLUID_PLAYER_PLAYING;
+       ++step) {
+    if (step % kStepsBetweenClocks == 0 && ThreadCpuSeconds() > cpuEnd) {
+      bounded = true;
+      break;
+    }
     fluid.fluid_synth_write_float(synth.get(), kStep, piece.data(), 0, 2, piece.data(), 1, 2);
     const int tick = fluid.fluid_player_get_current_tick(player.get());
     if (pass == 0 && tick < lastTick) {
@@ -127,7 +187,12 @@ std::shared_ptr<const std::vector<std::int16_t>> RenderTune(std::span<const std:
   }
   // The second pass is as long as the first; the player may ring on beyond it.
   if (pass != 0) samples->resize(std::min(samples->size(), pass));
+  if (pass == 0 && samples->size() >= longest) {
+    bounded = true;
+    samples->resize(longest);
+  }
   if (stop || samples->empty()) return nullptr;
+  if (bounded) FadeOut(*samples, RenderBounds::kFadeSeconds);
   LevelTune(*samples, RenderedTune::kRate);
   return samples;
 }

@@ -1,9 +1,19 @@
 #include "platform/sdl/sdl_sound.h"
 
 #include <SDL.h>
+#include <malloc.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
 #include <span>
+#include <type_traits>
 #include <utility>
 
 #include "formats/media_checks.h"
@@ -17,8 +27,8 @@ using namespace std::chrono_literals;
 
 constexpr std::uint64_t kFirstSeekGapMs = 1000;
 constexpr std::uint64_t kLastSeekGapMs = 32000;
-// The longest the game waits where what follows counts on it: the device tried at start, the effects,
-// and the tune's render at its opening (the game's, some 2 s of a core, is done during the logo and the
+// The longest the game waits where what follows counts on it: the device tried at start, and the tune's
+// render at its opening (the game's, some 2 s of a core, is done during the logo and the
 // title; one not done in time plays once it is there).
 constexpr std::chrono::milliseconds kWait = 2000ms;
 // The tune plays 5 dB below the effects' full scale (a share of 0.5625), where FluidSynth at a gain of
@@ -31,16 +41,55 @@ bool Ready(const std::shared_future<Result>& future, std::chrono::milliseconds b
   return future.valid() && future.wait_for(bound) == std::future_status::ready;
 }
 
+// `work` on a thread of its own. Without one (the address space or the count of threads at its limit)
+// the work is left out: `fallback` at once, and a line saying what the game goes without.
+template <typename Work, typename Result = std::invoke_result_t<Work>>
+std::shared_future<Result> OnThread(Work work, Result fallback, const char* leftOut) {
+  try {
+    return std::async(std::launch::async, std::move(work)).share();
+  } catch (const std::exception&) {  // std::system_error, or std::bad_alloc for its state
+    if (leftOut != nullptr) std::fprintf(stderr, "talvessa: no thread could start; %s\n", leftOut);
+    std::promise<Result> done;
+    done.set_value(std::move(fallback));
+    return done.get_future().share();
+  }
+}
+
+// The render takes a core for seconds: it yields to the game's frames, which must come on time.
+void LowerThisThreadsPriority() {
+  constexpr int kBelowTheGame = 10;
+  const auto thread = static_cast<id_t>(gettid());
+  errno = 0;
+  const int nice = getpriority(PRIO_PROCESS, thread);
+  if (errno == 0) setpriority(PRIO_PROCESS, thread, std::min(nice + kBelowTheGame, 19));
+}
+
+// Float samples that are not numbers, or infinite, would reach the mix at full scale, and spread to
+// their neighbours in a change of rate: they are silence.
+void SilenceNonFinite(Uint8* data, Uint32 size) {
+  for (Uint32 at = 0; at + 4 <= size; at += 4) {
+    float sample = 0;
+    std::memcpy(&sample, data + at, 4);
+    if (!std::isfinite(sample)) std::memset(data + at, 0, 4);
+  }
+}
+
 // The effect in `file`, at the tune's format (the mix's); null when it is missing or broken.
 std::shared_ptr<const std::vector<std::int16_t>> LoadEffect(const std::string& file) {
-  const auto bytes = ReadMediaFile(file);
+  auto bytes = ReadMediaFile(file);
+  const std::optional<WaveSound> sound = bytes ? WholeWave(*bytes) : std::nullopt;
+  if (!sound) return nullptr;
+  // A data size that runs to the end of the file is given as the bytes there are: SDL would first ask
+  // for as much memory as it says.
+  for (int i = 0; i < 4; ++i)
+    (*bytes)[sound->sizeField + i] = static_cast<std::uint8_t>(sound->bytes >> (8 * i));
   SDL_AudioSpec from;
   Uint8* data = nullptr;
   Uint32 size = 0;
-  if (!bytes || !IsWholeWave(*bytes) ||
-      !SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size())), 1, &from, &data,
+  if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size())), 1, &from, &data,
                       &size))
     return nullptr;
+  if (from.format == AUDIO_F32SYS) SilenceNonFinite(data, size);
   SDL_AudioStream* stream =
       SDL_NewAudioStream(from.format, from.channels, from.freq, AUDIO_S16SYS, 2, RenderedTune::kRate);
   const bool made = stream && SDL_AudioStreamPut(stream, data, static_cast<int>(size)) == 0 &&
@@ -62,9 +111,20 @@ void Add(std::int16_t& into, float sample) {
 std::unique_ptr<SdlSound> SdlSound::Open(const std::string& soundFont) {
   // A device that cannot open must not take the window down with it, so audio starts on its own.
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
+  // FluidSynth reads a bank's samples on threads of OpenMP, whose library ends the process when one
+  // cannot start (in a tight address space); on one thread it starts none. Set before the library opens
+  // with the first render, and before any thread of ours reads the environment.
+  setenv("OMP_NUM_THREADS", "1", 1);
+  // In a bounded address space every thread's own heap would take 64 MB of it at its first allocation,
+  // as the effects, the render and the faces start at once: the room judged for the bank would be gone
+  // before it is loaded. The threads share one heap there.
+  if (rlimit limit{}; getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+    mallopt(M_ARENA_MAX, 1);
   std::unique_ptr<SdlSound> sound(new SdlSound(soundFont));
   sound->SetVolume(kFullVolume);
-  sound->firstDevice_ = std::async(std::launch::async, &SdlSound::OpenDevice, sound.get()).share();
+  // Without a thread there is no device: the game says so, and plays without sound.
+  sound->firstDevice_ =
+      OnThread([self = sound.get()] { return self->OpenDevice(); }, SDL_AudioDeviceID{0}, nullptr);
   return sound;
 }
 
@@ -118,6 +178,8 @@ void SdlSound::DeviceEvent(bool added, std::uint32_t which) {
 void SdlSound::Pump() {
   TakeFirstDevice(0ms);
   TakeRender(0ms);
+  if (!pendingEffect_.empty() && firstTaken_ && Ready(effects_, 0ms))
+    PlayEffect(std::exchange(pendingEffect_, {}));
   if (device_ != 0) seekGapMs_ = 0;
   if (seekGapMs_ == 0 || SDL_GetTicks64() < nextSeekMs_) return;
   seekGapMs_ = std::min(seekGapMs_ * 2, kLastSeekGapMs);
@@ -133,16 +195,32 @@ void SdlSound::Locked(Change change) {
 }
 
 void SdlSound::PrepareEffects(std::vector<std::string> paths) {
-  effects_ = std::async(std::launch::async, [paths = std::move(paths)] {
-               std::map<std::string, Samples> effects;
-               for (const std::string& path : paths) effects[path] = LoadEffect(path + ".wav");
-               return effects;
-             }).share();
+  effects_ = OnThread(
+      [paths = std::move(paths)] {
+        std::map<std::string, Samples> effects;
+        bool told = false;
+        for (const std::string& path : paths) {
+          try {
+            effects[path] = LoadEffect(path + ".wav");
+          } catch (const std::bad_alloc&) {  // left out of the map, which would need memory for it
+            if (!std::exchange(told, true))
+              std::fputs("talvessa: too little memory for every effect; some are left out\n", stderr);
+          }
+        }
+        return effects;
+      },
+      std::map<std::string, Samples>(), "the game plays without its effects");
 }
 
 void SdlSound::PlayEffect(const std::string& path) {
-  TakeFirstDevice(kWait);
-  if (device_ == 0 || !Ready(effects_, kWait)) return;
+  // Neither the device nor the effects are waited for in a frame: an effect asked for before both are
+  // there plays once they are (the last one asked for, as a new effect cuts the one playing).
+  TakeFirstDevice(0ms);
+  if (!firstTaken_ || !Ready(effects_, 0ms)) {
+    pendingEffect_ = path;
+    return;
+  }
+  if (device_ == 0) return;
   const auto found = effects_.get().find(path);
   if (found == effects_.get().end() || found->second == nullptr) return;
   Locked([&] {
@@ -152,6 +230,7 @@ void SdlSound::PlayEffect(const std::string& path) {
 }
 
 void SdlSound::SilenceEffects() {
+  pendingEffect_.clear();
   Locked([&] { effect_.reset(); });
 }
 
@@ -160,9 +239,17 @@ void SdlSound::Render(std::vector<std::uint8_t> midi) {
   if (render_.valid()) render_.wait();
   stopRender_ = std::make_shared<std::atomic<bool>>(false);
   renderedMidi_ = std::move(midi);
-  render_ = std::async(std::launch::async, [midi = renderedMidi_, font = soundFont_, stop = stopRender_] {
-              return RenderTune(midi, font, kTuneSynthGain, *stop);
-            }).share();
+  render_ = OnThread(
+      [midi = renderedMidi_, font = soundFont_, stop = stopRender_]() -> Samples {
+        LowerThisThreadsPriority();
+        try {
+          return RenderTune(midi, font, kTuneSynthGain, *stop);
+        } catch (const std::bad_alloc&) {
+          std::fputs("talvessa: too little memory to synthesise the tune; the tune is left out\n", stderr);
+          return nullptr;
+        }
+      },
+      Samples(), "the tune is left out");
 }
 
 void SdlSound::TakeRender(std::chrono::milliseconds bound) {

@@ -40,8 +40,9 @@ class SdlSound final : public Audio {
   // (1 s, 2, 4, … 32 s apart): a sound server that comes back announces none.
   void Pump();
 
-  // The first effect waits a bounded time for the effects, and a tune's opening for its render; a tune
-  // not worth playing is refused at its opening, and one the synthesiser refuses is closed.
+  // An effect asked for before the device and the effects are there plays once they are; a tune's
+  // opening waits a bounded time for its render; a tune not worth playing is refused at its opening, and
+  // one the synthesiser refuses is closed.
   void PlayEffect(const std::string& path) override;
   void SilenceEffects() override;
   void OpenMusic(const std::string& path) override;
@@ -75,6 +76,7 @@ class SdlSound final : public Audio {
   std::uint64_t seekGapMs_ = 0;
   // The effects by path, null for one that would not load.
   std::shared_future<std::map<std::string, Samples>> effects_;
+  std::string pendingEffect_;  // asked for before they were there
   // The open tune's file (empty when none is open), and whether the mix has its render; the file last
   // given to the synthesiser and its render (null if refused), kept for the next game.
   std::vector<std::uint8_t> tune_;
