@@ -1,6 +1,11 @@
 // Talvessa: the game in its window.
+#include <malloc.h>
+
 #include <cstdio>
+#include <exception>
 #include <iostream>
+#include <new>
+#include <system_error>
 #include <thread>
 
 #include "cli/command_line.h"
@@ -27,7 +32,8 @@ talvessa::SdlPlatformOptions PlatformOptionsFor(const talvessa::GameOptions& opt
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// The whole game; main() adds its end when memory runs out.
+static int RunGame(int argc, char** argv) {
   talvessa::KeepStandardDescriptorsOpen();
   talvessa::GameOptions options;
   try {
@@ -46,7 +52,7 @@ int main(int argc, char** argv) {
   }
   // Without fonts the game still plays; it only lacks its words and figures.
   auto fonts = std::make_unique<talvessa::FontsOnThread>([](const std::string& error) {
-    std::fprintf(stderr, "talvessa: no text will be drawn (%s)\n", error.c_str());
+    std::fprintf(stderr, "talvessa: %s; texts are not shown\n", error.c_str());
   });
   std::string error;
   std::unique_ptr<talvessa::SdlPlatform> platform =
@@ -67,14 +73,42 @@ int main(int argc, char** argv) {
     }
   });
   // The sound device opens meanwhile too; whether it did is said once it is known.
-  std::jthread soundCheck([&platform] {
-    if (platform->Sound() == nullptr || !platform->Sound()->HasDevice())
-      std::fputs("talvessa: no sound device; the game plays without sound\n", stderr);
-  });
+  std::jthread soundCheck;
+  try {
+    soundCheck = std::jthread([&platform] {
+      if (platform->Sound() == nullptr || !platform->Sound()->HasDevice())
+        std::fputs("talvessa: no sound device; the game plays without sound\n", stderr);
+    });
+  } catch (const std::system_error& error) {
+    std::fprintf(stderr, "talvessa: no thread could start to tell whether sound plays (%s)\n", error.what());
+  }
   const int status = talvessa::PlayGame(platform->Services(), fonts.get(), options.recordFile,
                                         options.replayFile, std::cerr);
   // The fonts go before SDL does.
-  soundCheck.join();
+  if (soundCheck.joinable()) soundCheck.join();
   fonts.reset();
   return status;
+}
+
+// What the game cannot go on without ends it with one line of its own, never a signal: the memory its
+// work needs (under a tight `ulimit -v`), or a thread it cannot do without.
+int main(int argc, char** argv) {
+  // Every thread that allocates would otherwise reserve an arena of 64 MB of address space of its own
+  // (a quarter of a gigabyte for the game's few threads); under a `ulimit -v` that is what runs out. The
+  // threads allocate little, and share one.
+  mallopt(M_ARENA_MAX, 1);
+  try {
+    return RunGame(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fputs("talvessa: out of memory; the game cannot go on\n", stderr);
+  } catch (const std::system_error& error) {
+    if (error.code() == std::errc::resource_unavailable_try_again) {
+      std::fprintf(stderr, "talvessa: no thread could start (%s); the game cannot go on\n", error.what());
+    } else {
+      std::fprintf(stderr, "talvessa: %s; the game cannot go on\n", error.what());
+    }
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "talvessa: %s; the game cannot go on\n", error.what());
+  }
+  return 1;
 }
