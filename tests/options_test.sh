@@ -39,7 +39,7 @@ answer $'--fly\e]0;x\a'
 # What the game is to record into and is no file ends it at once, in one line naming it: a pipe nothing
 # reads (a plain open would wait for a reader, the window frozen), a folder, a name with control bytes
 # (escaped); a data folder that is a file, likewise.
-mkfifo "$out/fifo"
+rm -rf "$out/fifo" "$out/pipe" "$out/folder" && mkfifo "$out/fifo" "$out/pipe"
 mkdir -p "$out/folder"
 : >"$out/plain"
 refused() {
@@ -122,6 +122,23 @@ await 600 400 255,255,255
 within 10 grep -q . "$out/no-faces.txt" || fail "nothing said"
 quit_game
 [ "$(cat "$out/no-faces.txt")" = "talvessa: no faces found; texts are not shown" ] || fail "$(cat "$out/no-faces.txt")"
+
+me="options_test: a pipe's reader gone"
+# A recording into a pipe someone reads is written; when the reader goes, the recording stops with one
+# line and the game plays on to Esc, with status 1 as the recording is not whole.
+head -c 10 "$out/pipe" >"$out/head.txt" &
+start_game env SDL_AUDIODRIVER=dummy "$game" --record "$out/pipe" 2>"$out/pipe.txt"
+trap 'kill "$pid" "$wm" 2>/dev/null || true' EXIT
+await 600 400 255,255,255
+await 600 400 0,0,0 space
+press Escape
+for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+trap 'kill "$wm" 2>/dev/null || true' EXIT
+status=0
+wait "$pid" || status=$?
+[ "$status" = 1 ] || fail "status $status"
+[ "$(cat "$out/pipe.txt")" = "talvessa: recording to $out/pipe stopped: Broken pipe" ] || fail "$(cat "$out/pipe.txt")"
+[ "$(wc -c <"$out/head.txt")" = 10 ] || fail "the reader had $(wc -c <"$out/head.txt") bytes"
 
 # Starts play with OPTION, which must leave it silent; then KEY must make it heard above FLOOR dB RMS.
 silent_until() {
