@@ -130,7 +130,9 @@ head -c 10 "$out/pipe" >"$out/head.txt" &
 start_game env SDL_AUDIODRIVER=dummy "$game" --record "$out/pipe" 2>"$out/pipe.txt"
 trap 'kill "$pid" "$wm" 2>/dev/null || true' EXIT
 await 600 400 255,255,255
-await 600 400 0,0,0 space
+# The recording is written out at least every second.
+sleep 2
+kill -0 "$pid" 2>/dev/null || fail "the game ended when the pipe's reader went"
 press Escape
 for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 trap 'kill "$wm" 2>/dev/null || true' EXIT
