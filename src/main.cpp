@@ -50,10 +50,6 @@ static int RunGame(int argc, char** argv) {
     std::fputs(talvessa::GameVersion().c_str(), stdout);
     return 0;
   }
-  // Without fonts the game still plays; it only lacks its words and figures.
-  auto fonts = std::make_unique<talvessa::FontsOnThread>([](const std::string& error) {
-    std::fprintf(stderr, "talvessa: %s; texts are not shown\n", error.c_str());
-  });
   std::string error;
   std::unique_ptr<talvessa::SdlPlatform> platform =
       talvessa::SdlPlatform::Open(PlatformOptionsFor(options), error);
@@ -61,6 +57,11 @@ static int RunGame(int argc, char** argv) {
     std::fprintf(stderr, "talvessa: %s\n", error.c_str());
     return 1;
   }
+  // Without fonts the game still plays; it only lacks its words and figures. Made after the platform,
+  // they go before SDL does however the game ends.
+  auto fonts = std::make_unique<talvessa::FontsOnThread>([](const std::string& error) {
+    std::fprintf(stderr, "talvessa: %s; texts are not shown\n", error.c_str());
+  });
   // Once the first two pictures are shown (the white page the surfaces start as, and the logo's first
   // frame), the fonts open, the tune of play is synthesised and the effects are read, while the logo and
   // the attract sequence run: the window's opening and the first frame are left to themselves.
@@ -82,12 +83,8 @@ static int RunGame(int argc, char** argv) {
   } catch (const std::system_error& error) {
     std::fprintf(stderr, "talvessa: no thread could start to tell whether sound plays (%s)\n", error.what());
   }
-  const int status = talvessa::PlayGame(platform->Services(), fonts.get(), options.recordFile,
-                                        options.replayFile, std::cerr);
-  // The fonts go before SDL does.
-  if (soundCheck.joinable()) soundCheck.join();
-  fonts.reset();
-  return status;
+  return talvessa::PlayGame(platform->Services(), fonts.get(), options.recordFile, options.replayFile,
+                            std::cerr);
 }
 
 // What the game cannot go on without ends it with one line of its own, never a signal: the memory its
