@@ -4,7 +4,7 @@ find_package(PNG REQUIRED)
 
 add_library(talvessa_tool_io STATIC tools/tool_io/tool_io.cpp tools/tool_io/whole_file.cpp)
 target_include_directories(talvessa_tool_io PUBLIC tools)
-target_link_libraries(talvessa_tool_io PRIVATE talvessa_platform)
+target_link_libraries(talvessa_tool_io PRIVATE talvessa_platform talvessa_formats)
 
 # Reads and writes window pictures, so it sees the platform's screen service.
 add_library(talvessa_png STATIC tools/png/png_file.cpp)

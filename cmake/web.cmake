@@ -26,7 +26,7 @@ set(TALVESSA_WEB_FONTS_LIBRARY talvessa_fonts)
 # pictures as hashes (--hashes): this build has no libpng.
 add_library(talvessa_tool_io STATIC tools/tool_io/tool_io.cpp tools/tool_io/whole_file.cpp)
 target_include_directories(talvessa_tool_io PUBLIC tools)
-target_link_libraries(talvessa_tool_io PRIVATE talvessa_platform)
+target_link_libraries(talvessa_tool_io PRIVATE talvessa_platform talvessa_formats)
 add_library(talvessa_headless STATIC ${TALVESSA_HEADLESS_SOURCES} tools/headless/web_fonts.cpp
   tools/png/no_png.cpp)
 target_include_directories(talvessa_headless PUBLIC tools/headless tools)

@@ -40,15 +40,17 @@ TEST(GameCommandLine, TakesEveryValueAfterAnEqualsSignToo) {
 TEST(GameCommandLine, RefusesWithOneLineNamingTheFault) {
   const std::string longWord(5000, '9');
   const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {{"--fly"}, "unknown option: --fly"},
-      {{"fullscreen"}, "unknown option: fullscreen"},
+      {{"--fly"}, "unknown option: \"--fly\""},
+      {{"fullscreen"}, "unknown option: \"fullscreen\""},
+      {{"--\x1b]0;owned\a"}, "unknown option: \"--\\x1b]0;owned\\x07\""},
       {{"--scale"}, "--scale expects a value"},
       {{"--scale", "0"}, "--scale expects a whole number from 1 to 8, not \"0\""},
       {{"--scale", "9"}, "--scale expects a whole number from 1 to 8, not \"9\""},
       {{"--scale", "2x"}, "--scale expects a whole number from 1 to 8, not \"2x\""},
       {{"--volume", "-1"}, "--volume expects a whole number from 0 to 10, not \"-1\""},
       {{"--volume", longWord},
-       "--volume expects a whole number from 0 to 10, not \"" + longWord.substr(0, 40) + "...\""},
+       "--volume expects a whole number from 0 to 10, not \"" + longWord.substr(0, 40) + "\"..."},
+      {{"--scale", "1\n2"}, "--scale expects a whole number from 1 to 8, not \"1\\n2\""},
       {{"--record", ""}, "--record expects a file name"},
       {{"--fullscreen", "--window"}, "--fullscreen and --window cannot be combined"},
       {{"--record", "a", "--replay", "b"}, "--record and --replay cannot be combined"},
@@ -57,8 +59,8 @@ TEST(GameCommandLine, RefusesWithOneLineNamingTheFault) {
       {{"--record="}, "--record expects a file name"},
       {{"--mute=yes"}, "--mute takes no value"},
       {{"--help=1"}, "--help takes no value"},
-      {{"--fly=3"}, "unknown option: --fly"},
-      {{"-h=1"}, "unknown option: -h=1"},
+      {{"--fly=3"}, "unknown option: \"--fly\""},
+      {{"-h=1"}, "unknown option: \"-h=1\""},
   };
   for (const auto& [args, message] : cases) {
     try {

@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 #include "headless.h"
@@ -186,6 +192,54 @@ TEST(HeadlessTool, AWriteThatFailsEndsTheRunWithOneLineAndLeavesNoPartialFile) {
   EXPECT_FALSE(fs::exists(dir / "t.jsonl"));
   EXPECT_FALSE(fs::exists(dir / "last.png"));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1) << "only frames/";
+}
+
+// What is to be written and is no file is refused at once, in one line with its name escaped: a pipe that
+// nothing reads (which a plain open waits on for ever), a folder, a socket. A pipe with a reader is
+// written as a file is.
+TEST(HeadlessTool, ATargetThatIsNoFileIsRefusedAtOnceAndAReadPipeIsWritten) {
+  const testing::ScratchFolder dir("special-targets");
+  const std::string fifo = (dir / "fifo").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string socket = (dir / "socket").string();
+  const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  socket.copy(address.sun_path, sizeof address.sun_path - 1);
+  ASSERT_EQ(bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  const std::string folder = dir.path().string();
+  const std::string unread = ": a pipe that nothing reads";
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string message;
+  };
+  for (const Case& run : std::vector<Case>{
+           {{"--trace", fifo}, "cannot write " + fifo + unread},
+           {{"--hashes", fifo}, "cannot write " + fifo + unread},
+           {{"--last-frame", fifo}, "cannot write " + fifo + unread},
+           {{"--save-replay", fifo}, "cannot record to " + fifo + unread},
+           {{"--trace", socket}, "cannot write " + socket + ": a socket, not a file"},
+           {{"--save-replay", socket}, "cannot record to " + socket + ": a socket, not a file"},
+           {{"--trace", folder}, "cannot write " + folder + ": a folder, not a file"},
+           {{"--last-frame", folder + "/new/"}, "cannot write " + folder + "/new/: a folder, not a file"},
+           {{"--save-replay", folder}, "cannot record to " + folder + ": a folder, not a file"},
+           {{"--trace", folder + "/\x1b[2J/t"}, "cannot write \"" + folder + "/\\x1b[2J/t\": No such file"},
+           {{"--save-replay", folder + "/\n/r"}, "cannot record to \"" + folder + "/\\n/r\": No such file"}}) {
+    std::vector<std::string> arguments = {"--until-ms", "100"};
+    arguments.insert(arguments.end(), run.arguments.begin(), run.arguments.end());
+    const testing::ProcessResult out = testing::RunProcess(TALVESSA_HEADLESS, arguments, std::chrono::seconds(20));
+    EXPECT_FALSE(out.timedOut) << run.message;
+    EXPECT_EQ(out.status, 1) << out.output;
+    EXPECT_EQ(std::count(out.output.begin(), out.output.end(), '\n'), 1) << out.output;
+    EXPECT_EQ(out.output.rfind("talvessa-headless: ", 0), 0u) << out.output;
+    EXPECT_NE(out.output.find(run.message), std::string::npos) << out.output;
+    EXPECT_EQ(out.output.find_first_of("\x1b\r"), std::string::npos) << out.output;
+  }
+  close(listening);
+  // The tool's own output is a pipe its runner reads.
+  const testing::ProcessResult out = testing::RunHeadless({"--until-ms", "100", "--trace", "/dev/stdout"});
+  EXPECT_EQ(out.status, 0) << out.output;
+  EXPECT_NE(out.output.find("\"reason\":\"time\""), std::string::npos) << out.output;
 }
 
 TEST(HeadlessTool, TheSameSeedAndKeysGiveTheSameTraceAndFramesByteForByte) {

@@ -32,6 +32,30 @@ for bad in "--fly" "--scale 0" "--scale" "--volume 11" "--fullscreen --window" "
   [ ! -s "$out/stdout" ] || fail "$bad wrote to stdout"
 done
 
+# Bytes of a command line reach the terminal escaped.
+answer $'--fly\e]0;x\a'
+[ "$status" = 2 ] && grep -qF 'unknown option: "--fly\x1b]0;x\x07"' "$out/stderr" || fail "escape: $(cat -v "$out/stderr")"
+
+# What the game is to record into and is no file ends it at once, in one line naming it: a pipe nothing
+# reads (a plain open would wait for a reader, the window frozen), a folder, a name with control bytes
+# (escaped); a data folder that is a file, likewise.
+rm -rf "$out/fifo" "$out/pipe" "$out/folder" && mkfifo "$out/fifo" "$out/pipe"
+mkdir -p "$out/folder"
+: >"$out/plain"
+refused() {
+  local message=$1
+  shift
+  SDL_AUDIODRIVER=dummy answer "$@"
+  [ "$status" = 1 ] && [ "$(lines "$out/stderr")" = 1 ] && grep -qxF "talvessa: $message" "$out/stderr" ||
+    fail "$*: status $status, $(cat -v "$out/stderr")"
+}
+refused "cannot record to $out/fifo: a pipe that nothing reads" --record "$out/fifo"
+refused "cannot record to $out/folder/: a folder, not a file" --record "$out/folder/"
+refused "cannot record to \"$out/folder/\\x1b[2J/r\": No such file or directory" --record "$out/folder/"$'\e'"[2J/r"
+refused "the data folder given by --data, $out/plain, is a file, not a folder" --data "$out/plain"
+refused "the data folder given by --data, $out/none, does not exist" --data "$out/none"
+refused "the data folder given by --data, $out/folder, has no folder da" --data "$out/folder"
+
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
 trap 'kill "$wm" 2>/dev/null || true' EXIT
@@ -87,6 +111,36 @@ await 600 400 255,255,255
 press F11
 within 5 size_is 1152x896 || fail "F11 left fullscreen for $(window_size)"
 quit_game
+
+me="options_test: no faces"
+# With no face to draw its texts (fontconfig knowing no font), the game plays and says so in one line;
+# a recording into a device that takes anything, /dev/null, is no fault.
+printf '<fontconfig></fontconfig>\n' >"$out/no-fonts.conf"
+start_game env FONTCONFIG_FILE="$out/no-fonts.conf" SDL_AUDIODRIVER=dummy "$game" --record /dev/null 2>"$out/no-faces.txt"
+trap 'kill "$pid" "$wm" 2>/dev/null || true' EXIT
+await 600 400 255,255,255
+within 10 grep -q . "$out/no-faces.txt" || fail "nothing said"
+quit_game
+[ "$(cat "$out/no-faces.txt")" = "talvessa: no faces found; texts are not shown" ] || fail "$(cat "$out/no-faces.txt")"
+
+me="options_test: a pipe's reader gone"
+# A recording into a pipe someone reads is written; when the reader goes, the recording stops with one
+# line and the game plays on to Esc, with status 1 as the recording is not whole.
+head -c 10 "$out/pipe" >"$out/head.txt" &
+start_game env SDL_AUDIODRIVER=dummy "$game" --record "$out/pipe" 2>"$out/pipe.txt"
+trap 'kill "$pid" "$wm" 2>/dev/null || true' EXIT
+await 600 400 255,255,255
+# The recording is written out at least every second.
+sleep 2
+kill -0 "$pid" 2>/dev/null || fail "the game ended when the pipe's reader went"
+press Escape
+for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+trap 'kill "$wm" 2>/dev/null || true' EXIT
+status=0
+wait "$pid" || status=$?
+[ "$status" = 1 ] || fail "status $status"
+[ "$(cat "$out/pipe.txt")" = "talvessa: recording to $out/pipe stopped: Broken pipe" ] || fail "$(cat "$out/pipe.txt")"
+[ "$(wc -c <"$out/head.txt")" = 10 ] || fail "the reader had $(wc -c <"$out/head.txt") bytes"
 
 # Starts play with OPTION, which must leave it silent; then KEY must make it heard above FLOOR dB RMS.
 silent_until() {

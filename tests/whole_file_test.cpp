@@ -68,7 +68,7 @@ TEST(WholeFile, AFailureIsOneLineNamingTheFileAndLeavesWhatWasThere) {
 
   for (const auto& [path, reason] :
        std::vector<std::pair<fs::path, std::string>>{{dir / "missing/a.bin", "No such file or directory"},
-                                                     {dir.path(), "Is a directory"},
+                                                     {dir.path(), "a folder, not a file"},
                                                      {"/dev/full", "No space left on device"},
                                                      {kept, "File too large"}}) {
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "formats/numbers.h"
+#include "formats/quoted.h"
 
 namespace talvessa {
 namespace {
@@ -10,10 +11,8 @@ namespace {
 int WholeNumberIn(const std::string& flag, const std::string& word, int lowest, int highest) {
   const std::optional<int> value = ParseNumber<int>(word);
   if (!value || *value < lowest || *value > highest) {
-    // A long malformed value is cut so that the message stays one readable line.
-    const std::string shown = word.size() > 40 ? word.substr(0, 40) + "..." : word;
     throw BadCommandLine(flag + " expects a whole number from " + std::to_string(lowest) + " to " +
-                         std::to_string(highest) + ", not \"" + shown + "\"");
+                         std::to_string(highest) + ", not " + Quoted(word));
   }
   return *value;
 }
@@ -71,8 +70,7 @@ GameOptions ParseGameArguments(const std::vector<std::string>& args) {
     } else if (flag == "--data") {
       options.dataFolder = file();
     } else {
-      const std::string shown = flag.size() > 40 ? flag.substr(0, 40) + "..." : flag;
-      throw BadCommandLine("unknown option: " + shown);
+      throw BadCommandLine("unknown option: " + Quoted(flag));
     }
   }
   if (!options.recordFile.empty() && !options.replayFile.empty()) {
@@ -113,9 +111,9 @@ std::string GameUsage() {
          "pauses, the shoulder buttons set the volume.\n"
          "\n"
          "Exit status: 0 when the player quits; 1 when no window can be opened, the data folder given\n"
-         "has no da/, or the recording cannot be written; 2 for a command line the game cannot follow or\n"
-         "a replay file it cannot read; 3 for a replay that no longer plays back as recorded; 4 for a\n"
-         "replay cut short.\n";
+         "has no da/, the recording cannot be written or memory runs out; 2 for a command line the game\n"
+         "cannot follow or a replay file it cannot read; 3 for a replay that no longer plays back as\n"
+         "recorded; 4 for a replay cut short.\n";
 }
 
 std::string GameVersion() { return "talvessa " TALVESSA_VERSION "\n"; }

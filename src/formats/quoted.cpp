@@ -1,13 +1,14 @@
 #include "formats/quoted.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace talvessa {
 
-std::string Quoted(std::string_view text) {
+std::string Quoted(std::string_view text, std::size_t longest) {
   std::size_t length = text.size();
-  if (length > kQuotedLength) {
-    length = kQuotedLength;
+  if (length > longest) {
+    length = longest;
     // Never cut a UTF-8 character in two: step back over its continuation bytes.
     while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
   }
@@ -33,6 +34,16 @@ std::string Quoted(std::string_view text) {
   }
   out += length < text.size() ? "\"..." : "\"";
   return out;
+}
+
+std::string QuotedPath(std::string_view path) {
+  const auto odd = [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F || c == '"' || c == '\\';
+  };
+  const bool plain = !path.empty() && path.front() != ' ' && path.back() != ' ' &&
+                     path.size() <= kQuotedPathLength && std::none_of(path.begin(), path.end(), odd);
+  return plain ? std::string(path) : Quoted(path, kQuotedPathLength);
 }
 
 }  // namespace talvessa

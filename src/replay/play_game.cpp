@@ -12,7 +12,7 @@ namespace {
 
 int PlayBack(const Platform& machine, GlyphRasterizer* glyphs, const ShownReplay& shown, std::ostream& err) {
   const Replay& replay = shown.replay;
-  const std::string file = Quoted(shown.file);
+  const std::string file = QuotedPath(shown.file);
   SeededClock clock(machine.clock, replay.seed);
   ReplayPlayer player(replay, machine.input, nullptr, {.stopAtDifference = false, .escapeEnds = true});
   Game game({clock, player, machine.screen, machine.audio, machine.programFolder}, glyphs);
@@ -42,7 +42,7 @@ const char* ReplayGameVersion() { return TALVESSA_VERSION; }
 
 std::string OtherVersionWarning(const std::string& file, const Replay& replay) {
   if (replay.gameVersion == ReplayGameVersion()) return "";
-  return Quoted(file) + " was recorded by version " + Quoted(replay.gameVersion) + " of the game, this is " +
+  return QuotedPath(file) + " was recorded by version " + Quoted(replay.gameVersion) + " of the game, this is " +
          ReplayGameVersion() + "; it may not play back as it was";
 }
 

@@ -4,7 +4,9 @@
 #include <cstring>
 #include <utility>
 
+#include "formats/quoted.h"
 #include "platform/keys.h"
+#include "platform/open_to_write.h"
 
 namespace talvessa {
 
@@ -26,10 +28,15 @@ bool ReplayRecorder::Start(const std::string& path, const std::string& gameVersi
                            std::uint64_t checkEvery) {
   path_ = path;
   checkEvery_ = checkEvery;
-  file_ = std::fopen(path.c_str(), "wb");
+  std::string why;
+  const int fd = OpenToWrite(path.c_str(), O_CREAT | O_TRUNC, why);
+  if (fd >= 0 && (file_ = fdopen(fd, "wb")) == nullptr) {
+    why = std::strerror(errno);
+    close(fd);
+  }
   if (file_ == nullptr) {
     failed_ = true;
-    err_ << program_ << ": cannot record to " << path << ": " << std::strerror(errno) << '\n';
+    err_ << program_ << ": cannot record to " << QuotedPath(path) << ": " << why << '\n';
     return false;
   }
   Write(ReplayHeader(gameVersion, seed, checkEvery));
@@ -41,7 +48,7 @@ bool ReplayRecorder::Start(const std::string& path, const std::string& gameVersi
 void ReplayRecorder::Stop(const std::string& what) {
   if (failed_) return;
   failed_ = true;
-  err_ << program_ << ": recording to " << path_ << " stopped: " << what << '\n';
+  err_ << program_ << ": recording to " << QuotedPath(path_) << " stopped: " << what << '\n';
   if (file_ != nullptr) std::fclose(file_);
   file_ = nullptr;
 }

@@ -264,7 +264,7 @@ Replay ParseReplay(std::string_view text) {
 }
 
 Replay ReadReplayFile(const std::string& path) {
-  const std::string named = Quoted(path);
+  const std::string named = QuotedPath(path);
   const auto fail = [&](const std::string& why) -> Replay { throw BadReplay(named + ": " + why); };
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::status(path, error);

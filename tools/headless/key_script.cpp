@@ -19,7 +19,7 @@ std::vector<ScriptEvent> ParseKeyScript(const std::string& text, const std::stri
   std::string line;
   for (int number = 1; std::getline(lines, line); ++number) {
     const auto fail = [&](const std::string& why) {
-      throw std::runtime_error(fileName + ":" + std::to_string(number) + ": " + why);
+      throw std::runtime_error(QuotedPath(fileName) + ":" + std::to_string(number) + ": " + why);
     };
     if (const auto hash = line.find('#'); hash != std::string::npos) line.erase(hash);
     std::istringstream words(line);

@@ -1,4 +1,5 @@
 #include <iostream>
+#include <new>
 
 #include "headless.h"
 #include "platform/standard_descriptors.h"
@@ -16,5 +17,11 @@ int main(int argc, char** argv) {
     std::cout << talvessa::HeadlessUsage();
     return 0;
   }
-  return talvessa::RunHeadless(options, std::cerr);
+  // A run that runs out of memory ends with one line of its own, as any other failure does.
+  try {
+    return talvessa::RunHeadless(options, std::cerr);
+  } catch (const std::bad_alloc&) {
+    std::cerr << "talvessa-headless: out of memory\n";
+    return 1;
+  }
 }

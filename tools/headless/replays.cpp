@@ -70,7 +70,7 @@ int HeadlessReplays::Finish(const Game& game, const char* reason, std::ostream& 
   if (how == "quit" || how == "closed") {
     player_->RunEnded(game, how == "quit" ? ReplayEndReason::Quit : ReplayEndReason::Closed);
   }
-  const std::string file = Quoted(options_.replayFile);
+  const std::string file = QuotedPath(options_.replayFile);
   if (!player_->Difference().empty()) {
     err << "talvessa-headless: " << file << ": " << player_->Difference() << '\n';
     if (options_.verify) return 3;

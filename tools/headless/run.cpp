@@ -42,7 +42,7 @@ constexpr std::size_t kLargestScript = 16u << 20;
 
 std::string ReadScript(const std::string& path) {
   const auto fail = [&](const std::string& why) {
-    throw std::runtime_error("cannot read " + path + ": " + why);
+    throw std::runtime_error("cannot read " + QuotedPath(path) + ": " + why);
   };
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(path.c_str(), "rb"), std::fclose);
   if (!in) fail(std::strerror(errno));
@@ -198,7 +198,7 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& err) {
     if (!options.framesDir.empty()) {
       std::error_code error;
       std::filesystem::create_directories(options.framesDir, error);
-      if (error) throw std::runtime_error("cannot write into " + options.framesDir + ": " + error.message());
+      if (error) throw std::runtime_error("cannot write into " + QuotedPath(options.framesDir) + ": " + error.message());
     }
     if (!options.traceFile.empty()) traceFile.emplace(options.traceFile);
     if (!options.hashesFile.empty()) hashesFile.emplace(options.hashesFile);

@@ -10,6 +10,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "formats/quoted.h"
+#include "platform/open_to_write.h"
+
 namespace talvessa {
 
 namespace fs = std::filesystem;
@@ -35,10 +38,17 @@ int CreateTemporary(const fs::path& target, fs::path& name) {
 WholeFile::WholeFile(const fs::path& path) : path_(path), target_(path) {
   std::error_code error;
   const fs::file_status status = fs::status(path, error);
+  if (fs::is_directory(status) || !path.has_filename()) Fail("a folder, not a file");
   if (fs::exists(status) && !fs::is_regular_file(status)) {
-    if (fs::is_directory(status)) Fail(EISDIR);
-    file_ = std::fopen(path.c_str(), "wb");
-    if (file_ == nullptr) Fail(errno);
+    std::string why;
+    const int fd = OpenToWrite(path.c_str(), 0, why);
+    if (fd < 0) Fail(why);
+    file_ = fdopen(fd, "wb");
+    if (file_ == nullptr) {
+      const int fdopenError = errno;
+      close(fd);
+      Fail(fdopenError);
+    }
     return;
   }
   // Replacing a link would cut it: the file it leads to is replaced instead.
@@ -85,9 +95,11 @@ void WholeFile::Finish() {
   }
 }
 
-void WholeFile::Fail(int error) {
+void WholeFile::Fail(int error) { Fail(std::strerror(error)); }
+
+void WholeFile::Fail(const std::string& why) {
   Abandon();
-  throw std::runtime_error("cannot write " + path_.string() + ": " + std::strerror(error));
+  throw std::runtime_error("cannot write " + QuotedPath(path_.string()) + ": " + why);
 }
 
 void WholeFile::Abandon() {

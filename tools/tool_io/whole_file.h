@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace talvessa {
@@ -12,8 +13,8 @@ namespace talvessa {
 // A regular file (or one not there yet) is written under a temporary name in the same folder and renamed
 // over its own name only once every byte is written and the file closed: until then, and after any
 // failure, whatever stood there is untouched and no empty or partial file is left. Anything else (a
-// device such as /dev/null, a pipe) is written in place. Every failure throws std::runtime_error
-// "cannot write <path>: <reason>".
+// device such as /dev/null, a pipe someone reads) is written in place, opened without waiting (see
+// OpenToWrite). Every failure throws std::runtime_error "cannot write "<path>": <reason>", the path quoted.
 class WholeFile {
  public:
   explicit WholeFile(const std::filesystem::path& path);
@@ -29,6 +30,7 @@ class WholeFile {
 
  private:
   [[noreturn]] void Fail(int error);
+  [[noreturn]] void Fail(const std::string& why);
   void Abandon();
 
   std::filesystem::path path_;       // as named, for messages

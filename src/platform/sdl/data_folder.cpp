@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "formats/quoted.h"
+
 namespace talvessa {
 
 namespace {
@@ -31,6 +33,15 @@ std::optional<std::string> DataFolder(const std::string& programFolder, const st
       (std::filesystem::path(programFolder) / TALVESSA_DATA_FROM_PROGRAM).lexically_normal();
   if (HasData(installed)) return WithSeparator(installed.string());
   return WithSeparator(programFolder);
+}
+
+std::string WhyNoDataFolder(const std::string& asked) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(asked, error);
+  const std::string given = "the data folder given by --data, " + QuotedPath(asked) + ",";
+  if (!std::filesystem::exists(status)) return given + " does not exist";
+  if (!std::filesystem::is_directory(status)) return given + " is a file, not a folder";
+  return given + " has no folder da";
 }
 
 }  // namespace talvessa

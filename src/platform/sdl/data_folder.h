@@ -13,4 +13,7 @@ namespace talvessa {
 // plays without its sounds.
 std::optional<std::string> DataFolder(const std::string& programFolder, const std::string& asked);
 
+// Why the folder `asked` by --data is refused, in one line for the player.
+std::string WhyNoDataFolder(const std::string& asked);
+
 }  // namespace talvessa

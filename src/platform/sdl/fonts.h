@@ -10,8 +10,8 @@
 namespace talvessa {
 
 // Opens the rasteriser over the system's fontconfig configuration. Fails (nullptr, `error` says why)
-// only when SDL_ttf or fontconfig cannot start. Without any usable face it still opens; every line is
-// then refused, and the game runs drawing no text.
+// when SDL_ttf or fontconfig cannot start, or fontconfig finds none of the faces the game draws with
+// ("no faces found"): the game then runs drawing no text.
 std::unique_ptr<FontRasterizer> OpenFontRasterizer(std::string& error);
 
 // The same over a fontconfig document of one's own instead of the system's (the aliases still go on

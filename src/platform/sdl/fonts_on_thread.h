@@ -17,8 +17,8 @@ namespace talvessa {
 class FontsOnThread final : public GlyphRasterizer {
  public:
   // The rasteriser (OpenFontRasterizer) opens on its thread from Start(), or at the first line asked for;
-  // `failed` hears, on that thread, why it could not open. Without it every line is refused, as the game
-  // draws no text without fonts.
+  // `failed` hears, on that thread (or in Start, when no thread can start), why it could not open.
+  // Without it every line is refused, as the game draws no text without fonts.
   explicit FontsOnThread(std::function<void(const std::string& error)> failed);
   ~FontsOnThread() override;
   FontsOnThread(const FontsOnThread&) = delete;

@@ -6,6 +6,7 @@
 
 #include <utility>
 
+#include "formats/quoted.h"
 #include "platform/sdl/data_folder.h"
 #include "platform/sdl/session_end.h"
 
@@ -40,7 +41,7 @@ std::string NoWindow(bool displaySet, const std::string& why) {
   }
   const char* display =
       SDL_getenv("WAYLAND_DISPLAY") != nullptr ? SDL_getenv("WAYLAND_DISPLAY") : SDL_getenv("DISPLAY");
-  return std::string("cannot open the game window on the display ") + display + " (" + why + ")";
+  return "cannot open the game window on the display " + Quoted(display) + " (" + why + ")";
 }
 
 }  // namespace
@@ -48,7 +49,7 @@ std::string NoWindow(bool displaySet, const std::string& why) {
 std::unique_ptr<SdlPlatform> SdlPlatform::Open(const SdlPlatformOptions& options, std::string& error) {
   const std::optional<std::string> data = DataFolder(BasePath(), options.dataFolder);
   if (!data) {
-    error = "no folder da in " + options.dataFolder + " (the data folder given by --data)";
+    error = WhyNoDataFolder(options.dataFolder);
     return nullptr;
   }
   // Without a desktop session only the console driver can show the game; trying the others would

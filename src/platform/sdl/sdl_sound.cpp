@@ -1,7 +1,6 @@
 #include "platform/sdl/sdl_sound.h"
 
 #include <SDL.h>
-#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -115,11 +114,6 @@ std::unique_ptr<SdlSound> SdlSound::Open(const std::string& soundFont) {
   // cannot start (in a tight address space); on one thread it starts none. Set before the library opens
   // with the first render, and before any thread of ours reads the environment.
   setenv("OMP_NUM_THREADS", "1", 1);
-  // In a bounded address space every thread's own heap would take 64 MB of it at its first allocation,
-  // as the effects, the render and the faces start at once: the room judged for the bank would be gone
-  // before it is loaded. The threads share one heap there.
-  if (rlimit limit{}; getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
-    mallopt(M_ARENA_MAX, 1);
   std::unique_ptr<SdlSound> sound(new SdlSound(soundFont));
   sound->SetVolume(kFullVolume);
   // Without a thread there is no device: the game says so, and plays without sound.

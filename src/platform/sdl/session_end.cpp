@@ -34,6 +34,8 @@ void WatchForSessionEnd(SDL_Window* window) {
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
   for (int signal : {SIGHUP, SIGINT, SIGTERM}) sigaction(signal, &action, nullptr);
+  // A recording into a pipe whose reader has gone stops with a line, and the game plays on.
+  std::signal(SIGPIPE, SIG_IGN);
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
   if (SDL_GetWindowWMInfo(window, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11) {

@@ -7,7 +7,8 @@
 
 namespace talvessa {
 
-// Catches SIGHUP, SIGINT and SIGTERM from now on, and the loss of `window`'s X connection (on X11).
+// Catches SIGHUP, SIGINT and SIGTERM from now on, and the loss of `window`'s X connection (on X11);
+// ignores SIGPIPE, so that a write into a pipe whose reader has gone fails instead of ending the game.
 void WatchForSessionEnd(SDL_Window* window);
 // Whether the session has ended so since WatchForSessionEnd.
 bool SessionEnded();
