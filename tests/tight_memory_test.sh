@@ -5,7 +5,8 @@
 # signal, an uncaught exception or a library's exit. Each start's messages stay in OUTPUT_DIR, and the
 # outcomes in OUTPUT_DIR/outcomes.txt.
 # A build with AddressSanitizer cannot start under such a limit at all (the sanitizer reserves terabytes
-# of address space first): the test then says so and is skipped (status 77). Run it on a release build:
+# of address space first): the test then says so and is skipped (status 77). ./test.sh runs it on the
+# build of the game alone:
 #   xvfb-run -a tests/tight_memory_test.sh build/game/talvessa build/tight-memory
 # Usage: tight_memory_test.sh GAME OUTPUT_DIR [STARTS [LIMIT_KB]]
 set -uo pipefail
