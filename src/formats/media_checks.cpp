@@ -182,7 +182,7 @@ std::optional<WaveSound> WholeWave(std::span<const std::uint8_t> bytes) {
       const auto sound = static_cast<std::uint32_t>(std::min<std::size_t>(size, there));
       const std::optional<std::uint64_t> cost = MixBytes(format, sound);
       if (sound == 0 || !cost || *cost > kLargestEffect) return std::nullopt;
-      return WaveSound{next + 4, sound};
+      return WaveSound{static_cast<std::size_t>(next) + 4, sound};
     }
     next = body + std::uint64_t{size} + (size & 1u);
   }
