@@ -29,11 +29,7 @@ bool ReplayRecorder::Start(const std::string& path, const std::string& gameVersi
   path_ = path;
   checkEvery_ = checkEvery;
   std::string why;
-  const int fd = OpenToWrite(path.c_str(), O_CREAT | O_TRUNC, why);
-  if (fd >= 0 && (file_ = fdopen(fd, "wb")) == nullptr) {
-    why = std::strerror(errno);
-    close(fd);
-  }
+  file_ = OpenToWrite(path.c_str(), O_CREAT | O_TRUNC, why);
   if (file_ == nullptr) {
     failed_ = true;
     err_ << program_ << ": cannot record to " << QuotedPath(path) << ": " << why << '\n';

@@ -41,14 +41,8 @@ WholeFile::WholeFile(const fs::path& path) : path_(path), target_(path) {
   if (fs::is_directory(status) || !path.has_filename()) Fail("a folder, not a file");
   if (fs::exists(status) && !fs::is_regular_file(status)) {
     std::string why;
-    const int fd = OpenToWrite(path.c_str(), 0, why);
-    if (fd < 0) Fail(why);
-    file_ = fdopen(fd, "wb");
-    if (file_ == nullptr) {
-      const int fdopenError = errno;
-      close(fd);
-      Fail(fdopenError);
-    }
+    file_ = OpenToWrite(path.c_str(), 0, why);
+    if (file_ == nullptr) Fail(why);
     return;
   }
   // Replacing a link would cut it: the file it leads to is replaced instead.

@@ -142,7 +142,7 @@ std::shared_ptr<const std::vector<std::int16_t>> RenderTune(std::span<const std:
   if (fluid.missing) return nullptr;
   if (!RoomForBank(soundFont)) {
     std::fprintf(stderr, "talvessa: too little memory left for the sound bank %s; the tune is left out\n",
-                 Quoted(soundFont).c_str());
+                 QuotedPath(soundFont).c_str());
     return nullptr;
   }
   const Owned<fluid_settings_t> settings(fluid.new_fluid_settings(), fluid.delete_fluid_settings);
