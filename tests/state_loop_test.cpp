@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "block_glyphs.h"
 #include "harness.h"
 #include "pixel_at.h"
@@ -195,6 +197,29 @@ TEST(Pause, TheWordShowsWhiteWithItsShadowAndReprintingChangesNothing) {
   for (int n = 0; n < 5; ++n) testing::PausePass(h.game);
   EXPECT_EQ(shown.pixels, once);
   EXPECT_EQ(h.platform.screen.PresentCount(), presents);
+}
+
+// Once shown, the word is not drawn again until something else draws; then the next pass shows it over
+// the new picture of play, or puts it back over a visible surface drawn on.
+TEST(Pause, AfterAnyOtherDrawingTheNextPassShowsTheWordAgain) {
+  const Colour kBlue = Rgb(0, 0, 255);
+  for (const auto& [drawnOn, besideTheWord] : {std::pair{kComposition, kBlue}, std::pair{kVisible, kBlack}}) {
+    BlockGlyphs glyphs;
+    Harness h({}, &glyphs);
+    for (Surface& display : h.game.Display) {
+      display.BackColor = kBlack;
+      SetGeometry(display, 512, 384, 32, 32);
+      Clear(display);
+    }
+    h.world().GameState = GameState::Paused;
+    testing::PausePass(h.game);
+    testing::PausePass(h.game);
+    FillRect(h.game.Display[drawnOn], 200, 170, 100, 40, kBlue);
+    testing::PausePass(h.game);
+    const Surface& shown = h.game.Display[kVisible];
+    EXPECT_EQ(PixelAt(shown, 230, 184), kWhite) << drawnOn;
+    EXPECT_EQ(PixelAt(shown, 201, 171), besideTheWord) << drawnOn;
+  }
 }
 
 TEST(Pause, TheEnterThatPausedDoesNotResumeButTheNextDoes) {

@@ -1,6 +1,7 @@
 #include "present/surface.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <stdexcept>
 #include <utility>
@@ -10,6 +11,8 @@ namespace talvessa {
 namespace {
 
 constexpr int kBytesPerPixel = 3;
+
+std::atomic<std::uint64_t> lastChangeStamp{0};
 
 std::uint8_t* PixelPtr(Surface& s, int x, int y) {
   return s.pixels.data() + (static_cast<std::size_t>(y) * s.Width + x) * kBytesPerPixel;
@@ -68,7 +71,8 @@ void SetGeometry(Surface& surface, int width, int height, int left, int top) {
 
 void Clear(Surface& surface) { FillRect(surface, 0, 0, surface.Width, surface.Height, surface.BackColor); }
 
-void NotifyWatcher(const Surface& surface) {
+void NotifyWatcher(Surface& surface) {
+  surface.changeStamp = ++lastChangeStamp;
   if (surface.watcher != nullptr) surface.watcher->SurfaceChanged(surface);
 }
 

@@ -42,11 +42,14 @@ struct Surface {
   std::string FontName;
   std::vector<std::uint8_t> pixels;  // Width * Height pixels, R, G, B, rows top to bottom
   SurfaceWatcher* watcher = nullptr;
+  // Stamped anew by every change, with a number no change of any surface had before: pixels whose
+  // stamp is the same as before are the same pixels (a copy of the surface keeps its stamp).
+  std::uint64_t changeStamp = 0;
 };
 
-// Tells the surface's watcher, if any, that its pixels changed. Every drawing operation here calls it
-// when it has changed a pixel.
-void NotifyWatcher(const Surface& surface);
+// Stamps the surface's change and tells its watcher, if any, that its pixels changed. Every drawing
+// operation here calls it when it has changed a pixel.
+void NotifyWatcher(Surface& surface);
 
 // A surface of the given size at (0, 0), filled with its background colour.
 Surface MakeSurface(int width, int height, Colour backColor);

@@ -42,6 +42,9 @@ struct ScreenMemory {
   std::string TypedText;
   std::int16_t FirstLetters = 0;   // "GAME", or the characters of the ending's message
   std::int16_t SecondLetters = 0;  // "OVER"
+  // The change stamps of the composition and the visible surface when the pause last showed its word:
+  // while both hold, showing it again would change no pixel.
+  std::array<std::uint64_t, 2> PauseShownAt{~0ULL, ~0ULL};
 };
 
 struct Stage {

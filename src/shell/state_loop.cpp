@@ -60,11 +60,18 @@ void RunGameStates(Game& game) {
 PassEnd PauseFrame(Stage& stage) {
   World& w = stage.world;
   Surface& composition = stage.Display[kComposition];
+  const Surface& visible = stage.Display[kVisible];
   w.KeyLatch = static_cast<std::int16_t>(w.KeyLatch + 1);
-  // The word over the last picture of play, white with a black shadow up and to the left.
-  PrintText(stage.text, composition, 229, 183, 12, true, kBlack, "PAUSE");
-  PrintText(stage.text, composition, 230, 184, 12, true, kWhite, "PAUSE");
-  CopyRegion(stage.Display, kComposition, kVisible, 0, 0, region::kWindowRight, region::kFieldBottom);
+  // The word over the last picture of play, white with a black shadow up and to the left. A print over
+  // itself and the copy of an unchanged picture change nothing, so once shown, the word is drawn again
+  // only after something else has drawn.
+  std::array<std::uint64_t, 2>& shownAt = stage.screens.PauseShownAt;
+  if (shownAt[0] != composition.changeStamp || shownAt[1] != visible.changeStamp) {
+    PrintText(stage.text, composition, 229, 183, 12, true, kBlack, "PAUSE");
+    PrintText(stage.text, composition, 230, 184, 12, true, kWhite, "PAUSE");
+    CopyRegion(stage.Display, kComposition, kVisible, 0, 0, region::kWindowRight, region::kFieldBottom);
+    shownAt = {composition.changeStamp, visible.changeStamp};
+  }
   if (w.KeyLatch == kPassesPerKeyRead) {
     w.KeyLatch = 0;
     PollKeys(stage);
