@@ -176,15 +176,20 @@ TEST(Pause, EnterPausesAfterACompleteFrameAndHoldsThePicture) {
   EXPECT_LT(passes, 200u);
 }
 
-TEST(Pause, TheWordShowsWhiteWithItsShadowAndReprintingChangesNothing) {
-  BlockGlyphs glyphs;
-  Harness h({}, &glyphs);
+// Paused, over black surfaces the size of the field at its place.
+void PauseOverBlack(Harness& h) {
   for (Surface& display : h.game.Display) {
     display.BackColor = kBlack;
     SetGeometry(display, 512, 384, 32, 32);
     Clear(display);
   }
   h.world().GameState = GameState::Paused;
+}
+
+TEST(Pause, TheWordShowsWhiteWithItsShadowAndReprintingChangesNothing) {
+  BlockGlyphs glyphs;
+  Harness h({}, &glyphs);
+  PauseOverBlack(h);
   testing::PausePass(h.game);
   const Surface& shown = h.game.Display[0];
   EXPECT_EQ(PixelAt(shown, 230, 184), kWhite);
@@ -206,12 +211,7 @@ TEST(Pause, AfterAnyOtherDrawingTheNextPassShowsTheWordAgain) {
   for (const auto& [drawnOn, besideTheWord] : {std::pair{kComposition, kBlue}, std::pair{kVisible, kBlack}}) {
     BlockGlyphs glyphs;
     Harness h({}, &glyphs);
-    for (Surface& display : h.game.Display) {
-      display.BackColor = kBlack;
-      SetGeometry(display, 512, 384, 32, 32);
-      Clear(display);
-    }
-    h.world().GameState = GameState::Paused;
+    PauseOverBlack(h);
     testing::PausePass(h.game);
     testing::PausePass(h.game);
     FillRect(h.game.Display[drawnOn], 200, 170, 100, 40, kBlue);
