@@ -85,22 +85,26 @@ function serve(root) {
 
 // What every page gets before its own script: a tap on the sound reaching the page's output (an
 // analyser beside every connection to the output), the times of the pictures drawn, and the times of the
-// program's event pumps (one or more each frame, whether or not the frame changed the picture).
+// program's event pumps (one or more each frame, whether or not the frame changed the picture) and of
+// its frames' waits (one a frame in play).
 function watchPage() {
   window.__tap = { peak: 0 };
   window.__pictures = [];
   window.__pumps = [];
+  window.__sleeps = [];
   const put = CanvasRenderingContext2D.prototype.putImageData;
   CanvasRenderingContext2D.prototype.putImageData = function (...args) {
     window.__pictures.push(performance.now());
     return put.apply(this, args);
   };
   document.addEventListener('DOMContentLoaded', () => {
-    const pump = talvessaPage.pump;
-    talvessaPage.pump = (keys) => {
-      window.__pumps.push(performance.now());
-      return pump(keys);
-    };
+    for (const [name, times] of [['pump', window.__pumps], ['sleep', window.__sleeps]]) {
+      const call = talvessaPage[name];
+      talvessaPage[name] = (...args) => {
+        times.push(performance.now());
+        return call(...args);
+      };
+    }
   });
   if (!window.AudioNode) return;
   const connect = AudioNode.prototype.connect;
@@ -417,21 +421,27 @@ class Game {
 const figures = [];
 
 // Frame spacing and the main thread's share over some seconds of play: a world step, and a picture,
-// every second frame. Only Chromium tells the main thread's busy time (CDP); Firefox's frames are
-// measured all the same.
+// every second frame. The band holds the frames' own times (their waits' spacing); the pictures' spacing,
+// which grows while the scene stands still, is a figure. Only Chromium tells the main thread's busy time
+// (CDP); Firefox's frames are measured all the same.
 async function measurePlay(game) {
   const busyTime = await game.tab.busyMeter();
-  const first = await game.tab.evaluate(() => window.__pictures.length);
+  const firsts = await game.tab.evaluate(() => [window.__pictures.length, window.__sleeps.length]);
   const [busy0, wall0] = [busyTime && (await busyTime()), Date.now()];
   await game.tab.wait(5000);
   const [busy1, wall1] = [busyTime && (await busyTime()), Date.now()];
-  const times = await game.tab.evaluate((first) => window.__pictures.slice(first), first);
-  const steps = times.slice(1).map((t, i) => t - times[i]).sort((a, b) => a - b);
-  const frame = steps[steps.length >> 1] / 2;
+  const [pictures, sleeps] = await game.tab.evaluate(([pictures, sleeps]) =>
+    [window.__pictures.slice(pictures), window.__sleeps.slice(sleeps)], firsts);
+  const spacing = (times) => times.slice(1).map((t, i) => t - times[i]).sort((a, b) => a - b);
+  const tenths = (sorted, scale) => `tenth to ninetieth percentile ${(sorted[Math.floor(sorted.length / 10)] / scale)
+    .toFixed(2)}–${(sorted[Math.floor((sorted.length * 9) / 10)] / scale).toFixed(2)} ms`;
+  const steps = spacing(pictures);
+  const frames = spacing(sleeps);
+  const frame = frames[frames.length >> 1];
   game.figure(`longest gap between play pictures, nothing throttled: ${steps[steps.length - 1].toFixed(0)} ms`);
-  game.figure(`play frame ${frame.toFixed(2)} ms (median of ${steps.length} steps of two frames; ` +
-    `tenth to ninetieth percentile ${(steps[Math.floor(steps.length / 10)] / 2).toFixed(2)}` +
-    `–${(steps[Math.floor((steps.length * 9) / 10)] / 2).toFixed(2)} ms)`);
+  game.figure(`play frame ${frame.toFixed(2)} ms (median of ${frames.length} frames; ${tenths(frames, 1)}); ` +
+    `from the pictures ${(steps[steps.length >> 1] / 2).toFixed(2)} ms (median of ${steps.length} steps of ` +
+    `two frames; ${tenths(steps, 2)})`);
   if (busyTime) game.figure(`main thread busy in play ${((100 * (busy1 - busy0)) / ((wall1 - wall0) / 1000)).toFixed(1)} %`);
   check(steps.length >= 20, `pictures keep coming in play (${steps.length} steps in 5 s)`);
   check(frame >= 31 && frame <= 37, `play frames are about 33-34 ms apart (${frame.toFixed(2)} ms)`);
