@@ -118,7 +118,7 @@ const talvessaPage = (() => {
   let awayPause = false;
   const kRestsPerWake = 10;
   let restEnd = -Infinity;
-  let restLeft = -Infinity;
+  let lastRestEnded = -Infinity;
   function waitForEvents(ms) {
     if (awayPause) pausedLine.hidden = false;
     if (eventCame) return Promise.resolve(1);
@@ -126,26 +126,26 @@ const talvessaPage = (() => {
     const behind = kRestsPerWake * ms;
     // A rest long after the last one (a new pause) starts now; otherwise after the last one, and never
     // more than a wake-up's rests behind now (a throttled timer does not pile them up).
-    const start = now - restLeft > behind ? now : Math.max(restEnd, now - behind);
+    const start = now - lastRestEnded > behind ? now : Math.max(restEnd, now - behind);
     restEnd = start + ms;
-    const left = (value) => {
-      restLeft = performance.now();
+    const restOver = (value) => {
+      lastRestEnded = performance.now();
       return value;
     };
-    if (restEnd <= now) return Promise.resolve(left(0));
+    if (restEnd <= now) return Promise.resolve(restOver(0));
     const wakeAt = padsSeen ? restEnd : restEnd + (kRestsPerWake - 1) * ms;
     return new Promise((resolve) => {
       let timer = 0;
       const waiting = () => {
         clearTimeout(timer);
         wake = null;
-        resolve(left(1));
+        resolve(restOver(1));
       };
       wake = waiting;
       timer = after(Math.ceil(wakeAt - now), () => {
         if (wake !== waiting) return;
         wake = null;
-        resolve(left(0));
+        resolve(restOver(0));
       });
     });
   }

@@ -420,6 +420,9 @@ class Game {
 
 const figures = [];
 
+// The gaps between successive times, shortest first.
+const spacing = (times) => times.slice(1).map((t, i) => t - times[i]).sort((a, b) => a - b);
+
 // Frame spacing and the main thread's share over some seconds of play: a world step, and a picture,
 // every second frame. The band holds the frames' own times (their waits' spacing); the pictures' spacing,
 // which grows while the scene stands still, is a figure. Only Chromium tells the main thread's busy time
@@ -432,7 +435,6 @@ async function measurePlay(game) {
   const [busy1, wall1] = [busyTime && (await busyTime()), Date.now()];
   const [pictures, sleeps] = await game.tab.evaluate(([pictures, sleeps]) =>
     [window.__pictures.slice(pictures), window.__sleeps.slice(sleeps)], firsts);
-  const spacing = (times) => times.slice(1).map((t, i) => t - times[i]).sort((a, b) => a - b);
   const tenths = (sorted, scale) => `tenth to ninetieth percentile ${(sorted[Math.floor(sorted.length / 10)] / scale)
     .toFixed(2)}–${(sorted[Math.floor((sorted.length * 9) / 10)] / scale).toFixed(2)} ms`;
   const steps = spacing(pictures);
@@ -724,10 +726,7 @@ async function gaps(game, ms) {
   await game.page.waitForTimeout(ms);
   const [pumps, pictures, end] = await game.page.evaluate(([pumps, pictures]) =>
     [window.__pumps.slice(pumps), window.__pictures.slice(pictures), performance.now()], firsts);
-  const longest = (times) => {
-    const edges = [firsts[2], ...times, end];
-    return Math.max(...edges.slice(1).map((t, i) => t - edges[i]));
-  };
+  const longest = (times) => spacing([firsts[2], ...times, end]).pop();
   return { frames: longest(pumps), pictures: longest(pictures) };
 }
 function checkNoFreeze(what, gap) {
