@@ -81,7 +81,8 @@ const talvessaPage = (() => {
   // of the page; shorter ones keep their time, and fire some tenths of a millisecond late. A frame's
   // wait is one wake-up of the program: one such timer or a few, the last one's whole milliseconds
   // rounded up from its time less that lateness, and what it leaves (seldom, a tenth of a millisecond
-  // or two) in turns of the event loop.
+  // or two) in turns of the event loop. The timers before the last leave it at least the 4 ms a chained
+  // timer is held to, so that it is set at once, not from a message.
   const kPreciseMs = 31;
   const kTimerLateMs = 0.3;
   function sleep(us) {
@@ -91,7 +92,7 @@ const talvessaPage = (() => {
       const step = () => {
         const left = end - performance.now();
         if (left <= kPreciseMs) return after(Math.ceil(left - kTimerLateMs), finish);
-        after(Math.min(kPreciseMs, Math.ceil(left) - kChainedMinMs), step);
+        after(Math.min(kPreciseMs, Math.floor(left) - kChainedMinMs - 1), step);
       };
       step();
     });
@@ -297,9 +298,10 @@ const talvessaPage = (() => {
   // The sounds by the names the game gives them, each with the address of this build's version.
   const soundFiles = JSON.parse(document.getElementById('sounds').textContent);
   let firstPictureMs = null;
-  function show(rgba) {
+  // The program draws the rectangle of its picture that changed.
+  function show(rgba, x, y, w, h) {
     const pixels = new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.length);
-    context.putImageData(new ImageData(pixels, kWidth, kHeight), 0, 0);
+    context.putImageData(new ImageData(pixels, kWidth, kHeight), 0, 0, x, y, w, h);
     if (firstPictureMs !== null) return;
     firstPictureMs = performance.now();
     loading.done();

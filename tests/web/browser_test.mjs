@@ -564,6 +564,21 @@ async function replays(game) {
     await game.page.waitForSelector('#ended:not([hidden])', { timeout: 15000 });
     const said = await game.page.textContent('#ended-what');
     check(said.includes('played to its end'), `the native replay plays to its end in the page ("${said}")`);
+    // The page draws only what changed of each picture: after the whole replay the canvas holds the
+    // program's last picture, byte for byte (the native tool's hash of its R, G, B bytes).
+    const hashes = path.join(work, 'native-hashes.txt');
+    const hashed = spawnSync(nativeTool, ['--replay', made, '--hashes', hashes], { encoding: 'utf8' });
+    check(hashed.status === 0, `the native tool hashes the replay's pictures (${hashed.stderr.trim()})`);
+    const last = fs.readFileSync(hashes, 'utf8').trim().split('\n').pop().split(' ')[1];
+    const shown = await game.page.evaluate(() => {
+      const data = document.getElementById('screen').getContext('2d').getImageData(0, 0, 576, 448).data;
+      let hash = 14695981039346656037n;
+      for (let i = 0; i < data.length; ++i) {
+        if (i % 4 !== 3) hash = BigInt.asUintN(64, (hash ^ BigInt(data[i])) * 1099511628211n);
+      }
+      return hash.toString(16).padStart(16, '0');
+    });
+    check(shown === last, `the page's last picture is the native tool's (${shown}, not ${last})`);
   } else {
     figures.push('replay: no native tool given (--native), the page\'s replay was not verified');
   }

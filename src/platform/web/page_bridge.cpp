@@ -17,8 +17,8 @@ EM_JS(int, talvessa_next_sound_key, (), { return talvessaPage.nextSoundKey(); })
 EM_JS(int, talvessa_read_pads, (int* out, int most), {
   return talvessaPage.readPads(HEAP32.subarray(out >> 2, (out >> 2) + 7 * most), most);
 });
-EM_JS(void, talvessa_show, (const std::uint8_t* rgba), {
-  talvessaPage.show(HEAPU8.subarray(rgba, rgba + 576 * 448 * 4));
+EM_JS(void, talvessa_show, (const std::uint8_t* rgba, int x, int y, int w, int h), {
+  talvessaPage.show(HEAPU8.subarray(rgba, rgba + 576 * 448 * 4), x, y, w, h);
 });
 EM_JS(int, talvessa_has_sound, (), { return talvessaPage.sound.available() ? 1 : 0; });
 EM_JS(void, talvessa_play_effect, (const char* url), { talvessaPage.sound.playEffect(UTF8ToString(url)); });
@@ -67,7 +67,7 @@ int ReadPads(PadState* pads, int most) {
   return count;
 }
 
-void Show(const std::uint8_t* rgba) { talvessa_show(rgba); }
+void Show(const std::uint8_t* rgba, int x, int y, int w, int h) { talvessa_show(rgba, x, y, w, h); }
 bool HasSound() { return talvessa_has_sound() != 0; }
 void PlayEffect(const std::string& url) { talvessa_play_effect(url.c_str()); }
 void SilenceEffects() { talvessa_silence_effects(); }

@@ -34,8 +34,8 @@ int NextSoundKey();
 // Reads up to `most` game controllers into `pads`; gives how many it read.
 int ReadPads(PadState* pads, int most);
 
-// Shows a 576 x 448 picture of R, G, B, A bytes.
-void Show(const std::uint8_t* rgba);
+// Draws the w x h rectangle at (x, y) of a 576 x 448 picture of R, G, B, A bytes over the one shown.
+void Show(const std::uint8_t* rgba, int x, int y, int w, int h);
 
 // Whether the browser can play sound at all.
 bool HasSound();

@@ -10,8 +10,10 @@ namespace talvessa {
 
 class WebScreen final : public Screen {
  public:
-  // A picture the same as the one shown is not drawn again: the pause shows its picture a hundred
-  // times a second, and each drawing costs the browser a canvas upload and a composited frame.
+  // Only the rectangle that differs from the picture shown is drawn: a picture the same as the one shown
+  // is not drawn at all (the pause shows its picture a hundred times a second), and in play a picture
+  // changes where a sprite moved, a tenth of the window. The browser copies, uploads and composites
+  // what is drawn.
   void Present(const WindowPicture& picture) override;
 
  private:
