@@ -210,12 +210,15 @@ class Game {
       return n;
     }, [colour, x, y, width, height]);
   }
+  // The canvas's hash as the native tool's --hashes gives a picture's: FNV-1a 64 of its R, G, B bytes.
   picture() {
     return this.tab.evaluate(() => {
       const data = document.getElementById('screen').getContext('2d').getImageData(0, 0, 576, 448).data;
-      let hash = 2166136261;
-      for (let i = 0; i < data.length; ++i) hash = Math.imul(hash ^ data[i], 16777619);
-      return hash >>> 0;
+      let hash = 14695981039346656037n;
+      for (let i = 0; i < data.length; ++i) {
+        if (i % 4 !== 3) hash = BigInt.asUintN(64, (hash ^ BigInt(data[i])) * 1099511628211n);
+      }
+      return hash.toString(16).padStart(16, '0');
     });
   }
   // Waits up to `ms` for the pixel to show the colour, pressing `key` again and again if one is given:
@@ -565,19 +568,12 @@ async function replays(game) {
     const said = await game.page.textContent('#ended-what');
     check(said.includes('played to its end'), `the native replay plays to its end in the page ("${said}")`);
     // The page draws only what changed of each picture: after the whole replay the canvas holds the
-    // program's last picture, byte for byte (the native tool's hash of its R, G, B bytes).
+    // program's last picture, byte for byte.
     const hashes = path.join(work, 'native-hashes.txt');
     const hashed = spawnSync(nativeTool, ['--replay', made, '--hashes', hashes], { encoding: 'utf8' });
     check(hashed.status === 0, `the native tool hashes the replay's pictures (${hashed.stderr.trim()})`);
     const last = fs.readFileSync(hashes, 'utf8').trim().split('\n').pop().split(' ')[1];
-    const shown = await game.page.evaluate(() => {
-      const data = document.getElementById('screen').getContext('2d').getImageData(0, 0, 576, 448).data;
-      let hash = 14695981039346656037n;
-      for (let i = 0; i < data.length; ++i) {
-        if (i % 4 !== 3) hash = BigInt.asUintN(64, (hash ^ BigInt(data[i])) * 1099511628211n);
-      }
-      return hash.toString(16).padStart(16, '0');
-    });
+    const shown = await game.picture();
     check(shown === last, `the page's last picture is the native tool's (${shown}, not ${last})`);
   } else {
     figures.push('replay: no native tool given (--native), the page\'s replay was not verified');
